@@ -1,0 +1,37 @@
+#include "host/host_globals.h"
+
+IDirect3D9* pD3D = nullptr;
+IDirect3DDevice9* pDevice = nullptr;
+
+// Changed in place by the device-creation fallbacks.
+D3DPRESENT_PARAMETERS PresentParams = {
+    1280,                           // BackBufferWidth
+    720,                            // BackBufferHeight
+    D3DFMT_X8R8G8B8,                // BackBufferFormat
+    2,                              // BackBufferCount
+    D3DMULTISAMPLE_4_SAMPLES,       // MultiSampleType
+    0,                              // MultiSampleQuality
+    D3DSWAPEFFECT_DISCARD,          // SwapEffect
+    nullptr,                        // hDeviceWindow
+    TRUE,                           // Windowed
+    TRUE,                           // EnableAutoDepthStencil
+    D3DFMT_D24S8,                   // AutoDepthStencilFormat
+    0,                              // Flags
+    0,                              // FullScreen_RefreshRateInHz
+    D3DPRESENT_INTERVAL_IMMEDIATE,  // PresentationInterval
+};
+
+ID3DXMatrixStack* DrawMatrixStack = nullptr;
+
+// Left-handed perspective: near plane 1, x scale 3.6, y scale 6.4 (16:9).
+const D3DXMATRIX matProjection(3.6f, 0.0f, 0.0f, 0.0f,
+                               0.0f, 6.4f, 0.0f, 0.0f,
+                               0.0f, 0.0f, 1.001f, 1.0f,
+                               0.0f, 0.0f, -1.001f, 0.0f);
+
+DWORD dwDemoTime = 0;
+float fTime = 0.0f;
+D3DXMATRIX matView;
+
+IDirect3DIndexBuffer9* pGridIndices = nullptr;
+int iGridVertexCount = 0;

@@ -1,0 +1,1 @@
+target_sources(vimra_mesh PRIVATE ${CMAKE_CURRENT_LIST_DIR}/placeholder_store.cpp)

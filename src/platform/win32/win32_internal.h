@@ -1,0 +1,29 @@
+// State shared by the Win32 stand-in's files.
+#pragma once
+
+#include <SDL.h>
+
+#include <functional>
+#include <string>
+
+#include "win32.h"
+
+struct HWND__ {
+  SDL_Window* pWindow;
+};
+
+namespace win32 {
+
+// Starts SDL's video (and events) once; false when no video driver works.
+bool EnsureVideo();
+
+// Keys the stand-in tracks: Escape, F1, F2. A window close counts as Escape.
+void NoteKeyDown(int iVirtualKey);
+void InstallEventWatch();
+
+extern std::function<DWORD()> fnTimeSource;
+extern std::function<SHORT(int)> fnKeySource;
+extern std::function<void(UINT)> fnExitHandler;
+extern std::function<int(const std::string&, const std::string&)> fnMessageBoxHandler;
+
+}  // namespace win32

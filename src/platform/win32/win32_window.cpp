@@ -1,0 +1,86 @@
+// Windows over SDL2. Only the predefined "STATIC" class is known; it has no
+// window procedure of the program's, so DispatchMessageA has nothing to call.
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "win32_internal.h"
+#include "win32_seams.h"
+
+namespace win32 {
+
+bool EnsureVideo() {
+  if (SDL_WasInit(SDL_INIT_VIDEO) != 0) return true;
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return false;
+  InstallEventWatch();
+  return true;
+}
+
+}  // namespace win32
+
+static std::vector<std::unique_ptr<HWND__>> Windows;
+
+SDL_Window* Win32GetSdlWindow(HWND hWnd) {
+  for (const auto& pWindow : Windows) {
+    if (pWindow.get() == hWnd) return pWindow->pWindow;
+  }
+  return nullptr;
+}
+
+HWND CreateWindowExA(DWORD, LPCSTR lpClassName, LPCSTR lpWindowName, DWORD, int X, int Y, int nWidth, int nHeight,
+                     HWND, HMENU, HINSTANCE, LPVOID) {
+  if (lpClassName == nullptr || std::strcmp(lpClassName, "STATIC") != 0) return nullptr;
+  if (!win32::EnsureVideo()) return nullptr;
+  // The Windows size is the outer size; SDL sizes the client area, so the
+  // window is created at the requested size and the device scales into it.
+  const char* pszTitle = lpWindowName != nullptr ? lpWindowName : "";
+  SDL_Window* pWindow = SDL_CreateWindow(pszTitle, X, Y, nWidth, nHeight, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+  if (pWindow == nullptr) {
+    // A video driver without GL still gives a window; the device then fails.
+    pWindow = SDL_CreateWindow(pszTitle, X, Y, nWidth, nHeight, SDL_WINDOW_HIDDEN);
+  }
+  if (pWindow == nullptr) return nullptr;
+  Windows.push_back(std::make_unique<HWND__>(HWND__{pWindow}));
+  return Windows.back().get();
+}
+
+BOOL ShowWindow(HWND hWnd, int) {
+  SDL_Window* pWindow = Win32GetSdlWindow(hWnd);
+  if (pWindow == nullptr) return FALSE;
+  const bool bWasVisible = (SDL_GetWindowFlags(pWindow) & SDL_WINDOW_SHOWN) != 0;
+  SDL_ShowWindow(pWindow);
+  return bWasVisible ? TRUE : FALSE;
+}
+
+int ShowCursor(BOOL bShow) {
+  static int iDisplayCount = 0;
+  iDisplayCount += bShow ? 1 : -1;
+  if (SDL_WasInit(SDL_INIT_VIDEO) != 0) SDL_ShowCursor(iDisplayCount >= 0 ? SDL_ENABLE : SDL_DISABLE);
+  return iDisplayCount;
+}
+
+BOOL PeekMessageA(LPMSG lpMsg, HWND, UINT, UINT, UINT wRemoveMsg) {
+  if (SDL_WasInit(SDL_INIT_EVENTS) == 0) return FALSE;
+  SDL_Event event;
+  const int iFound = (wRemoveMsg & PM_REMOVE) != 0 ? SDL_PollEvent(&event)
+                                                     : SDL_PeepEvents(&event, 1, SDL_PEEKEVENT, SDL_FIRSTEVENT,
+                                                                      SDL_LASTEVENT);
+  if (iFound <= 0) return FALSE;
+  if (lpMsg != nullptr) {
+    *lpMsg = MSG{};
+    lpMsg->time = event.common.timestamp;
+    if (event.type == SDL_QUIT ||
+        (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE)) {
+      lpMsg->message = WM_CLOSE;
+    } else if (event.type == SDL_KEYDOWN) {
+      lpMsg->message = WM_KEYDOWN;
+      lpMsg->wParam = static_cast<WPARAM>(event.key.keysym.scancode);
+    } else if (event.type == SDL_KEYUP) {
+      lpMsg->message = WM_KEYUP;
+      lpMsg->wParam = static_cast<WPARAM>(event.key.keysym.scancode);
+    }
+  }
+  return TRUE;
+}
+
+LRESULT DispatchMessageA(const MSG*) { return 0; }

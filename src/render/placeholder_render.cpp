@@ -1,0 +1,1 @@
+// Removed once model drawing lands.
