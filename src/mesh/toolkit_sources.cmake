@@ -1,1 +1,2 @@
-target_sources(vimra_mesh PRIVATE ${CMAKE_CURRENT_LIST_DIR}/placeholder_toolkit.cpp)
+target_sources(vimra_mesh PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/scalar_math.cpp)
