@@ -1,1 +1,6 @@
-target_sources(vimra_mesh PRIVATE ${CMAKE_CURRENT_LIST_DIR}/placeholder_store.cpp)
+# The mesh store, normals, upload and table-built meshes.
+target_sources(vimra_mesh PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/mesh_store.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/normals.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/upload.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/mesh_tables.cpp)
