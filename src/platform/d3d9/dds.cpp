@@ -1,0 +1,282 @@
+#include "dds.h"
+
+#include <algorithm>
+
+namespace {
+
+// ---- header layout ---------------------------------------------------------
+
+constexpr size_t kHeaderBytes = 128;  // magic + 124-byte header
+constexpr size_t kDx10HeaderBytes = 20;
+
+constexpr DWORD kMagic = MAKEFOURCC('D', 'D', 'S', ' ');
+constexpr DWORD kFlagMipMapCount = 0x20000;
+constexpr DWORD kPixelAlphaPixels = 0x1;
+constexpr DWORD kPixelFourCc = 0x4;
+constexpr DWORD kPixelRgb = 0x40;
+constexpr DWORD kCaps2Cubemap = 0x200;
+constexpr DWORD kCaps2AllFaces = 0xFC00;
+constexpr DWORD kFourCcDx10 = MAKEFOURCC('D', 'X', '1', '0');
+
+// DXGI values the DX10 header may carry, and the dimension and flag of a cube.
+constexpr DWORD kDxgiBc1 = 71;
+constexpr DWORD kDxgiBc2 = 74;
+constexpr DWORD kDxgiBc3 = 77;
+constexpr DWORD kDxgiB8G8R8A8 = 87;
+constexpr DWORD kDxgiB8G8R8X8 = 88;
+constexpr DWORD kDimensionTexture2d = 3;
+constexpr DWORD kMiscTextureCube = 0x4;
+
+DWORD ReadDword(const unsigned char* p) {
+  return DWORD(p[0]) | DWORD(p[1]) << 8 | DWORD(p[2]) << 16 | DWORD(p[3]) << 24;
+}
+
+D3DFORMAT FormatFromFourCc(DWORD dwFourCc) {
+  switch (dwFourCc) {
+    case D3DFMT_DXT1:
+    case D3DFMT_DXT2:
+    case D3DFMT_DXT3:
+    case D3DFMT_DXT4:
+    case D3DFMT_DXT5:
+      return static_cast<D3DFORMAT>(dwFourCc);
+    default:
+      return D3DFMT_UNKNOWN;
+  }
+}
+
+D3DFORMAT FormatFromDxgi(DWORD dwDxgi) {
+  switch (dwDxgi) {
+    case kDxgiBc1: return D3DFMT_DXT1;
+    case kDxgiBc2: return D3DFMT_DXT3;
+    case kDxgiBc3: return D3DFMT_DXT5;
+    case kDxgiB8G8R8A8: return D3DFMT_A8R8G8B8;
+    case kDxgiB8G8R8X8: return D3DFMT_X8R8G8B8;
+    default: return D3DFMT_UNKNOWN;
+  }
+}
+
+// Only the byte orders B,G,R(,A) are read; other masks need swizzling.
+D3DFORMAT FormatFromMasks(DWORD dwFlags, DWORD dwBits, DWORD dwR, DWORD dwG, DWORD dwB, DWORD dwA) {
+  if (dwR != 0x00FF0000 || dwG != 0x0000FF00 || dwB != 0x000000FF) return D3DFMT_UNKNOWN;
+  if (dwBits == 24) return D3DFMT_R8G8B8;
+  if (dwBits != 32) return D3DFMT_UNKNOWN;
+  const bool bAlpha = (dwFlags & kPixelAlphaPixels) != 0 && dwA == 0xFF000000;
+  return bAlpha ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8;
+}
+
+size_t BlockBytes(D3DFORMAT Format) { return Format == D3DFMT_DXT1 ? 8 : 16; }
+
+UINT MaxLevels(UINT iEdge) {
+  UINT iLevels = 1;
+  while (iEdge > 1) {
+    iEdge >>= 1;
+    ++iLevels;
+  }
+  return iLevels;
+}
+
+// ---- DXT blocks ------------------------------------------------------------
+
+struct Bgra {
+  unsigned char b, g, r, a;
+};
+
+Bgra Expand565(unsigned iColour) {
+  const unsigned iR = (iColour >> 11) & 31, iG = (iColour >> 5) & 63, iB = iColour & 31;
+  return {static_cast<unsigned char>(iB << 3 | iB >> 2), static_cast<unsigned char>(iG << 2 | iG >> 4),
+          static_cast<unsigned char>(iR << 3 | iR >> 2), 255};
+}
+
+// Weighted mean of two 8-bit values, rounded: (wA*a + wB*b) / (wA + wB).
+unsigned char Mix(unsigned iA, unsigned iB, unsigned iWeightA, unsigned iWeightB) {
+  const unsigned iTotal = iWeightA + iWeightB;
+  return static_cast<unsigned char>((iWeightA * iA + iWeightB * iB + iTotal / 2) / iTotal);
+}
+
+Bgra MixColour(Bgra A, Bgra B, unsigned iWeightA, unsigned iWeightB) {
+  return {Mix(A.b, B.b, iWeightA, iWeightB), Mix(A.g, B.g, iWeightA, iWeightB), Mix(A.r, B.r, iWeightA, iWeightB),
+          255};
+}
+
+// The 8-byte colour block shared by all DXT formats. DXT1 switches to three
+// colours plus transparent black when the first endpoint is not the larger;
+// the other formats always use four colours.
+void DecodeColourBlock(const unsigned char* p, bool bThreeColourMode, Bgra* pTexels) {
+  const unsigned iColour0 = p[0] | p[1] << 8, iColour1 = p[2] | p[3] << 8;
+  Bgra Palette[4];
+  Palette[0] = Expand565(iColour0);
+  Palette[1] = Expand565(iColour1);
+  if (iColour0 > iColour1 || !bThreeColourMode) {
+    Palette[2] = MixColour(Palette[0], Palette[1], 2, 1);
+    Palette[3] = MixColour(Palette[0], Palette[1], 1, 2);
+  } else {
+    Palette[2] = MixColour(Palette[0], Palette[1], 1, 1);
+    Palette[3] = {0, 0, 0, 0};
+  }
+  const DWORD dwIndices = ReadDword(p + 4);
+  for (int i = 0; i < 16; ++i) pTexels[i] = Palette[(dwIndices >> (2 * i)) & 3];
+}
+
+// DXT2/3: sixteen explicit 4-bit alphas, first texel in the low nibble.
+void DecodeExplicitAlpha(const unsigned char* p, Bgra* pTexels) {
+  for (int i = 0; i < 16; ++i) {
+    const unsigned iAlpha = (p[i / 2] >> (4 * (i % 2))) & 15;
+    pTexels[i].a = static_cast<unsigned char>(iAlpha * 17);
+  }
+}
+
+// DXT4/5: two alpha endpoints and 3-bit indices into eight interpolated
+// values (six plus 0 and 255 when the first endpoint is not the larger).
+void DecodeInterpolatedAlpha(const unsigned char* p, Bgra* pTexels) {
+  const unsigned iAlpha0 = p[0], iAlpha1 = p[1];
+  unsigned char Palette[8] = {static_cast<unsigned char>(iAlpha0), static_cast<unsigned char>(iAlpha1)};
+  if (iAlpha0 > iAlpha1) {
+    for (unsigned i = 1; i < 7; ++i) Palette[i + 1] = Mix(iAlpha0, iAlpha1, 7 - i, i);
+  } else {
+    for (unsigned i = 1; i < 5; ++i) Palette[i + 1] = Mix(iAlpha0, iAlpha1, 5 - i, i);
+    Palette[6] = 0;
+    Palette[7] = 255;
+  }
+  uint64_t iIndices = 0;
+  for (int i = 0; i < 6; ++i) iIndices |= uint64_t(p[2 + i]) << (8 * i);
+  for (int i = 0; i < 16; ++i) pTexels[i].a = Palette[(iIndices >> (3 * i)) & 7];
+}
+
+}  // namespace
+
+const char* DdsResultName(DdsResult Result) {
+  switch (Result) {
+    case DdsResult::kOk: return "ok";
+    case DdsResult::kTooShort: return "shorter than the headers";
+    case DdsResult::kBadMagic: return "not a DDS file";
+    case DdsResult::kBadHeaderSize: return "bad header size";
+    case DdsResult::kUnsupportedFormat: return "unsupported pixel format";
+    case DdsResult::kNotCube: return "not a cube map";
+    case DdsResult::kPartialCube: return "cube map without all six faces";
+    case DdsResult::kBadDimensions: return "bad dimensions";
+    case DdsResult::kBadMipCount: return "bad mip count";
+    case DdsResult::kTruncated: return "pixel data truncated";
+  }
+  return "?";
+}
+
+bool IsDxtFormat(D3DFORMAT Format) { return FormatFromFourCc(Format) != D3DFMT_UNKNOWN; }
+
+UINT DdsLevelEdge(UINT iEdge, UINT iLevel) { return iLevel >= 32 ? 1 : std::max(1u, iEdge >> iLevel); }
+
+size_t DdsRowBytes(D3DFORMAT Format, UINT iWidth) {
+  if (IsDxtFormat(Format)) return size_t(std::max(1u, (iWidth + 3) / 4)) * BlockBytes(Format);
+  return size_t(iWidth) * (Format == D3DFMT_R8G8B8 ? 3 : 4);
+}
+
+UINT DdsRowCount(D3DFORMAT Format, UINT iHeight) {
+  return IsDxtFormat(Format) ? std::max(1u, (iHeight + 3) / 4) : iHeight;
+}
+
+size_t DdsImageBytes(D3DFORMAT Format, UINT iWidth, UINT iHeight) {
+  return DdsRowBytes(Format, iWidth) * DdsRowCount(Format, iHeight);
+}
+
+size_t DdsFaceLevelOffset(const DdsCubeInfo& Info, UINT iFace, UINT iLevel) {
+  size_t iOffset = Info.iDataOffset + size_t(iFace) * Info.iFaceBytes;
+  for (UINT i = 0; i < iLevel; ++i) {
+    const UINT iEdge = DdsLevelEdge(Info.iEdge, i);
+    iOffset += DdsImageBytes(Info.Format, iEdge, iEdge);
+  }
+  return iOffset;
+}
+
+DdsResult ParseDdsCube(const unsigned char* pFile, size_t iFileSize, DdsCubeInfo* pInfo) {
+  *pInfo = DdsCubeInfo{};
+  if (pFile == nullptr || iFileSize < kHeaderBytes) return DdsResult::kTooShort;
+  if (ReadDword(pFile) != kMagic) return DdsResult::kBadMagic;
+  const unsigned char* pHeader = pFile + 4;
+  if (ReadDword(pHeader) != 124 || ReadDword(pHeader + 72) != 32) return DdsResult::kBadHeaderSize;
+
+  const DWORD dwFlags = ReadDword(pHeader + 4);
+  const DWORD dwHeight = ReadDword(pHeader + 8);
+  const DWORD dwWidth = ReadDword(pHeader + 12);
+  const DWORD dwMipCount = ReadDword(pHeader + 24);
+  const unsigned char* pPixelFormat = pHeader + 72;
+  const DWORD dwPixelFlags = ReadDword(pPixelFormat + 4);
+  const DWORD dwFourCc = ReadDword(pPixelFormat + 8);
+  const DWORD dwCaps2 = ReadDword(pHeader + 108);
+
+  D3DFORMAT Format = D3DFMT_UNKNOWN;
+  size_t iDataOffset = kHeaderBytes;
+  if ((dwPixelFlags & kPixelFourCc) != 0 && dwFourCc == kFourCcDx10) {
+    if (iFileSize < kHeaderBytes + kDx10HeaderBytes) return DdsResult::kTooShort;
+    const unsigned char* pDx10 = pFile + kHeaderBytes;
+    iDataOffset += kDx10HeaderBytes;
+    Format = FormatFromDxgi(ReadDword(pDx10));
+    if (Format == D3DFMT_UNKNOWN) return DdsResult::kUnsupportedFormat;
+    if (ReadDword(pDx10 + 4) != kDimensionTexture2d || (ReadDword(pDx10 + 8) & kMiscTextureCube) == 0)
+      return DdsResult::kNotCube;
+    // Arrays of cubes have no Direct3D 9 counterpart.
+    if (ReadDword(pDx10 + 12) != 1) return DdsResult::kUnsupportedFormat;
+  } else {
+    if ((dwPixelFlags & kPixelFourCc) != 0) {
+      Format = FormatFromFourCc(dwFourCc);
+    } else if ((dwPixelFlags & kPixelRgb) != 0) {
+      Format = FormatFromMasks(dwPixelFlags, ReadDword(pPixelFormat + 12), ReadDword(pPixelFormat + 16),
+                               ReadDword(pPixelFormat + 20), ReadDword(pPixelFormat + 24),
+                               ReadDword(pPixelFormat + 28));
+    }
+    if (Format == D3DFMT_UNKNOWN) return DdsResult::kUnsupportedFormat;
+    if ((dwCaps2 & kCaps2Cubemap) == 0) return DdsResult::kNotCube;
+    if ((dwCaps2 & kCaps2AllFaces) != kCaps2AllFaces) return DdsResult::kPartialCube;
+  }
+
+  if (dwWidth == 0 || dwWidth != dwHeight || dwWidth > kDdsMaxEdge) return DdsResult::kBadDimensions;
+  // Writers leave the count at 0 or drop its flag for a single level.
+  const UINT iLevels = (dwFlags & kFlagMipMapCount) != 0 && dwMipCount != 0 ? dwMipCount : 1;
+  if (iLevels > MaxLevels(dwWidth)) return DdsResult::kBadMipCount;
+
+  // The edge bound keeps these sums far inside 64 bits.
+  uint64_t iFaceBytes = 0;
+  for (UINT iLevel = 0; iLevel < iLevels; ++iLevel) {
+    const UINT iEdge = DdsLevelEdge(dwWidth, iLevel);
+    iFaceBytes += DdsImageBytes(Format, iEdge, iEdge);
+  }
+  if (iDataOffset > iFileSize || (iFileSize - iDataOffset) / 6 < iFaceBytes) return DdsResult::kTruncated;
+
+  pInfo->Format = Format;
+  pInfo->iEdge = dwWidth;
+  pInfo->iLevels = iLevels;
+  pInfo->iDataOffset = iDataOffset;
+  pInfo->iFaceBytes = static_cast<size_t>(iFaceBytes);
+  return DdsResult::kOk;
+}
+
+bool DecodeDxt(D3DFORMAT Format, const unsigned char* pBlocks, UINT iWidth, UINT iHeight, unsigned char* pBgra) {
+  if (!IsDxtFormat(Format) || pBlocks == nullptr || pBgra == nullptr || iWidth == 0 || iHeight == 0) return false;
+  const size_t iBlockBytes = BlockBytes(Format);
+  const UINT iBlocksWide = (iWidth + 3) / 4, iBlocksHigh = (iHeight + 3) / 4;
+  for (UINT iBlockY = 0; iBlockY < iBlocksHigh; ++iBlockY) {
+    for (UINT iBlockX = 0; iBlockX < iBlocksWide; ++iBlockX) {
+      const unsigned char* pBlock = pBlocks + (size_t(iBlockY) * iBlocksWide + iBlockX) * iBlockBytes;
+      Bgra Texels[16];
+      if (Format == D3DFMT_DXT1) {
+        DecodeColourBlock(pBlock, true, Texels);
+      } else {
+        DecodeColourBlock(pBlock + 8, false, Texels);
+        if (Format == D3DFMT_DXT2 || Format == D3DFMT_DXT3)
+          DecodeExplicitAlpha(pBlock, Texels);
+        else
+          DecodeInterpolatedAlpha(pBlock, Texels);
+      }
+      // Blocks over the right or bottom edge keep only their texels inside.
+      for (UINT y = 0; y < 4 && iBlockY * 4 + y < iHeight; ++y) {
+        for (UINT x = 0; x < 4 && iBlockX * 4 + x < iWidth; ++x) {
+          const Bgra& T = Texels[y * 4 + x];
+          unsigned char* pOut = pBgra + (size_t(iBlockY * 4 + y) * iWidth + iBlockX * 4 + x) * 4;
+          pOut[0] = T.b;
+          pOut[1] = T.g;
+          pOut[2] = T.r;
+          pOut[3] = T.a;
+        }
+      }
+    }
+  }
+  return true;
+}

@@ -1,0 +1,66 @@
+// DDS cube-map files: a header parser that checks every size against the
+// bytes actually present, level size helpers, and a CPU decoder of DXT blocks
+// for GL devices without S3TC.
+//
+// Accepted: cube maps with all six faces in A8R8G8B8, X8R8G8B8, R8G8B8 (24-bit)
+// or DXT1..DXT5, with or without a mip chain, and the DX10 extended header for
+// the equivalent DXGI formats (one cube, no arrays).
+#pragma once
+
+#include "d3d9.h"
+
+#include <cstddef>
+#include <cstdint>
+
+// Why a file was refused; kOk when it was not.
+enum class DdsResult {
+  kOk,
+  kTooShort,            // fewer bytes than the headers
+  kBadMagic,            // does not start with "DDS "
+  kBadHeaderSize,       // header or pixel-format record of the wrong size
+  kUnsupportedFormat,   // a pixel format the loader does not read
+  kNotCube,             // a valid 2D or volume texture, not a cube map
+  kPartialCube,         // a cube map missing some of its six faces
+  kBadDimensions,       // zero, non-square or larger than kDdsMaxEdge
+  kBadMipCount,         // more levels than the edge allows
+  kTruncated,           // the pixel data is shorter than the header promises
+};
+
+const char* DdsResultName(DdsResult Result);
+
+// Largest face edge accepted: bounds every size computed from a header.
+constexpr UINT kDdsMaxEdge = 16384;
+
+// A cube map's layout in its file. Faces are stored +X, -X, +Y, -Y, +Z, -Z,
+// each followed by its smaller levels; rows run top first.
+struct DdsCubeInfo {
+  D3DFORMAT Format = D3DFMT_UNKNOWN;  // format of the stored bytes (R8G8B8: 3 bytes per pixel)
+  UINT iEdge = 0;                     // width and height of level 0
+  UINT iLevels = 0;                   // levels per face, at least 1
+  size_t iDataOffset = 0;             // offset of face +X, level 0
+  size_t iFaceBytes = 0;              // bytes of one face with all its levels
+};
+
+// Parses and checks the headers of a whole file held in memory. On kOk every
+// face level named by the result lies inside the iFileSize bytes.
+DdsResult ParseDdsCube(const unsigned char* pFile, size_t iFileSize, DdsCubeInfo* pInfo);
+
+// True for DXT1..DXT5 (4x4 blocks).
+bool IsDxtFormat(D3DFORMAT Format);
+// Edge of level iLevel of an iEdge texture: halved per level, at least 1.
+UINT DdsLevelEdge(UINT iEdge, UINT iLevel);
+// Bytes of one row of pixels, or of one row of 4x4 blocks for DXT formats.
+size_t DdsRowBytes(D3DFORMAT Format, UINT iWidth);
+// Number of such rows in an image iHeight pixels high.
+UINT DdsRowCount(D3DFORMAT Format, UINT iHeight);
+// Bytes of one image of iWidth x iHeight pixels.
+size_t DdsImageBytes(D3DFORMAT Format, UINT iWidth, UINT iHeight);
+// Offset in the file of one face level of a parsed cube.
+size_t DdsFaceLevelOffset(const DdsCubeInfo& Info, UINT iFace, UINT iLevel);
+
+// Decodes one DXT1/2/3/4/5 image of iWidth x iHeight pixels from its blocks
+// (ceil(w/4) x ceil(h/4), rows of blocks top first) to B,G,R,A bytes, rows
+// top first, 4 * iWidth * iHeight bytes. DXT2 and DXT4 are decoded like DXT3
+// and DXT5 (their colours stay premultiplied). False for any other format or
+// an empty image.
+bool DecodeDxt(D3DFORMAT Format, const unsigned char* pBlocks, UINT iWidth, UINT iHeight, unsigned char* pBgra);
