@@ -1,0 +1,299 @@
+// FSOUND_/FMUSIC_ over SDL2_mixer.
+//
+// Output types pick an SDL audio driver: 2 the one SDL chooses by itself
+// (SDL_AUDIODRIVER decides when set), 1 the second real driver that starts on
+// this machine, 0 SDL's "dummy" driver, which consumes the mix in real time and
+// plays nothing. Output 0 runs the same decoding, channels and clock as a real
+// output: samples load and play (silently), so a silent run does the same work
+// at start-up as one with sound. The device is opened as 16-bit stereo at the
+// requested rate; SDL converts to whatever the hardware wants.
+#include "sdl_mixer_backend.h"
+
+#include <SDL.h>
+#include <SDL_mixer.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <vector>
+
+struct FSOUND_SAMPLE {
+  explicit FSOUND_SAMPLE(Mix_Chunk* pLoaded) : pChunk(pLoaded) {}
+  ~FSOUND_SAMPLE() { Mix_FreeChunk(pChunk); }
+  FSOUND_SAMPLE(const FSOUND_SAMPLE&) = delete;
+  FSOUND_SAMPLE& operator=(const FSOUND_SAMPLE&) = delete;
+  Mix_Chunk* pChunk;
+};
+
+struct FMUSIC_MODULE {
+  explicit FMUSIC_MODULE(Mix_Music* pLoaded) : pMusic(pLoaded) {}
+  ~FMUSIC_MODULE() { Mix_FreeMusic(pMusic); }
+  FMUSIC_MODULE(const FMUSIC_MODULE&) = delete;
+  FMUSIC_MODULE& operator=(const FMUSIC_MODULE&) = delete;
+  Mix_Music* pMusic;
+  int iVolume = 255;
+};
+
+namespace {
+
+constexpr float kVersion = 3.75f;
+constexpr int kMaxVolume = 255;
+constexpr int kSampleSlots = 1024;  // sample indices 0..1023, as a bound on what a caller can make us allocate
+constexpr int kChunkFrames = 1024;  // about 23 ms at 44100 Hz: low latency without underruns on a busy CPU
+constexpr int kRawRate = 44100;
+constexpr int kDecoders = MIX_INIT_MP3 | MIX_INIT_OGG | MIX_INIT_MOD;
+
+int ClampVolume(int iVolume) { return std::clamp(iVolume, 0, kMaxVolume); }
+
+// 0..255 library volume to SDL_mixer's 0..128.
+int MixerVolume(int iVolume, int iMaster) {
+  const int iScale = kMaxVolume * kMaxVolume;
+  return (iVolume * iMaster * MIX_MAX_VOLUME + iScale / 2) / iScale;
+}
+
+bool ReadWholeFile(const char* pName, std::vector<unsigned char>& Bytes) {
+  std::ifstream File(pName, std::ios::binary);
+  if (!File) return false;
+  Bytes.assign(std::istreambuf_iterator<char>(File), std::istreambuf_iterator<char>());
+  return !File.bad();
+}
+
+void PutLe(std::vector<unsigned char>& Out, uint32_t dwValue, int iBytes) {
+  for (int i = 0; i < iBytes; ++i) Out.push_back(static_cast<unsigned char>(dwValue >> (8 * i)));
+}
+
+void PutTag(std::vector<unsigned char>& Out, const char* pTag) { Out.insert(Out.end(), pTag, pTag + 4); }
+
+// Headerless PCM becomes a WAV image, so SDL_mixer converts it like any file.
+Mix_Chunk* DecodeRaw(const unsigned char* pData, size_t iSize, unsigned int dwMode) {
+  const uint32_t dwChannels = (dwMode & FSOUND_MONO) != 0 ? 1 : 2;
+  const uint32_t dwBits = (dwMode & FSOUND_8BITS) != 0 ? 8 : 16;
+  const uint32_t dwFrameBytes = dwChannels * dwBits / 8;
+  const size_t iDataBytes = iSize - iSize % dwFrameBytes;
+  if (iDataBytes == 0 || iDataBytes > UINT32_MAX - 36) return nullptr;
+  std::vector<unsigned char> Wav;
+  Wav.reserve(44 + iDataBytes);
+  PutTag(Wav, "RIFF");
+  PutLe(Wav, static_cast<uint32_t>(36 + iDataBytes), 4);
+  PutTag(Wav, "WAVE");
+  PutTag(Wav, "fmt ");
+  PutLe(Wav, 16, 4);
+  PutLe(Wav, 1, 2);  // integer PCM
+  PutLe(Wav, dwChannels, 2);
+  PutLe(Wav, kRawRate, 4);
+  PutLe(Wav, kRawRate * dwFrameBytes, 4);
+  PutLe(Wav, dwFrameBytes, 2);
+  PutLe(Wav, dwBits, 2);
+  PutTag(Wav, "data");
+  PutLe(Wav, static_cast<uint32_t>(iDataBytes), 4);
+  Wav.insert(Wav.end(), pData, pData + iDataBytes);
+  return Mix_LoadWAV_RW(SDL_RWFromConstMem(Wav.data(), static_cast<int>(Wav.size())), 1);
+}
+
+class SdlMixerBackend final : public FmodBackend {
+ public:
+  float GetVersion() override { return kVersion; }
+
+  signed char SetOutput(int iOutputType) override {
+    if (bOpen) return 0;
+    StopAudio();
+    iDriver = 0;
+    switch (iOutputType) {
+      case FSOUND_OUTPUT_DSOUND: return StartAudio(nullptr);
+      case FSOUND_OUTPUT_WINMM: return StartSecondRealDriver();
+      case FSOUND_OUTPUT_NOSOUND: return StartAudio("dummy");
+      default: return 0;
+    }
+  }
+
+  signed char SetDriver(int iNewDriver) override {
+    if (!bAudioUp || bOpen || iNewDriver < 0) return 0;
+    if (iNewDriver > 0 && iNewDriver >= SDL_GetNumAudioDevices(0)) return 0;
+    iDriver = iNewDriver;
+    return 1;
+  }
+
+  signed char Init(int iMixRate, int iChannels, unsigned int) override {
+    if (!bAudioUp || bOpen || iMixRate <= 0 || iChannels < 0) return 0;
+    Mix_Init(kDecoders);  // a decoder that is missing only fails the files that need it
+    const char* pDevice = iDriver > 0 ? SDL_GetAudioDeviceName(iDriver, 0) : nullptr;
+    if (Mix_OpenAudioDevice(iMixRate, AUDIO_S16SYS, 2, kChunkFrames, pDevice, 0) != 0) {
+      Mix_Quit();
+      return 0;
+    }
+    Mix_AllocateChannels(iChannels);
+    ChannelVolumes.assign(static_cast<size_t>(iChannels), kMaxVolume);
+    bOpen = true;
+    for (int i = 0; i < iChannels; ++i) ApplyChannelVolume(i);
+    return 1;
+  }
+
+  void Close() override {
+    if (bOpen) {
+      Mix_HaltChannel(-1);
+      Mix_HaltMusic();
+      Samples.clear();
+      Modules.clear();
+      pPlaying = nullptr;
+      ChannelVolumes.clear();
+      Mix_CloseAudio();
+      Mix_Quit();
+      bOpen = false;
+    }
+    StopAudio();
+    iDriver = 0;
+  }
+
+  void SetSfxMasterVolume(int iVolume) override {
+    iSfxMasterVolume = ClampVolume(iVolume);
+    for (int i = 0; i < ChannelCount(); ++i) ApplyChannelVolume(i);
+  }
+
+  FSOUND_SAMPLE* SampleLoad(int iIndex, const char* pName, unsigned int dwMode, int iOffset) override {
+    if (!bOpen || pName == nullptr || iOffset < 0 || iIndex < FSOUND_FREE || iIndex >= kSampleSlots) return nullptr;
+    const int iSlot = iIndex == FSOUND_FREE ? FreeSampleSlot() : iIndex;
+    if (iSlot < 0) return nullptr;
+    std::vector<unsigned char> Bytes;
+    if (!ReadWholeFile(pName, Bytes) || static_cast<size_t>(iOffset) >= Bytes.size()) return nullptr;
+    const unsigned char* pData = Bytes.data() + iOffset;
+    const size_t iSize = Bytes.size() - static_cast<size_t>(iOffset);
+    Mix_Chunk* pChunk = (dwMode & FSOUND_LOADRAW) != 0
+                            ? DecodeRaw(pData, iSize, dwMode)
+                            : Mix_LoadWAV_RW(SDL_RWFromConstMem(pData, static_cast<int>(std::min<size_t>(iSize, INT32_MAX))), 1);
+    if (pChunk == nullptr) return nullptr;
+    if (static_cast<size_t>(iSlot) >= Samples.size()) Samples.resize(static_cast<size_t>(iSlot) + 1);
+    Samples[static_cast<size_t>(iSlot)] = std::make_unique<FSOUND_SAMPLE>(pChunk);
+    return Samples[static_cast<size_t>(iSlot)].get();
+  }
+
+  int PlaySound(int iChannel, FSOUND_SAMPLE* pSample) override {
+    if (!bOpen || !OwnsSample(pSample)) return -1;
+    const int iChosen = iChannel == FSOUND_FREE ? FreeChannel() : iChannel;
+    if (!ValidChannel(iChosen)) return -1;
+    // A new sound starts at full volume and centred, whatever the channel played before.
+    ChannelVolumes[static_cast<size_t>(iChosen)] = kMaxVolume;
+    ApplyChannelVolume(iChosen);
+    Mix_SetPanning(iChosen, 255, 255);
+    return Mix_PlayChannel(iChosen, pSample->pChunk, 0) == iChosen ? iChosen : -1;
+  }
+
+  signed char SetVolume(int iChannel, int iVolume) override {
+    if (!ValidChannel(iChannel)) return 0;
+    ChannelVolumes[static_cast<size_t>(iChannel)] = ClampVolume(iVolume);
+    ApplyChannelVolume(iChannel);
+    return 1;
+  }
+
+  signed char SetPan(int iChannel, int iPan) override {
+    if (!ValidChannel(iChannel)) return 0;
+    // Centre keeps both sides at full level; either way one side fades out.
+    const int iClamped = ClampVolume(iPan);
+    const int iLeft = iClamped <= 128 ? 255 : 255 * (255 - iClamped) / 127;
+    const int iRight = iClamped >= 128 ? 255 : 255 * iClamped / 128;
+    return Mix_SetPanning(iChannel, static_cast<Uint8>(iLeft), static_cast<Uint8>(iRight)) != 0 ? 1 : 0;
+  }
+
+  FMUSIC_MODULE* LoadSong(const char* pName) override {
+    if (!bOpen || pName == nullptr) return nullptr;
+    SDL_RWops* pFile = SDL_RWFromFile(pName, "rb");
+    if (pFile == nullptr) return nullptr;
+    Mix_Music* pMusic = Mix_LoadMUSType_RW(pFile, MUS_MOD, 1);
+    if (pMusic == nullptr) return nullptr;
+    Modules.push_back(std::make_unique<FMUSIC_MODULE>(pMusic));
+    return Modules.back().get();
+  }
+
+  signed char SetMusicMasterVolume(FMUSIC_MODULE* pModule, int iVolume) override {
+    if (!OwnsModule(pModule)) return 0;
+    pModule->iVolume = ClampVolume(iVolume);
+    if (pModule == pPlaying) Mix_VolumeMusic(MixerVolume(pModule->iVolume, kMaxVolume));
+    return 1;
+  }
+
+  // SDL_mixer's module players mix every voice of a song themselves, so a
+  // channel limit is accepted for a valid song and changes nothing.
+  signed char OptimizeChannels(FMUSIC_MODULE* pModule, int, int) override { return OwnsModule(pModule) ? 1 : 0; }
+
+  signed char PlaySong(FMUSIC_MODULE* pModule) override {
+    if (!OwnsModule(pModule)) return 0;
+    Mix_VolumeMusic(MixerVolume(pModule->iVolume, kMaxVolume));
+    if (Mix_PlayMusic(pModule->pMusic, 0) != 0) return 0;
+    pPlaying = pModule;
+    return 1;
+  }
+
+ private:
+  bool StartAudio(const char* pDriverName) {
+    if (pDriverName != nullptr) SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, pDriverName, SDL_HINT_OVERRIDE);
+    bAudioUp = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+    if (pDriverName != nullptr) SDL_ResetHint(SDL_HINT_AUDIODRIVER);
+    return bAudioUp;
+  }
+
+  void StopAudio() {
+    if (bAudioUp) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    bAudioUp = false;
+  }
+
+  // The first real driver that starts is the one a default output would
+  // normally take; output 1 is the next one after it.
+  bool StartSecondRealDriver() {
+    int iStarted = 0;
+    for (int i = 0; i < SDL_GetNumAudioDrivers(); ++i) {
+      const char* pName = SDL_GetAudioDriver(i);
+      if (std::strcmp(pName, "dummy") == 0 || std::strcmp(pName, "disk") == 0) continue;
+      if (!StartAudio(pName)) continue;
+      if (++iStarted == 2) return true;
+      StopAudio();
+    }
+    return false;
+  }
+
+  int ChannelCount() const { return static_cast<int>(ChannelVolumes.size()); }
+  bool ValidChannel(int iChannel) const { return bOpen && iChannel >= 0 && iChannel < ChannelCount(); }
+
+  void ApplyChannelVolume(int iChannel) {
+    Mix_Volume(iChannel, MixerVolume(ChannelVolumes[static_cast<size_t>(iChannel)], iSfxMasterVolume));
+  }
+
+  int FreeChannel() const {
+    for (int i = 0; i < ChannelCount(); ++i)
+      if (Mix_Playing(i) == 0) return i;
+    return -1;
+  }
+
+  int FreeSampleSlot() const {
+    const auto itFree = std::find(Samples.begin(), Samples.end(), nullptr);
+    const size_t iSlot = static_cast<size_t>(itFree - Samples.begin());
+    return iSlot < static_cast<size_t>(kSampleSlots) ? static_cast<int>(iSlot) : -1;
+  }
+
+  bool OwnsSample(const FSOUND_SAMPLE* pSample) const {
+    return pSample != nullptr &&
+           std::any_of(Samples.begin(), Samples.end(), [&](const auto& pOwned) { return pOwned.get() == pSample; });
+  }
+
+  bool OwnsModule(const FMUSIC_MODULE* pModule) const {
+    return pModule != nullptr &&
+           std::any_of(Modules.begin(), Modules.end(), [&](const auto& pOwned) { return pOwned.get() == pModule; });
+  }
+
+  bool bAudioUp = false;  // SDL's audio subsystem started by SetOutput
+  bool bOpen = false;     // FSOUND_Init succeeded
+  int iDriver = 0;
+  int iSfxMasterVolume = kMaxVolume;
+  std::vector<int> ChannelVolumes;  // library volume (0..255) of each mixer channel
+  std::vector<std::unique_ptr<FSOUND_SAMPLE>> Samples;  // indexed by sample slot; empty slots are null
+  std::vector<std::unique_ptr<FMUSIC_MODULE>> Modules;
+  FMUSIC_MODULE* pPlaying = nullptr;
+};
+
+}  // namespace
+
+FmodBackend& SdlMixerBackendInstance() {
+  static SdlMixerBackend* pInstance = new SdlMixerBackend();
+  return *pInstance;
+}
