@@ -1,1 +1,0 @@
-// Removed once model drawing lands.
