@@ -1,6 +1,90 @@
-// Placeholder until the GL device lands: no display, no device.
-#include "d3d9.h"
+#include "gl_direct3d.h"
+
+#include <SDL.h>
+
+#include <cstring>
+#include <functional>
+
 #include "d3d9_seams.h"
+#include "gl_device.h"
+#include "win32_seams.h"
+
+namespace d3d9gl {
+
+uint64_t iGlCalls = 0;
+
+bool IsSoftwareRenderer(const char* pszRenderer) {
+  if (pszRenderer == nullptr) return true;
+  for (const char* pszName : {"llvmpipe", "softpipe", "swrast"}) {
+    if (std::strstr(pszRenderer, pszName) != nullptr) return true;
+  }
+  return false;
+}
+
+GlDirect3D::~GlDirect3D() { SDL_GL_UnloadLibrary(); }
+
+ULONG GlDirect3D::Release() {
+  const ULONG iLeft = --iRefCount;
+  if (iLeft == 0) delete this;
+  return iLeft;
+}
+
+HRESULT GlDirect3D::CreateDevice(UINT, D3DDEVTYPE, HWND hFocusWindow, DWORD BehaviorFlags,
+                                 D3DPRESENT_PARAMETERS* pParams, IDirect3DDevice9** ppDevice) {
+  if (ppDevice == nullptr) return D3DERR_INVALIDCALL;
+  *ppDevice = nullptr;
+  if (pParams == nullptr) return D3DERR_INVALIDCALL;
+  const bool bHardware = (BehaviorFlags & D3DCREATE_HARDWARE_VERTEXPROCESSING) != 0;
+  const bool bSoftware = (BehaviorFlags & D3DCREATE_SOFTWARE_VERTEXPROCESSING) != 0;
+  if (bHardware == bSoftware) return D3DERR_INVALIDCALL;
+  SDL_Window* pWindow = Win32GetSdlWindow(pParams->hDeviceWindow != nullptr ? pParams->hDeviceWindow : hFocusWindow);
+  if (pWindow == nullptr) return D3DERR_INVALIDCALL;
+  int iSamples = 0;
+  if (pParams->MultiSampleType != D3DMULTISAMPLE_NONE) {
+    // Multisampling needs a discarding swap effect, as in Direct3D.
+    if (pParams->MultiSampleType < 2 || pParams->SwapEffect != D3DSWAPEFFECT_DISCARD) return D3DERR_NOTAVAILABLE;
+    iSamples = static_cast<int>(pParams->MultiSampleType);
+  }
+
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+  SDL_GLContext pContext = SDL_GL_CreateContext(pWindow);
+  if (pContext == nullptr) return D3DERR_NOTAVAILABLE;
+  HRESULT hr = D3D_OK;
+  GLint iMaxSamples = 0;
+  Gl(glGetIntegerv, GL_MAX_SAMPLES, &iMaxSamples);
+  if (bHardware && IsSoftwareRenderer(reinterpret_cast<const char*>(Gl(glGetString, GL_RENDERER)))) {
+    hr = D3DERR_NOTAVAILABLE;
+  } else if (iSamples > iMaxSamples) {
+    hr = D3DERR_NOTAVAILABLE;
+  }
+  if (FAILED(hr)) {
+    SDL_GL_MakeCurrent(pWindow, nullptr);
+    SDL_GL_DeleteContext(pContext);
+    return hr;
+  }
+
+  // A zero back-buffer size means the window's client area, as in windowed Direct3D.
+  if (pParams->BackBufferWidth == 0 || pParams->BackBufferHeight == 0) {
+    int iWidth = 0, iHeight = 0;
+    SDL_GetWindowSize(pWindow, &iWidth, &iHeight);
+    if (pParams->BackBufferWidth == 0) pParams->BackBufferWidth = static_cast<UINT>(iWidth);
+    if (pParams->BackBufferHeight == 0) pParams->BackBufferHeight = static_cast<UINT>(iHeight);
+  }
+  SDL_GL_SetSwapInterval(pParams->PresentationInterval == D3DPRESENT_INTERVAL_IMMEDIATE ? 0 : 1);
+  auto* pDevice = new GlDevice(this, pWindow, pContext, *pParams, iSamples);
+  if (!pDevice->BuildBackBuffer()) {
+    pDevice->Release();
+    return D3DERR_NOTAVAILABLE;
+  }
+  *ppDevice = pDevice;
+  return D3D_OK;
+}
+
+}  // namespace d3d9gl
+
+// ---- entry point and seams ---------------------------------------------------------
 
 static std::function<IDirect3D9*(UINT)> fnCreateOverride;
 
@@ -8,9 +92,19 @@ void D3D9SetCreateOverride(std::function<IDirect3D9*(UINT)> fnCreate) { fnCreate
 
 IDirect3D9* Direct3DCreate9(UINT SDKVersion) {
   if (fnCreateOverride) return fnCreateOverride(SDKVersion);
-  return nullptr;
+  if (SDKVersion != D3D_SDK_VERSION) return nullptr;
+  if (SDL_WasInit(SDL_INIT_VIDEO) == 0 && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return nullptr;
+  // A video driver without GL (SDL's "dummy") cannot load a GL library.
+  if (SDL_GL_LoadLibrary(nullptr) != 0) return nullptr;
+  return new d3d9gl::GlDirect3D();
 }
 
-bool D3D9ReadBackBuffer(IDirect3DDevice9*, std::vector<unsigned char>&, int&, int&) { return false; }
-bool D3D9WritePng(const std::string&, const std::vector<unsigned char>&, int, int) { return false; }
-uint64_t D3D9GlCallCount(IDirect3DDevice9*) { return 0; }
+bool D3D9ReadBackBuffer(IDirect3DDevice9* pDevice, std::vector<unsigned char>& Pixels, int& iWidth, int& iHeight) {
+  auto* pGlDevice = dynamic_cast<d3d9gl::GlDevice*>(pDevice);
+  return pGlDevice != nullptr && pGlDevice->ReadBackBuffer(Pixels, iWidth, iHeight);
+}
+
+uint64_t D3D9GlCallCount(IDirect3DDevice9* pDevice) {
+  auto* pGlDevice = dynamic_cast<d3d9gl::GlDevice*>(pDevice);
+  return pGlDevice != nullptr ? pGlDevice->GlCallsSinceCreation() : 0;
+}

@@ -1,0 +1,183 @@
+// The Direct3D 9 device over OpenGL 3.3 core.
+//
+// Supports: Clear, BeginScene/EndScene, Present (the back buffer is an
+// offscreen framebuffer, multisampled or not, resolved and scaled into the
+// window), transforms (world, view, projection, texture 0-7), render states,
+// texture stages 0-7 (DISABLE, SELECTARG1/2, MODULATE, MODULATE2X/4X, ADD;
+// DIFFUSE, CURRENT, TEXTURE, TFACTOR, SPECULAR, TEMP, COMPLEMENT,
+// ALPHAREPLICATE), sampler states, material, directional/point/spot lights,
+// vertex format 0x112 (position, normal, one 2D texture coordinate), 16- and
+// 32-bit index buffers, cube textures and indexed triangle lists.
+//
+// Every Set* call only records the D3D9 value. DrawIndexedPrimitive (and
+// Clear) bring GL up to date: the states that change shader code form an
+// FfpKey (program cached per key), the values go into one uniform block
+// (uploaded only when its bytes change), and every other GL state is compared
+// with a cache of what GL holds before it is set.
+#pragma once
+
+#include <SDL.h>
+
+#include <map>
+#include <unordered_map>
+#include <vector>
+
+#include "d3d9.h"
+#include "gl_calls.h"
+#include "gl_ffp.h"
+
+namespace d3d9gl {
+
+class GlDirect3D;
+
+// Texture unit used to upload textures, apart from the stages' units.
+constexpr GLuint kUploadUnit = kStageCount;
+
+// What GL holds now, as far as the device knows (-1: unknown).
+struct GlStateCache {
+  GLint iProgram = -1;
+  GLint iVertexArray = -1;
+  GLint iActiveUnit = -1;
+  GLint BoundTextures[kStageCount + 1] = {-1, -1, -1, -1, -1, -1, -1, -1, -1};
+  GLint iCullEnabled = -1;
+  GLint iCullMode = -1;
+  GLint iDepthTest = -1;
+  GLint iDepthMask = -1;
+  GLint iDepthFunc = -1;
+  GLint iBlend = -1;
+  GLint iBlendSrc = -1;
+  GLint iBlendDst = -1;
+  GLint iColourMask = -1;  // D3DCOLORWRITEENABLE bits
+  GLint iPolygonMode = -1;
+  GLint iMultisample = -1;
+  GLint iDither = -1;
+  GLint iScissor = -1;
+  GLint iStencilMask = -1;
+  float ClearColour[4] = {-1, -1, -1, -1};
+  float fClearDepth = -1;
+  GLint iClearStencil = -1;
+};
+
+struct LightSlot {
+  D3DLIGHT9 Light;
+  bool bEnabled;
+};
+
+class GlDevice final : public IDirect3DDevice9 {
+ public:
+  // Takes the context; the caller has made it current.
+  GlDevice(GlDirect3D* pParent, SDL_Window* pWindow, SDL_GLContext pContext, const D3DPRESENT_PARAMETERS& Params,
+           int iSamples);
+  ~GlDevice() override;
+  // False when the back buffer could not be made (the device is then unusable).
+  bool BuildBackBuffer();
+
+  ULONG AddRef() override { return ++iRefCount; }
+  ULONG Release() override;
+  HRESULT Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR Color, float Z, DWORD Stencil) override;
+  HRESULT BeginScene() override;
+  HRESULT EndScene() override;
+  HRESULT Present(const RECT* pSourceRect, const RECT* pDestRect, HWND hDestWindowOverride,
+                  const RGNDATA* pDirtyRegion) override;
+  HRESULT SetTransform(D3DTRANSFORMSTATETYPE State, const D3DMATRIX* pMatrix) override;
+  HRESULT SetRenderState(D3DRENDERSTATETYPE State, DWORD Value) override;
+  HRESULT SetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type, DWORD Value) override;
+  HRESULT SetSamplerState(DWORD Sampler, D3DSAMPLERSTATETYPE Type, DWORD Value) override;
+  HRESULT SetMaterial(const D3DMATERIAL9* pMaterial) override;
+  HRESULT SetLight(DWORD Index, const D3DLIGHT9* pLight) override;
+  HRESULT LightEnable(DWORD Index, BOOL Enable) override;
+  HRESULT SetFVF(DWORD FVF) override;
+  HRESULT SetIndices(IDirect3DIndexBuffer9* pIndexData) override;
+  HRESULT SetStreamSource(UINT StreamNumber, IDirect3DVertexBuffer9* pStreamData, UINT OffsetInBytes,
+                          UINT Stride) override;
+  HRESULT SetTexture(DWORD Stage, IDirect3DBaseTexture9* pTexture) override;
+  HRESULT CreateIndexBuffer(UINT Length, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
+                            IDirect3DIndexBuffer9** ppIndexBuffer, HANDLE* pSharedHandle) override;
+  HRESULT CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3DPOOL Pool,
+                             IDirect3DVertexBuffer9** ppVertexBuffer, HANDLE* pSharedHandle) override;
+  HRESULT CreateCubeTexture(UINT EdgeLength, UINT Levels, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
+                            IDirect3DCubeTexture9** ppCubeTexture, HANDLE* pSharedHandle) override;
+  HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE Type, INT BaseVertexIndex, UINT MinVertexIndex,
+                               UINT NumVertices, UINT startIndex, UINT primCount) override;
+
+  // ---- for the resources, the seams and tests ----
+  void MakeCurrent();
+  // Binds a texture on the upload unit (cached like the stages' units).
+  void BindForUpload(GLenum eTarget, GLuint iTexture);
+  // A GL buffer or texture is about to be deleted: forget what refers to it.
+  void ForgetBuffer(GLuint iBuffer);
+  void ForgetTexture(GLuint iTexture);
+  bool ReadBackBuffer(std::vector<unsigned char>& Pixels, int& iWidth, int& iHeight);
+  uint64_t GlCallsSinceCreation() const { return iGlCalls - iGlCallsAtStart; }
+  bool HasS3tc() const { return bS3tc; }
+
+ private:
+  struct VertexArrayKey {
+    GLuint iVertexBuffer, iIndexBuffer, iOffset, iStride;
+    bool operator<(const VertexArrayKey& o) const;
+  };
+
+  void SetBaseline();
+  void ApplyRasterState();
+  void ApplyProgram();
+  void ApplyUniforms();
+  void ApplyTextures();
+  void ApplySamplers();
+  void BindVertexArray();
+  void ResolveTo(GLuint iTargetFramebuffer);
+  FfpKey BuildKey() const;
+  void FillBlock(FfpBlock& Block, int& iLightCount) const;
+
+  void SetCap(GLenum eCap, GLint iOn, GLint& iCached);
+  void SetColourMask(DWORD dwMask);
+  void SetDepthMask(bool bOn);
+  void SetStencilMask(GLint iMask);
+
+  ULONG iRefCount = 1;
+  GlDirect3D* pParent;
+  SDL_Window* pWindow;
+  SDL_GLContext pContext;
+  D3DPRESENT_PARAMETERS Params;
+  int iSamples;
+  int iWidth, iHeight;
+  bool bS3tc = false;
+  uint64_t iGlCallsAtStart = 0;
+
+  // Back buffer: draw target (multisampled when iSamples > 0) and, for
+  // multisampling, a single-sample target it is resolved into.
+  GLuint iDrawFramebuffer = 0, iColourBuffer = 0, iDepthBuffer = 0;
+  GLuint iResolveFramebuffer = 0, iResolveColour = 0;
+  GLuint iUniformBuffer = 0;
+  GLuint Samplers[kStageCount] = {};
+
+  // ---- D3D9 state, as the program set it ----
+  DWORD RenderStates[256];
+  DWORD StageStates[kStageCount][33];
+  DWORD SamplerStates[kStageCount][14];
+  D3DMATRIX matWorld, matView, matProjection;
+  D3DMATRIX TextureMatrices[kStageCount];
+  D3DMATERIAL9 Material = {};
+  std::map<DWORD, LightSlot> Lights;
+  DWORD dwFvf = 0;
+  IDirect3DIndexBuffer9* pIndices = nullptr;
+  IDirect3DVertexBuffer9* pStream = nullptr;
+  UINT iStreamOffset = 0, iStreamStride = 0;
+  IDirect3DBaseTexture9* Textures[kStageCount] = {};
+  bool bInScene = false;
+
+  // What changed since the last draw.
+  bool bPipelineDirty = true;  // render and stage states, bound textures
+  bool bValuesDirty = true;    // transforms, material, lights, values in render states
+  bool SamplerDirty[kStageCount];
+
+  // ---- GL side ----
+  GlStateCache Cache;
+  std::unordered_map<FfpKey, GLuint, FfpKeyHash> Programs;
+  FfpKey CurrentKey = {};
+  GLuint iCurrentProgram = 0;
+  std::map<VertexArrayKey, GLuint> VertexArrays;
+  FfpBlock UploadedBlock = {};
+  size_t iUploadedBytes = 0;
+};
+
+}  // namespace d3d9gl

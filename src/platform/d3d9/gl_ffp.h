@@ -1,0 +1,91 @@
+// The fixed-function pipeline as generated GLSL. The state that changes the
+// code forms an FfpKey; the program for a key is generated once and cached.
+// Values (matrices, material, lights, texture factor) live in one std140
+// uniform block, FfpBlock, that the device fills on the CPU.
+#pragma once
+
+#include "gl_calls.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace d3d9gl {
+
+constexpr int kStageCount = 8;
+constexpr int kMaxActiveLights = 8;
+
+// Texture coordinate sources of a stage (the D3DTSS_TCI_* value >> 16).
+enum TexGen : uint8_t { kTexGenPassThru = 0, kTexGenNormal = 1, kTexGenPosition = 2, kTexGenReflection = 3 };
+
+struct FfpStageKey {
+  uint8_t iColorOp, iColorArg1, iColorArg2;
+  uint8_t iAlphaOp, iAlphaArg1, iAlphaArg2;
+  uint8_t iTexGen;
+  uint8_t iCoordSet;
+  uint8_t bTexTransform;
+  uint8_t bHasTexture;
+};
+
+// All bytes, no padding: compared and hashed as raw memory. Unused fields stay
+// zero so that equal pipelines give equal keys.
+struct FfpKey {
+  uint8_t bLighting;
+  uint8_t bSpecular;
+  uint8_t bLocalViewer;
+  uint8_t bNormalize;
+  uint8_t bFlat;
+  uint8_t iAlphaFunc;  // a D3DCMP value, 0 when the alpha test is off
+  uint8_t iStageCount;  // stages before the first disabled one
+  FfpStageKey Stages[kStageCount];
+};
+
+struct FfpKeyHash {
+  size_t operator()(const FfpKey& Key) const;
+};
+bool operator==(const FfpKey& A, const FfpKey& B);
+
+struct FfpLight {
+  float Diffuse[4];
+  float Specular[4];
+  float Ambient[4];
+  float Position[4];     // camera space; w holds the D3DLIGHTTYPE
+  float Direction[4];    // directional: unit vector toward the light; spot: unit axis
+  float Attenuation[4];  // Attenuation0, 1, 2, Range
+  float Spot[4];         // cos(Theta / 2), cos(Phi / 2), Falloff
+};
+
+// Matrices are D3D's row-major memory as given: read as a GLSL column-major
+// mat4 they are transposed, so M * v in GLSL is D3D's v * M.
+struct FfpBlock {
+  float WorldView[16];
+  float WorldViewProj[16];
+  float NormalMatrix[16];
+  float TexMatrix[kStageCount][16];
+  float MatDiffuse[4];
+  float MatAmbient[4];
+  float MatSpecular[4];
+  float MatEmissive[4];
+  float GlobalAmbient[4];
+  float TextureFactor[4];
+  float Misc[4];         // x: material power, y: alpha reference 0..255, z: light count
+  float PixelOffset[4];  // xy: half a pixel in clip units (per w)
+  FfpLight Lights[kMaxActiveLights];
+};
+
+// Bytes of the block that matter when iLightCount lights are on.
+inline size_t FfpBlockSize(int iLightCount) {
+  return offsetof(FfpBlock, Lights) + sizeof(FfpLight) * static_cast<size_t>(iLightCount);
+}
+
+constexpr GLuint kFfpBlockBinding = 0;
+
+std::string FfpVertexSource(const FfpKey& Key);
+std::string FfpFragmentSource(const FfpKey& Key);
+
+// Compiles and links the program for a key, with its block bound to
+// kFfpBlockBinding and stage n's sampler to texture unit n; the program is
+// left in use. 0 on failure (the log goes to stderr).
+GLuint BuildFfpProgram(const FfpKey& Key);
+
+}  // namespace d3d9gl

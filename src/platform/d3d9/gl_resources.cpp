@@ -1,0 +1,211 @@
+#include "gl_resources.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "gl_device.h"
+
+namespace d3d9gl {
+
+// ---- buffers ----------------------------------------------------------------------
+
+GlBufferStore::GlBufferStore(GlDevice* pDevice, UINT iLength, DWORD dwUsage) : pDevice(pDevice), Bytes(iLength) {
+  pDevice->AddRef();
+  pDevice->MakeCurrent();
+  Gl(glGenBuffers, 1, &iBuffer);
+  // Uploads go through the copy target: binding an element buffer would
+  // change whatever vertex array is bound.
+  Gl(glBindBuffer, GL_COPY_WRITE_BUFFER, iBuffer);
+  Gl(glBufferData, GL_COPY_WRITE_BUFFER, static_cast<GLsizeiptr>(iLength), static_cast<const void*>(Bytes.data()),
+     static_cast<GLenum>((dwUsage & D3DUSAGE_DYNAMIC) ? GL_DYNAMIC_DRAW : GL_STATIC_DRAW));
+}
+
+GlBufferStore::~GlBufferStore() {
+  pDevice->MakeCurrent();
+  pDevice->ForgetBuffer(iBuffer);
+  Gl(glDeleteBuffers, 1, &iBuffer);
+  pDevice->Release();
+}
+
+HRESULT GlBufferStore::Lock(UINT iOffset, UINT iSize, void** ppData, DWORD dwFlags) {
+  if (ppData == nullptr) return D3DERR_INVALIDCALL;
+  *ppData = nullptr;
+  // Size 0 locks everything from the offset on.
+  if (iSize == 0 && iOffset <= Bytes.size()) iSize = static_cast<UINT>(Bytes.size()) - iOffset;
+  if (static_cast<size_t>(iOffset) + iSize > Bytes.size()) return D3DERR_INVALIDCALL;
+  if ((dwFlags & D3DLOCK_READONLY) == 0) {
+    if (iDirtyBegin == iDirtyEnd) {
+      iDirtyBegin = iOffset;
+      iDirtyEnd = static_cast<size_t>(iOffset) + iSize;
+    } else {
+      iDirtyBegin = std::min<size_t>(iDirtyBegin, iOffset);
+      iDirtyEnd = std::max<size_t>(iDirtyEnd, static_cast<size_t>(iOffset) + iSize);
+    }
+  }
+  ++iLockCount;
+  dwLockFlags |= dwFlags;
+  *ppData = Bytes.data() + iOffset;
+  return D3D_OK;
+}
+
+HRESULT GlBufferStore::Unlock() {
+  if (iLockCount == 0) return D3DERR_INVALIDCALL;
+  if (--iLockCount > 0 || iDirtyBegin == iDirtyEnd) return D3D_OK;
+  pDevice->MakeCurrent();
+  Gl(glBindBuffer, GL_COPY_WRITE_BUFFER, iBuffer);
+  if (iDirtyBegin == 0 && iDirtyEnd == Bytes.size()) {
+    // A whole rewrite lets GL hand out fresh storage instead of waiting for draws.
+    Gl(glBufferData, GL_COPY_WRITE_BUFFER, static_cast<GLsizeiptr>(Bytes.size()),
+       static_cast<const void*>(Bytes.data()),
+       static_cast<GLenum>((dwLockFlags & D3DLOCK_DISCARD) ? GL_DYNAMIC_DRAW : GL_STATIC_DRAW));
+  } else {
+    Gl(glBufferSubData, GL_COPY_WRITE_BUFFER, static_cast<GLintptr>(iDirtyBegin),
+       static_cast<GLsizeiptr>(iDirtyEnd - iDirtyBegin), static_cast<const void*>(Bytes.data() + iDirtyBegin));
+  }
+  iDirtyBegin = iDirtyEnd = 0;
+  dwLockFlags = 0;
+  return D3D_OK;
+}
+
+ULONG GlVertexBuffer::Release() {
+  const ULONG iLeft = --iRefCount;
+  if (iLeft == 0) delete this;
+  return iLeft;
+}
+
+ULONG GlIndexBuffer::Release() {
+  const ULONG iLeft = --iRefCount;
+  if (iLeft == 0) delete this;
+  return iLeft;
+}
+
+HRESULT GlIndexBuffer::Unlock() {
+  const bool bWasLast = Store.iLockCount == 1;
+  const HRESULT hr = Store.Unlock();
+  if (SUCCEEDED(hr) && bWasLast) iMaxIndex = MaxIndex(0, IndexCount());
+  return hr;
+}
+
+UINT GlIndexBuffer::MaxIndex(UINT iFirst, UINT iCount) const {
+  UINT iMax = 0;
+  if (IndexSize() == 4) {
+    const auto* pIndices = reinterpret_cast<const uint32_t*>(Store.Bytes.data()) + iFirst;
+    for (UINT i = 0; i < iCount; ++i) iMax = std::max<UINT>(iMax, pIndices[i]);
+  } else {
+    const auto* pIndices = reinterpret_cast<const uint16_t*>(Store.Bytes.data()) + iFirst;
+    for (UINT i = 0; i < iCount; ++i) iMax = std::max<UINT>(iMax, pIndices[i]);
+  }
+  return iMax;
+}
+
+// ---- cube textures ---------------------------------------------------------------
+
+static bool IsDxt(D3DFORMAT eFormat) {
+  return eFormat == D3DFMT_DXT1 || eFormat == D3DFMT_DXT2 || eFormat == D3DFMT_DXT3 || eFormat == D3DFMT_DXT4 ||
+         eFormat == D3DFMT_DXT5;
+}
+
+static GLenum CompressedFormat(D3DFORMAT eFormat) {
+  if (eFormat == D3DFMT_DXT1) return GL_COMPRESSED_RGBA_S3TC_DXT1_EXT;  // keeps DXT1's 1-bit alpha
+  if (eFormat == D3DFMT_DXT2 || eFormat == D3DFMT_DXT3) return GL_COMPRESSED_RGBA_S3TC_DXT3_EXT;
+  return GL_COMPRESSED_RGBA_S3TC_DXT5_EXT;
+}
+
+GlCubeTexture::GlCubeTexture(GlDevice* pDevice, UINT iEdge, UINT iLevels, D3DFORMAT eFormat)
+    : pDevice(pDevice), iEdge(iEdge), iLevels(iLevels), eFormat(eFormat) {
+  pDevice->AddRef();
+  Images.resize(6 * static_cast<size_t>(iLevels));
+  Locked.assign(Images.size(), false);
+  for (UINT iFace = 0; iFace < 6; ++iFace) {
+    for (UINT iLevel = 0; iLevel < iLevels; ++iLevel) Image(iFace, iLevel).assign(LevelBytes(iLevel), 0);
+  }
+  pDevice->MakeCurrent();
+  Gl(glGenTextures, 1, &iTexture);
+  pDevice->BindForUpload(GL_TEXTURE_CUBE_MAP, iTexture);
+  Gl(glTexParameteri, GL_TEXTURE_CUBE_MAP, GL_TEXTURE_BASE_LEVEL, 0);
+  Gl(glTexParameteri, GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAX_LEVEL, static_cast<GLint>(iLevels) - 1);
+  for (UINT iFace = 0; iFace < 6; ++iFace) {
+    for (UINT iLevel = 0; iLevel < iLevels; ++iLevel) Upload(iFace, iLevel);
+  }
+}
+
+GlCubeTexture::~GlCubeTexture() {
+  pDevice->MakeCurrent();
+  pDevice->ForgetTexture(iTexture);
+  Gl(glDeleteTextures, 1, &iTexture);
+  pDevice->Release();
+}
+
+ULONG GlCubeTexture::Release() {
+  const ULONG iLeft = --iRefCount;
+  if (iLeft == 0) delete this;
+  return iLeft;
+}
+
+bool GlCubeTexture::IsCompressed() const { return IsDxt(eFormat); }
+
+UINT GlCubeTexture::LevelEdge(UINT iLevel) const { return std::max(1u, iEdge >> iLevel); }
+
+UINT GlCubeTexture::Pitch(UINT iLevel) const {
+  const UINT iSize = LevelEdge(iLevel);
+  if (!IsCompressed()) return iSize * 4;
+  return std::max(1u, (iSize + 3) / 4) * (eFormat == D3DFMT_DXT1 ? 8 : 16);
+}
+
+UINT GlCubeTexture::LevelBytes(UINT iLevel) const {
+  const UINT iRows = IsCompressed() ? std::max(1u, (LevelEdge(iLevel) + 3) / 4) : LevelEdge(iLevel);
+  return Pitch(iLevel) * iRows;
+}
+
+HRESULT GlCubeTexture::LockRect(D3DCUBEMAP_FACES FaceType, UINT Level, D3DLOCKED_RECT* pLockedRect,
+                                const RECT* pRect, DWORD) {
+  if (pLockedRect == nullptr || FaceType > D3DCUBEMAP_FACE_NEGATIVE_Z || Level >= iLevels) return D3DERR_INVALIDCALL;
+  const size_t iImage = FaceType * iLevels + Level;
+  if (Locked[iImage]) return D3DERR_INVALIDCALL;
+  size_t iOffset = 0;
+  if (pRect != nullptr) {
+    const LONG iSize = static_cast<LONG>(LevelEdge(Level));
+    const LONG iAlign = IsCompressed() ? 4 : 1;
+    if (pRect->left < 0 || pRect->top < 0 || pRect->left >= pRect->right || pRect->top >= pRect->bottom ||
+        pRect->right > iSize || pRect->bottom > iSize || pRect->left % iAlign != 0 || pRect->top % iAlign != 0) {
+      return D3DERR_INVALIDCALL;
+    }
+    const size_t iRowBytes = IsCompressed() ? Pitch(Level) : 0;
+    iOffset = IsCompressed() ? (pRect->top / 4) * iRowBytes + (pRect->left / 4) * (eFormat == D3DFMT_DXT1 ? 8 : 16)
+                             : static_cast<size_t>(pRect->top) * Pitch(Level) + static_cast<size_t>(pRect->left) * 4;
+  }
+  Locked[iImage] = true;
+  pLockedRect->Pitch = static_cast<INT>(Pitch(Level));
+  pLockedRect->pBits = Image(FaceType, Level).data() + iOffset;
+  return D3D_OK;
+}
+
+HRESULT GlCubeTexture::UnlockRect(D3DCUBEMAP_FACES FaceType, UINT Level) {
+  if (FaceType > D3DCUBEMAP_FACE_NEGATIVE_Z || Level >= iLevels) return D3DERR_INVALIDCALL;
+  const size_t iImage = FaceType * iLevels + Level;
+  if (!Locked[iImage]) return D3DERR_INVALIDCALL;
+  Locked[iImage] = false;
+  pDevice->MakeCurrent();
+  pDevice->BindForUpload(GL_TEXTURE_CUBE_MAP, iTexture);
+  Upload(FaceType, Level);
+  return D3D_OK;
+}
+
+// D3D and GL pick and orient cube faces the same way, so each face goes up
+// in its own rows' order, unflipped. Expects the texture bound for upload.
+void GlCubeTexture::Upload(UINT iFace, UINT iLevel) {
+  const GLenum eTarget = GL_TEXTURE_CUBE_MAP_POSITIVE_X + iFace;
+  const GLsizei iSize = static_cast<GLsizei>(LevelEdge(iLevel));
+  const std::vector<unsigned char>& Bytes = Image(iFace, iLevel);
+  if (IsCompressed()) {
+    Gl(glCompressedTexImage2D, eTarget, static_cast<GLint>(iLevel), CompressedFormat(eFormat), iSize, iSize, 0,
+       static_cast<GLsizei>(Bytes.size()), static_cast<const void*>(Bytes.data()));
+    return;
+  }
+  // X8R8G8B8 keeps no alpha: an RGB texture reads alpha 1 whatever the x byte holds.
+  const GLint iInternal = eFormat == D3DFMT_X8R8G8B8 ? GL_RGB8 : GL_RGBA8;
+  Gl(glTexImage2D, eTarget, static_cast<GLint>(iLevel), iInternal, iSize, iSize, 0, static_cast<GLenum>(GL_BGRA),
+     static_cast<GLenum>(GL_UNSIGNED_INT_8_8_8_8_REV), static_cast<const void*>(Bytes.data()));
+}
+
+}  // namespace d3d9gl

@@ -1,0 +1,102 @@
+// Buffers and cube textures of the GL device. Each keeps a CPU copy of its
+// bytes: Lock hands out that memory and Unlock uploads what was locked. A
+// resource holds a reference on its device, as in Direct3D.
+#pragma once
+
+#include <vector>
+
+#include "d3d9.h"
+#include "gl_calls.h"
+
+namespace d3d9gl {
+
+class GlDevice;
+
+// The part shared by vertex and index buffers.
+class GlBufferStore {
+ public:
+  GlBufferStore(GlDevice* pDevice, UINT iLength, DWORD dwUsage);
+  ~GlBufferStore();
+  HRESULT Lock(UINT iOffset, UINT iSize, void** ppData, DWORD dwFlags);
+  HRESULT Unlock();
+
+  GlDevice* pDevice;
+  GLuint iBuffer = 0;
+  std::vector<unsigned char> Bytes;
+  // Bytes changed since the last upload, [iDirtyBegin, iDirtyEnd).
+  size_t iDirtyBegin = 0, iDirtyEnd = 0;
+  int iLockCount = 0;
+  DWORD dwLockFlags = 0;
+};
+
+class GlVertexBuffer final : public IDirect3DVertexBuffer9 {
+ public:
+  GlVertexBuffer(GlDevice* pDevice, UINT iLength, DWORD dwUsage) : Store(pDevice, iLength, dwUsage) {}
+  ULONG AddRef() override { return ++iRefCount; }
+  ULONG Release() override;
+  HRESULT Lock(UINT OffsetToLock, UINT SizeToLock, void** ppbData, DWORD Flags) override {
+    return Store.Lock(OffsetToLock, SizeToLock, ppbData, Flags);
+  }
+  HRESULT Unlock() override { return Store.Unlock(); }
+
+  GlBufferStore Store;
+
+ private:
+  ULONG iRefCount = 1;
+};
+
+class GlIndexBuffer final : public IDirect3DIndexBuffer9 {
+ public:
+  GlIndexBuffer(GlDevice* pDevice, UINT iLength, DWORD dwUsage, D3DFORMAT eFormat)
+      : Store(pDevice, iLength, dwUsage), eFormat(eFormat) {}
+  ULONG AddRef() override { return ++iRefCount; }
+  ULONG Release() override;
+  HRESULT Lock(UINT OffsetToLock, UINT SizeToLock, void** ppbData, DWORD Flags) override {
+    return Store.Lock(OffsetToLock, SizeToLock, ppbData, Flags);
+  }
+  HRESULT Unlock() override;
+
+  UINT IndexSize() const { return eFormat == D3DFMT_INDEX32 ? 4 : 2; }
+  UINT IndexCount() const { return static_cast<UINT>(Store.Bytes.size()) / IndexSize(); }
+  // Largest index in [iFirst, iFirst + iCount).
+  UINT MaxIndex(UINT iFirst, UINT iCount) const;
+  // Largest index in the whole buffer, kept up to date at Unlock.
+  UINT iMaxIndex = 0;
+
+  GlBufferStore Store;
+  D3DFORMAT eFormat;
+
+ private:
+  ULONG iRefCount = 1;
+};
+
+class GlCubeTexture final : public IDirect3DCubeTexture9 {
+ public:
+  GlCubeTexture(GlDevice* pDevice, UINT iEdge, UINT iLevels, D3DFORMAT eFormat);
+  ~GlCubeTexture() override;
+  ULONG AddRef() override { return ++iRefCount; }
+  ULONG Release() override;
+  DWORD GetLevelCount() override { return iLevels; }
+  HRESULT LockRect(D3DCUBEMAP_FACES FaceType, UINT Level, D3DLOCKED_RECT* pLockedRect, const RECT* pRect,
+                   DWORD Flags) override;
+  HRESULT UnlockRect(D3DCUBEMAP_FACES FaceType, UINT Level) override;
+
+  GLuint iTexture = 0;
+
+ private:
+  bool IsCompressed() const;
+  UINT LevelEdge(UINT iLevel) const;
+  UINT Pitch(UINT iLevel) const;      // bytes per row (of 4x4 blocks when compressed)
+  UINT LevelBytes(UINT iLevel) const;
+  std::vector<unsigned char>& Image(UINT iFace, UINT iLevel) { return Images[iFace * iLevels + iLevel]; }
+  void Upload(UINT iFace, UINT iLevel);
+
+  ULONG iRefCount = 1;
+  GlDevice* pDevice;
+  UINT iEdge, iLevels;
+  D3DFORMAT eFormat;
+  std::vector<std::vector<unsigned char>> Images;  // face-major, then level
+  std::vector<bool> Locked;
+};
+
+}  // namespace d3d9gl
