@@ -1,0 +1,115 @@
+// Helpers for tests that play through the real sound backend: files written in
+// a private temporary folder, and SDL's "disk" audio driver, which writes the
+// mixed output (16-bit stereo, as the backend opens it) to a file in real time.
+#pragma once
+
+#include <SDL.h>
+#include <stdlib.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+class TempFolder {
+ public:
+  TempFolder() {
+    std::string strTemplate = (std::filesystem::temp_directory_path() / "vimra-sound-XXXXXX").string();
+    strPath = mkdtemp(strTemplate.data()) != nullptr ? strTemplate : std::string();
+  }
+  ~TempFolder() {
+    std::error_code Ignored;
+    std::filesystem::remove_all(strPath, Ignored);
+  }
+  std::string File(const std::string& strName) const { return strPath + "/" + strName; }
+
+ private:
+  std::string strPath;
+};
+
+inline void WriteBytes(const std::string& strPath, const std::vector<unsigned char>& Bytes) {
+  std::ofstream(strPath, std::ios::binary).write(reinterpret_cast<const char*>(Bytes.data()),
+                                                  static_cast<std::streamsize>(Bytes.size()));
+}
+
+// A 16-bit PCM WAV file of one channel holding Samples.
+inline void WriteMonoWav(const std::string& strPath, const std::vector<int16_t>& Samples, uint32_t dwRate) {
+  std::vector<unsigned char> Bytes;
+  auto Put = [&](uint32_t dwValue, int iBytes) {
+    for (int i = 0; i < iBytes; ++i) Bytes.push_back(static_cast<unsigned char>(dwValue >> (8 * i)));
+  };
+  auto Tag = [&](const char* pTag) {
+    for (int i = 0; i < 4; ++i) Bytes.push_back(static_cast<unsigned char>(pTag[i]));
+  };
+  const uint32_t dwDataBytes = static_cast<uint32_t>(Samples.size() * 2);
+  Tag("RIFF");
+  Put(36 + dwDataBytes, 4);
+  Tag("WAVE");
+  Tag("fmt ");
+  Put(16, 4);
+  Put(1, 2);  // integer PCM
+  Put(1, 2);  // one channel
+  Put(dwRate, 4);
+  Put(dwRate * 2, 4);
+  Put(2, 2);
+  Put(16, 2);
+  Tag("data");
+  Put(dwDataBytes, 4);
+  for (int16_t iSample : Samples) Put(static_cast<uint16_t>(iSample), 2);
+  WriteBytes(strPath, Bytes);
+}
+
+inline std::vector<int16_t> SquareWave(int iFrames, int16_t iAmplitude) {
+  std::vector<int16_t> Samples(static_cast<size_t>(iFrames));
+  for (int i = 0; i < iFrames; ++i)
+    Samples[static_cast<size_t>(i)] = (i / 20) % 2 == 0 ? iAmplitude : static_cast<int16_t>(-iAmplitude);
+  return Samples;
+}
+
+// What reached the disk output: the loudest sample on each side, and the
+// frames from the first to the last one that is not silent.
+struct OutputSummary {
+  int iPeakLeft = 0;
+  int iPeakRight = 0;
+  int iSoundingFrames = 0;
+};
+
+inline OutputSummary SummariseOutput(const std::string& strPath) {
+  std::ifstream File(strPath, std::ios::binary);
+  std::vector<char> Bytes((std::istreambuf_iterator<char>(File)), std::istreambuf_iterator<char>());
+  OutputSummary Summary;
+  long iFirst = -1, iLast = -1;
+  const long iFrames = static_cast<long>(Bytes.size() / 4);
+  for (long i = 0; i < iFrames; ++i) {
+    int16_t Frame[2];
+    std::copy_n(&Bytes[static_cast<size_t>(i) * 4], 4, reinterpret_cast<char*>(Frame));
+    Summary.iPeakLeft = std::max(Summary.iPeakLeft, std::abs(static_cast<int>(Frame[0])));
+    Summary.iPeakRight = std::max(Summary.iPeakRight, std::abs(static_cast<int>(Frame[1])));
+    if (Frame[0] != 0 || Frame[1] != 0) {
+      if (iFirst < 0) iFirst = i;
+      iLast = i;
+    }
+  }
+  Summary.iSoundingFrames = iFirst < 0 ? 0 : static_cast<int>(iLast - iFirst + 1);
+  return Summary;
+}
+
+// Makes output type 2 (the default output) SDL's disk driver writing strPath.
+inline void UseDiskOutput(const std::string& strPath) {
+  setenv("SDL_AUDIODRIVER", "disk", 1);
+  setenv("SDL_DISKAUDIOFILE", strPath.c_str(), 1);
+}
+
+// Waits until the disk output holds iFrames frames (it grows in real time), at
+// most three seconds, so a loaded machine only makes the test slower.
+inline void WaitForOutput(const std::string& strPath, int iFrames) {
+  for (int i = 0; i < 300; ++i) {
+    std::error_code Ignored;
+    if (std::filesystem::file_size(strPath, Ignored) >= static_cast<uintmax_t>(iFrames) * 4 && !Ignored) return;
+    SDL_Delay(10);
+  }
+}
