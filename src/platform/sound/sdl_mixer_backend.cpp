@@ -93,6 +93,31 @@ Mix_Chunk* DecodeRaw(const unsigned char* pData, size_t iSize, unsigned int dwMo
   return Mix_LoadWAV_RW(SDL_RWFromConstMem(Wav.data(), static_cast<int>(Wav.size())), 1);
 }
 
+bool TagAt(const std::vector<unsigned char>& Header, size_t iOffset, const char* pTag) {
+  const size_t iLength = std::strlen(pTag);
+  return Header.size() >= iOffset + iLength && std::memcmp(Header.data() + iOffset, pTag, iLength) == 0;
+}
+
+bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+
+// SDL_mixer's module players also take WAV and other files as "modules", so a
+// song must carry the signature of MOD, S3M, XM or IT. Soundtracker files of
+// 15 samples have none and are refused.
+bool HasModuleSignature(const char* pName) {
+  std::vector<unsigned char> Header(1084, 0);
+  std::ifstream File(pName, std::ios::binary);
+  File.read(reinterpret_cast<char*>(Header.data()), static_cast<std::streamsize>(Header.size()));
+  Header.resize(static_cast<size_t>(File.gcount()));
+  if (TagAt(Header, 0, "Extended Module: ") || TagAt(Header, 0, "IMPM") || TagAt(Header, 44, "SCRM")) return true;
+  if (Header.size() < 1084) return false;
+  const unsigned char* pTag = Header.data() + 1080;
+  for (const char* pKnown : {"M.K.", "M!K!", "FLT4", "FLT8", "CD81", "OKTA", "OCTA"})
+    if (TagAt(Header, 1080, pKnown)) return true;
+  const bool bDigitCHN = IsDigit(pTag[0]) && TagAt(Header, 1081, "CHN");
+  const bool bDigitsCH = IsDigit(pTag[0]) && IsDigit(pTag[1]) && (TagAt(Header, 1082, "CH") || TagAt(Header, 1082, "CN"));
+  return bDigitCHN || bDigitsCH;
+}
+
 class SdlMixerBackend final : public FmodBackend {
  public:
   float GetVersion() override { return kVersion; }
@@ -197,7 +222,7 @@ class SdlMixerBackend final : public FmodBackend {
   }
 
   FMUSIC_MODULE* LoadSong(const char* pName) override {
-    if (!bOpen || pName == nullptr) return nullptr;
+    if (!bOpen || pName == nullptr || !HasModuleSignature(pName)) return nullptr;
     SDL_RWops* pFile = SDL_RWFromFile(pName, "rb");
     if (pFile == nullptr) return nullptr;
     Mix_Music* pMusic = Mix_LoadMUSType_RW(pFile, MUS_MOD, 1);

@@ -70,6 +70,35 @@ inline std::vector<int16_t> SquareWave(int iFrames, int16_t iAmplitude) {
   return Samples;
 }
 
+// A module of one pattern whose first row starts one square-wave sample (4096
+// bytes, full volume) on channel 0; the tag names the format variant and
+// iChannels must match it.
+inline void WriteModule(const std::string& strPath, const char* pTag = "M.K.", int iChannels = 4) {
+  constexpr int kSampleBytes = 4096;
+  std::vector<unsigned char> Bytes(20, 0);  // title
+  for (int i = 0; i < 31; ++i) {
+    std::vector<unsigned char> Header(30, 0);
+    if (i == 0) {
+      Header[22] = (kSampleBytes / 2) >> 8;  // length in 16-bit words, big-endian
+      Header[23] = (kSampleBytes / 2) & 0xFF;
+      Header[25] = 64;  // volume
+    }
+    Header[29] = 1;  // loop length of one word: no loop
+    Bytes.insert(Bytes.end(), Header.begin(), Header.end());
+  }
+  Bytes.push_back(1);    // one position in the order list
+  Bytes.push_back(127);  // restart position
+  Bytes.resize(Bytes.size() + 128, 0);
+  Bytes.insert(Bytes.end(), pTag, pTag + 4);
+  std::vector<unsigned char> Pattern(static_cast<size_t>(64 * iChannels * 4), 0);
+  Pattern[0] = 0x01;  // sample 1, period 428 (0x1AC)
+  Pattern[1] = 0xAC;
+  Pattern[2] = 0x10;
+  Bytes.insert(Bytes.end(), Pattern.begin(), Pattern.end());
+  for (int i = 0; i < kSampleBytes; ++i) Bytes.push_back((i / 16) % 2 == 0 ? 100 : 156);  // +100 / -100 signed
+  WriteBytes(strPath, Bytes);
+}
+
 // What reached the disk output: the loudest sample on each side, and the
 // frames from the first to the last one that is not silent.
 struct OutputSummary {

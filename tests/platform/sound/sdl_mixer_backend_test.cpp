@@ -175,3 +175,38 @@ TEST_F(SoundBackend, RefusalsAreReturnValues) {
   ASSERT_TRUE(Open(FSOUND_OUTPUT_NOSOUND, 4));
   EXPECT_EQ(FSOUND_PlaySound(FSOUND_FREE, pReplacement), -1) << "closing frees every sample";
 }
+
+TEST_F(SoundBackend, ModuleSongReachesTheOutput) {
+  const std::string strModule = Folder.File("tune.mod");
+  WriteModule(strModule);
+  UseDiskOutput(strOutput);
+  ASSERT_TRUE(Open(FSOUND_OUTPUT_DSOUND, 32));
+  FMUSIC_MODULE* pSong = FMUSIC_LoadSong(strModule.c_str());
+  ASSERT_NE(pSong, nullptr);
+  EXPECT_TRUE(FMUSIC_SetMasterVolume(pSong, 255));
+  EXPECT_TRUE(FMUSIC_OptimizeChannels(pSong, -3, 0)) << "a limit of no channels is accepted";
+  EXPECT_TRUE(FMUSIC_PlaySong(pSong));
+  WaitForOutput(strOutput, kRate / 5);
+  FSOUND_Close();
+  EXPECT_GT(SummariseOutput(strOutput).iPeakLeft, 1000);
+}
+
+TEST_F(SoundBackend, OnlyModulesLoadAsSongs) {
+  std::mt19937 Random(11);
+  std::vector<unsigned char> Garbage(4096);
+  for (unsigned char& b : Garbage) b = static_cast<unsigned char>(Random());
+  WriteBytes(Folder.File("garbage.xm"), Garbage);
+  WriteModule(Folder.File("tune.mod"));
+  EXPECT_EQ(FMUSIC_LoadSong(Folder.File("tune.mod").c_str()), nullptr) << "before the library is open";
+  ASSERT_TRUE(Open(FSOUND_OUTPUT_NOSOUND, 8));
+  for (const std::string& strName : {Folder.File("missing.it"), Folder.File("garbage.xm"), strWav})
+    EXPECT_EQ(FMUSIC_LoadSong(strName.c_str()), nullptr) << strName;
+  EXPECT_EQ(FMUSIC_LoadSong(nullptr), nullptr);
+  for (auto [pTag, iChannels] : {std::pair{"M.K.", 4}, {"FLT4", 4}, {"6CHN", 6}, {"10CH", 10}}) {
+    WriteModule(Folder.File("variant.mod"), pTag, iChannels);
+    EXPECT_NE(FMUSIC_LoadSong(Folder.File("variant.mod").c_str()), nullptr) << pTag;
+  }
+  EXPECT_FALSE(FMUSIC_PlaySong(nullptr));
+  EXPECT_FALSE(FMUSIC_SetMasterVolume(nullptr, 255));
+  EXPECT_FALSE(FMUSIC_OptimizeChannels(nullptr, 8, 0));
+}
