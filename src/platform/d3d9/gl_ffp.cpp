@@ -164,15 +164,14 @@ static std::string Argument(DWORD dwArg, int iStage) {
   return strValue;
 }
 
-static std::string Operation(DWORD dwOp, const std::string& strArg1, const std::string& strArg2,
-                             const std::string& strZero) {
+static std::string Operation(DWORD dwOp, const std::string& strArg1, const std::string& strArg2) {
   switch (dwOp) {
     case D3DTOP_SELECTARG1: return strArg1;
     case D3DTOP_SELECTARG2: return strArg2;
     case D3DTOP_MODULATE: return strArg1 + " * " + strArg2;
-    case D3DTOP_MODULATE2X: return "clamp(2.0 * " + strArg1 + " * " + strArg2 + ", " + strZero + ", 1.0)";
-    case D3DTOP_MODULATE4X: return "clamp(4.0 * " + strArg1 + " * " + strArg2 + ", " + strZero + ", 1.0)";
-    default: return "clamp(" + strArg1 + " + " + strArg2 + ", " + strZero + ", 1.0)";  // D3DTOP_ADD
+    case D3DTOP_MODULATE2X: return "clamp(2.0 * " + strArg1 + " * " + strArg2 + ", 0.0, 1.0)";
+    case D3DTOP_MODULATE4X: return "clamp(4.0 * " + strArg1 + " * " + strArg2 + ", 0.0, 1.0)";
+    default: return "clamp(" + strArg1 + " + " + strArg2 + ", 0.0, 1.0)";  // D3DTOP_ADD
   }
 }
 
@@ -209,12 +208,12 @@ std::string FfpFragmentSource(const FfpKey& Key) {
               (S.bHasTexture ? "texture(uTexture" + Stage(i) + ", vTex" + Stage(i) + ")" : "vec4(0.0, 0.0, 0.0, 1.0)") +
               ";\n";
     const std::string strColour = Operation(S.iColorOp, Argument(S.iColorArg1, i) + ".rgb",
-                                            Argument(S.iColorArg2, i) + ".rgb", "vec3(0.0)");
+                                            Argument(S.iColorArg2, i) + ".rgb");
     // An alpha operation of DISABLE under an enabled colour operation passes alpha on.
     const std::string strAlpha =
         S.iAlphaOp == D3DTOP_DISABLE
             ? "current.a"
-            : Operation(S.iAlphaOp, Argument(S.iAlphaArg1, i) + ".a", Argument(S.iAlphaArg2, i) + ".a", "0.0");
+            : Operation(S.iAlphaOp, Argument(S.iAlphaArg1, i) + ".a", Argument(S.iAlphaArg2, i) + ".a");
     strOut += "  current = vec4(" + strColour + ", " + strAlpha + ");\n";
   }
   if (Key.bSpecular) strOut += "  current.rgb = min(current.rgb + specular.rgb, vec3(1.0));\n";

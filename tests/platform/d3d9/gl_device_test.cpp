@@ -1,0 +1,304 @@
+// The GL device's creation chain, back buffer and rasterisation, checked on
+// the pixels it produces (Mesa's llvmpipe when headless).
+#include <SDL.h>
+#include <epoxy/gl.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "gl_test_scene.h"
+
+using namespace gltest;
+
+// ---- creation -----------------------------------------------------------------
+
+TEST(GlCreate, AttemptChainFollowsTheRenderer) {
+  IDirect3D9* pD3D = TestWindow() != nullptr ? Direct3DCreate9(D3D_SDK_VERSION) : nullptr;
+  if (pD3D == nullptr) GTEST_SKIP() << "no GL-capable display";
+  // Learn the renderer through a software device, which any GL accepts.
+  D3DPRESENT_PARAMETERS Params = DemoParams(D3DMULTISAMPLE_NONE);
+  IDirect3DDevice9* pDevice = nullptr;
+  ASSERT_EQ(pD3D->CreateDevice(0, D3DDEVTYPE_HAL, TestWindow(), D3DCREATE_SOFTWARE_VERTEXPROCESSING, &Params, &pDevice),
+            D3D_OK);
+  const std::string strRenderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+  pDevice->Release();
+  const bool bSoftware = strRenderer.find("llvmpipe") != std::string::npos ||
+                         strRenderer.find("softpipe") != std::string::npos ||
+                         strRenderer.find("swrast") != std::string::npos;
+
+  struct Attempt {
+    D3DMULTISAMPLE_TYPE eSamples;
+    DWORD dwFlags;
+    bool bExpected;
+  };
+  const Attempt Attempts[] = {
+      {D3DMULTISAMPLE_4_SAMPLES, D3DCREATE_HARDWARE_VERTEXPROCESSING, !bSoftware},
+      {D3DMULTISAMPLE_NONE, D3DCREATE_HARDWARE_VERTEXPROCESSING, !bSoftware},
+      {D3DMULTISAMPLE_NONE, D3DCREATE_SOFTWARE_VERTEXPROCESSING, true},
+      {D3DMULTISAMPLE_4_SAMPLES, D3DCREATE_SOFTWARE_VERTEXPROCESSING, true},
+  };
+  for (const Attempt& A : Attempts) {
+    SCOPED_TRACE(testing::Message() << strRenderer << " samples " << A.eSamples << " flags " << A.dwFlags);
+    Params = DemoParams(A.eSamples);
+    pDevice = reinterpret_cast<IDirect3DDevice9*>(0x1);  // a failed attempt must leave null
+    const HRESULT hr = pD3D->CreateDevice(0, D3DDEVTYPE_HAL, TestWindow(), A.dwFlags, &Params, &pDevice);
+    EXPECT_EQ(SUCCEEDED(hr), A.bExpected);
+    EXPECT_EQ(pDevice != nullptr, A.bExpected);
+    if (pDevice != nullptr) pDevice->Release();
+  }
+  pD3D->Release();
+}
+
+// Registered a second time by gl_tests.cmake with SDL's "dummy" video driver,
+// which makes windows without GL.
+TEST(GlCreate, NoGlDisplayGivesNoDirect3D) {
+  const char* pszDriver = std::getenv("SDL_VIDEODRIVER");
+  if (pszDriver == nullptr || std::string(pszDriver) != "dummy") GTEST_SKIP() << "runs under the dummy driver";
+  EXPECT_EQ(Direct3DCreate9(D3D_SDK_VERSION), nullptr);
+}
+
+// ---- clear, present, read-back ---------------------------------------------------
+
+TEST_F(DeviceTest, ClearFillsTheBackBufferAndRectanglesCountFromTheTop) {
+  ASSERT_EQ(pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF8CAAC6, 1.0f, 0), D3D_OK);
+  const D3DRECT Rect = {10, 20, 30, 25};
+  ASSERT_EQ(pDevice->Clear(1, &Rect, D3DCLEAR_TARGET, 0xFF102030, 1.0f, 0), D3D_OK);
+  ASSERT_EQ(pDevice->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+  const Frame F = ReadFrame(pDevice);
+  ASSERT_EQ(F.iWidth, 1280);
+  ASSERT_EQ(F.iHeight, 720);
+  EXPECT_EQ(F.At(0, 0), 0xFF8CAAC6u);
+  EXPECT_EQ(F.At(1279, 719), 0xFF8CAAC6u);
+  EXPECT_EQ(F.At(10, 20), 0xFF102030u);
+  EXPECT_EQ(F.At(29, 24), 0xFF102030u);
+  EXPECT_EQ(F.At(30, 24), 0xFF8CAAC6u);
+  EXPECT_EQ(F.At(29, 25), 0xFF8CAAC6u);
+  EXPECT_EQ(F.At(9, 20), 0xFF8CAAC6u);
+}
+
+TEST_F(DeviceTest, ClearWritesEveryChannelWhateverTheWriteMask) {
+  pDevice->SetRenderState(D3DRS_COLORWRITEENABLE, 0);
+  pDevice->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
+  std::vector<Vertex> Vertices;
+  std::vector<uint16_t> Indices;
+  AddSquare(Vertices, Indices, 2.0f, 1);
+  const Mesh Square(pDevice, Vertices, Indices);
+  pDevice->BeginScene();
+  ASSERT_EQ(Square.Draw(pDevice, Translation(0, 0, 10)), D3D_OK);  // the mask is now in GL
+  ASSERT_EQ(pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF405060, 0.5f, 0), D3D_OK);
+  pDevice->EndScene();
+  EXPECT_EQ(ReadFrame(pDevice).At(640, 360), 0xFF405060u);
+}
+
+TEST_F(DeviceTest, WritesThePngItReadsBack) {
+  pDevice->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF8CAAC6, 1.0f, 0);
+  const Frame F = ReadFrame(pDevice);
+  const std::string strPath = testing::TempDir() + "gl_clear.png";
+  ASSERT_TRUE(D3D9WritePng(strPath, F.Pixels, F.iWidth, F.iHeight));
+  FILE* pFile = std::fopen(strPath.c_str(), "rb");
+  ASSERT_NE(pFile, nullptr);
+  unsigned char Signature[8] = {};
+  EXPECT_EQ(std::fread(Signature, 1, 8, pFile), 8u);
+  std::fclose(pFile);
+  EXPECT_EQ(std::memcmp(Signature, "\x89PNG\r\n\x1a\n", 8), 0);
+  EXPECT_FALSE(D3D9WritePng(strPath, F.Pixels, F.iWidth + 1, F.iHeight));  // size mismatch
+}
+
+// ---- rasterisation -------------------------------------------------------------
+
+// A square drawn unlit (white) at depth 10 on a black background.
+class RasterTest : public DeviceTest {
+ protected:
+  void SetUp() override {
+    DeviceTest::SetUp();
+    if (pDevice == nullptr) return;
+    pDevice->SetRenderState(D3DRS_LIGHTING, FALSE);
+    pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    pDevice->BeginScene();
+  }
+};
+
+TEST_F(RasterTest, CullModeRemovesFacesByTheirWindingOnScreen) {
+  struct Case {
+    DWORD dwCull;
+    bool bReversed;
+    bool bVisible;
+  };
+  // The engine's outward faces are clockwise on screen and survive D3DCULL_CCW.
+  const Case Cases[] = {
+      {D3DCULL_CCW, false, true}, {D3DCULL_CCW, true, false}, {D3DCULL_CW, false, false},
+      {D3DCULL_CW, true, true},   {D3DCULL_NONE, false, true}, {D3DCULL_NONE, true, true},
+  };
+  for (const Case& C : Cases) {
+    SCOPED_TRACE(testing::Message() << "cull " << C.dwCull << " reversed " << C.bReversed);
+    std::vector<Vertex> Vertices;
+    std::vector<uint16_t> Indices;
+    AddSquare(Vertices, Indices, 2.0f, 1, C.bReversed);
+    const Mesh Square(pDevice, Vertices, Indices);
+    pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    pDevice->SetRenderState(D3DRS_CULLMODE, C.dwCull);
+    ASSERT_EQ(Square.Draw(pDevice, Translation(0, 0, 10)), D3D_OK);
+    EXPECT_EQ(ReadFrame(pDevice).At(640, 360), C.bVisible ? 0xFFFFFFFFu : 0xFF000000u);
+  }
+}
+
+TEST_F(RasterTest, DepthTestKeepsTheNearerSurfaceOnlyWhenEnabled) {
+  std::vector<Vertex> Vertices;
+  std::vector<uint16_t> Indices;
+  AddSquare(Vertices, Indices, 2.0f, 1);
+  const Mesh Square(pDevice, Vertices, Indices);
+  pDevice->SetRenderState(D3DRS_TEXTUREFACTOR, 0xFFFF0000);
+  pDevice->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+  pDevice->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TFACTOR);
+  for (DWORD dwZEnable : {D3DZB_TRUE, D3DZB_FALSE}) {
+    SCOPED_TRACE(testing::Message() << "ZENABLE " << dwZEnable);
+    pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    pDevice->SetRenderState(D3DRS_ZENABLE, dwZEnable);
+    pDevice->SetRenderState(D3DRS_TEXTUREFACTOR, 0xFFFF0000);
+    Square.Draw(pDevice, Translation(0, 0, 5));  // near, red
+    pDevice->SetRenderState(D3DRS_TEXTUREFACTOR, 0xFF00FF00);
+    Square.Draw(pDevice, Translation(0, 0, 8));  // far, green, drawn last
+    EXPECT_EQ(ReadFrame(pDevice).At(640, 360), dwZEnable == D3DZB_TRUE ? 0xFFFF0000u : 0xFF00FF00u);
+  }
+}
+
+TEST_F(RasterTest, DepthRangeIsDirect3DsZeroToOne) {
+  std::vector<Vertex> Vertices;
+  std::vector<uint16_t> Indices;
+  AddSquare(Vertices, Indices, 0.2f, 1);
+  const Mesh Square(pDevice, Vertices, Indices);
+  // In front of the near plane (z = 1) D3D clips; GL's -w..w range would keep
+  // everything beyond z of about 0.5.
+  Square.Draw(pDevice, Translation(0, 0, 0.8f));
+  EXPECT_EQ(ReadFrame(pDevice).At(640, 360), 0xFF000000u);
+  Square.Draw(pDevice, Translation(0, 0, 1.2f));
+  EXPECT_EQ(ReadFrame(pDevice).At(640, 360), 0xFFFFFFFFu);
+}
+
+TEST_F(RasterTest, PixelCentresSitOnIntegerCoordinates) {
+  // A square whose left edge lands on x = 600.5 and top edge on y = 300.5 in
+  // D3D pixels: the first covered column is 601 and the first row 301
+  // (without the half-pixel shift GL would also cover 600 and 300).
+  const float fUnitsPerPixel = 10.0f / (3.6f * 640.0f);  // at depth 10
+  const float fLeft = (600.5f - 640.0f) * fUnitsPerPixel, fTop = (360.0f - 300.5f) * fUnitsPerPixel;
+  const float fSize = 79.0f * fUnitsPerPixel;
+  std::vector<Vertex> Vertices;
+  std::vector<uint16_t> Indices;
+  AddSquare(Vertices, Indices, fSize, 1);
+  const Mesh Square(pDevice, Vertices, Indices);
+  Square.Draw(pDevice, Translation(fLeft + fSize / 2, fTop - fSize / 2, 10));
+  const Frame F = ReadFrame(pDevice);
+  EXPECT_EQ(F.At(600, 340), 0xFF000000u);
+  EXPECT_EQ(F.At(601, 340), 0xFFFFFFFFu);
+  EXPECT_EQ(F.At(640, 300), 0xFF000000u);
+  EXPECT_EQ(F.At(640, 301), 0xFFFFFFFFu);
+}
+
+TEST_F(RasterTest, FlatShadingTakesTheFirstVertexColour) {
+  // One triangle lit by a light that reaches only its first vertex's normal.
+  std::vector<Vertex> Vertices = {{-1, -1, 0, 0, 0, -1, 0, 0}, {-1, 1, 0, 0, 0, 1, 0, 0}, {1, -1, 0, 0, 0, 1, 0, 0}};
+  const std::vector<uint16_t> Indices = {0, 1, 2};
+  const Mesh Triangle(pDevice, Vertices, Indices);
+  D3DMATERIAL9 Material = {};
+  Material.Diffuse = {1, 1, 1, 1};
+  D3DLIGHT9 Light = {};
+  Light.Type = D3DLIGHT_DIRECTIONAL;
+  Light.Diffuse = {1, 1, 1, 0};
+  Light.Direction = {0, 0, 1};
+  pDevice->SetMaterial(&Material);
+  pDevice->SetLight(0, &Light);
+  pDevice->LightEnable(0, TRUE);
+  pDevice->SetRenderState(D3DRS_LIGHTING, TRUE);
+  pDevice->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+  for (DWORD dwShade : {D3DSHADE_FLAT, D3DSHADE_GOURAUD}) {
+    pDevice->SetRenderState(D3DRS_SHADEMODE, dwShade);
+    Triangle.Draw(pDevice, Translation(0, 0, 10));
+    // Near the second vertex, Gouraud shading is nearly black, flat stays white.
+    const D3DCOLOR dwPixel = ReadFrame(pDevice).At(640 - 207, 360 - 184);
+    EXPECT_EQ(dwPixel == 0xFFFFFFFFu, dwShade == D3DSHADE_FLAT) << std::hex << dwPixel;
+  }
+}
+
+// ---- multisampling and the cost of state ---------------------------------------
+
+TEST(GlMultisample, FourSampleDeviceSmoothsEdges) {
+  IDirect3D9* pD3D = TestWindow() != nullptr ? Direct3DCreate9(D3D_SDK_VERSION) : nullptr;
+  if (pD3D == nullptr) GTEST_SKIP() << "no GL-capable display";
+  D3DPRESENT_PARAMETERS Params = DemoParams(D3DMULTISAMPLE_4_SAMPLES);
+  IDirect3DDevice9* pDevice = nullptr;
+  ASSERT_EQ(pD3D->CreateDevice(0, D3DDEVTYPE_HAL, TestWindow(), D3DCREATE_SOFTWARE_VERTEXPROCESSING, &Params, &pDevice),
+            D3D_OK);
+  const D3DXMATRIX matProjection = DemoProjection(), matWorld = RotationY(0.3f) * Translation(0, 0, 10);
+  pDevice->SetTransform(D3DTS_PROJECTION, &matProjection);
+  pDevice->SetRenderState(D3DRS_LIGHTING, FALSE);
+  std::vector<Vertex> Vertices;
+  std::vector<uint16_t> Indices;
+  AddSquare(Vertices, Indices, 2.0f, 1);
+  {
+    const Mesh Square(pDevice, Vertices, Indices);
+    pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    pDevice->BeginScene();
+    // A slightly turned square has slanted top and bottom edges.
+    pDevice->SetTransform(D3DTS_WORLD, &matWorld);
+    ASSERT_EQ(Square.Draw(pDevice, RotationX(0.05f) * matWorld), D3D_OK);
+    pDevice->EndScene();
+    pDevice->Present(nullptr, nullptr, nullptr, nullptr);
+    const Frame F = ReadFrame(pDevice);
+    EXPECT_EQ(F.At(640, 360), 0xFFFFFFFFu);
+    int iPartial = 0;
+    for (int y = 0; y < 720; ++y) {
+      const D3DCOLOR dw = F.At(640, y);
+      if (dw != 0xFF000000u && dw != 0xFFFFFFFFu) ++iPartial;
+    }
+    EXPECT_GE(iPartial, 2);  // a blended pixel on each edge
+    pDevice->SetIndices(nullptr);
+    pDevice->SetStreamSource(0, nullptr, 0, 0);
+  }
+  EXPECT_EQ(pDevice->Release(), 0u);
+  pD3D->Release();
+}
+
+TEST_F(DeviceTest, RepeatedStatesCostNoGlCalls) {
+  std::vector<Vertex> Vertices;
+  std::vector<uint16_t> Indices;
+  AddSquare(Vertices, Indices, 2.0f, 1);
+  const Mesh Square(pDevice, Vertices, Indices);
+  IDirect3DCubeTexture9* pCube = MakeCube(pDevice, 4, D3DFMT_X8R8G8B8, [](UINT, UINT, UINT) { return 0xFF808080; });
+  D3DMATERIAL9 Material = {};
+  Material.Diffuse = {1, 1, 1, 1};
+  D3DLIGHT9 Light = {};
+  Light.Type = D3DLIGHT_DIRECTIONAL;
+  Light.Diffuse = {1, 1, 1, 0};
+  Light.Direction = {0, 0, 1};
+  const auto SendRecipe = [&] {
+    pDevice->SetRenderState(D3DRS_LIGHTING, TRUE);
+    pDevice->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
+    pDevice->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
+    pDevice->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TFACTOR);
+    pDevice->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+    pDevice->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+    pDevice->SetRenderState(D3DRS_TEXTUREFACTOR, 0xFF80C0FF);
+    pDevice->SetTextureStageState(1, D3DTSS_TEXCOORDINDEX, D3DTSS_TCI_CAMERASPACEREFLECTIONVECTOR | 1);
+    pDevice->SetTextureStageState(1, D3DTSS_COLORARG1, D3DTA_CURRENT);
+    pDevice->SetTextureStageState(1, D3DTSS_COLORARG2, D3DTA_TEXTURE);
+    pDevice->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_MODULATE2X);
+    pDevice->SetMaterial(&Material);
+    pDevice->SetLight(0, &Light);
+    pDevice->LightEnable(0, TRUE);
+    pDevice->SetTexture(1, pCube);
+  };
+  pDevice->BeginScene();
+  SendRecipe();
+  ASSERT_EQ(Square.Draw(pDevice, Translation(0, 0, 10)), D3D_OK);
+  const uint64_t iBefore = D3D9GlCallCount(pDevice);
+  SendRecipe();
+  ASSERT_EQ(Square.Draw(pDevice, Translation(0, 0, 10)), D3D_OK);
+  EXPECT_EQ(D3D9GlCallCount(pDevice) - iBefore, 1u);  // the draw alone
+  // A new world matrix costs one uniform upload more.
+  SendRecipe();
+  ASSERT_EQ(Square.Draw(pDevice, Translation(0, 0, 11)), D3D_OK);
+  EXPECT_EQ(D3D9GlCallCount(pDevice) - iBefore, 3u);
+  pDevice->EndScene();
+  pCube->Release();
+}
