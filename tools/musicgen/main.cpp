@@ -1,0 +1,60 @@
+// Renders the demo's music to a WAV file and prints a level sheet: the RMS
+// of every timeline unit (two bars), so the structure can be checked without
+// listening, and the peak of the whole piece.
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+
+#include "song.h"
+#include "wav.h"
+
+namespace {
+
+double Decibels(double value) { return value > 0.0 ? 20.0 * std::log10(value) : -120.0; }
+
+void PrintLevels(const std::vector<std::int16_t>& samples) {
+  const std::size_t frames = samples.size() / 2;
+  std::size_t section = 0;
+  for (int unit = 0; musicgen::SampleAtBar(2 * unit) < frames; ++unit) {
+    const std::size_t begin = musicgen::SampleAtBar(2 * unit);
+    const std::size_t end = std::min(frames, musicgen::SampleAtBar(2 * unit + 2));
+    double sum = 0.0;
+    int peak = 0;
+    for (std::size_t i = 2 * begin; i < 2 * end; ++i) {
+      sum += static_cast<double>(samples[i]) * samples[i];
+      peak = std::max(peak, std::abs(static_cast<int>(samples[i])));
+    }
+    const double rms = std::sqrt(sum / (2.0 * (end - begin))) / 32768.0;
+    const char* pName = "";
+    if (section < musicgen::kSections.size() && musicgen::kSections[section].iFirstBar == 2 * unit) {
+      pName = musicgen::kSections[section++].pName;
+    }
+    std::printf("%6.2f s  unit %2d  rms %6.1f dBFS  peak %6.1f dBFS  %s\n",
+                static_cast<double>(begin) / musicgen::kSampleRate, unit, Decibels(rms),
+                Decibels(peak / 32768.0), pName);
+  }
+  int peak = 0;
+  for (std::int16_t sample : samples) peak = std::max(peak, std::abs(static_cast<int>(sample)));
+  std::printf("length %.3f s, peak %.2f dBFS\n", static_cast<double>(frames) / musicgen::kSampleRate,
+              Decibels(peak / 32768.0));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: %s OUTPUT.wav\n", argv[0]);
+    return 2;
+  }
+  const std::vector<std::int16_t> samples = musicgen::RenderSong();
+  const std::vector<std::uint8_t> bytes = musicgen::EncodeWav(samples);
+  std::ofstream file(argv[1], std::ios::binary);
+  file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  if (!file) {
+    std::fprintf(stderr, "cannot write %s\n", argv[1]);
+    return 1;
+  }
+  PrintLevels(samples);
+  return 0;
+}
