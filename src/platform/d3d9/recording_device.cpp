@@ -172,6 +172,7 @@ RecordingDevice::~RecordingDevice() {
 
 void RecordingDevice::Record(const char* pszName, std::string strText) {
   ++iCallCount;
+  ++CallCounts[pszName];
   if (bRecording) Calls.push_back({pszName, std::move(strText)});
 }
 
@@ -385,6 +386,7 @@ HRESULT RecordingDirect3D::CreateDevice(UINT Adapter, D3DDEVTYPE DeviceType, HWN
   *ppDevice = nullptr;
   if (!fnAccept(BehaviorFlags, *pParams)) return D3DERR_NOTAVAILABLE;
   pLastDevice = new RecordingDevice();
+  pLastDevice->bRecording = bRecordNewDevices;
   *ppDevice = pLastDevice;
   return D3D_OK;
 }

@@ -6,6 +6,7 @@
 #include "d3d9.h"
 
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,8 @@ class RecordingDevice : public IDirect3DDevice9 {
   // While false, calls are counted but not written down (long runs).
   bool bRecording = true;
   uint64_t iCallCount = 0;
+  // Calls by name, counted whether or not they are written down.
+  std::map<std::string, uint64_t> CallCounts;
   // Next Create* call fails with this result (and leaves the handle null) when non-zero.
   HRESULT hrFailNextCreate = D3D_OK;
 
@@ -95,6 +98,8 @@ class RecordingDirect3D : public IDirect3D9 {
   explicit RecordingDirect3D(std::function<bool(DWORD BehaviorFlags, const D3DPRESENT_PARAMETERS&)> fnAccept);
   std::vector<std::string> Attempts;
   RecordingDevice* pLastDevice = nullptr;
+  // Whether the devices it hands out start by writing calls down.
+  bool bRecordNewDevices = true;
   std::function<bool(DWORD, const D3DPRESENT_PARAMETERS&)> fnAccept;
 
   ULONG AddRef() override { return ++iRefCount; }

@@ -1,0 +1,14 @@
+// The whole run: start-up, then the frame loop until the demo ends.
+#pragma once
+
+// Start-up up to the sound: window, cursor, Direct3D object and device (or
+// the fatal message and exit code -1), the emission stack, the cube map, the
+// three model slots, sampler and projection, the drawing stack and the grid.
+void StartUp();
+
+// One frame's drawing at the current fTime: clear, begin the scene, the fixed
+// state, the lights, the grid indices and the timeline's scene. The scene is
+// left open.
+void DrawFrame();
+
+void RunDemo();
