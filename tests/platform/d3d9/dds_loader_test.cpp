@@ -202,7 +202,8 @@ TEST(DdsLoader, GivesOpaqueAlphaToFormatsWithoutAlpha) {
   ASSERT_EQ(Outcome.hr, D3D_OK);
   EXPECT_EQ(Device.TextsOf({"CreateCubeTexture"}), std::vector<std::string>{"CreateCubeTexture(3,2,0,22,1,0)"});
   Expected.clear();
-  for (size_t i = 128; i < File.size(); i += 3) Expected.insert(Expected.end(), {File[i], File[i + 1], File[i + 2], 255});
+  for (size_t i = 128; i < File.size(); i += 3)
+    Expected.insert(Expected.end(), {File[i], File[i + 1], File[i + 2], 255});
   EXPECT_EQ(Device.BytesOf(Outcome.pTexture), Expected);
   Outcome.pTexture->Release();
 }
@@ -281,6 +282,29 @@ TEST(DdsLoader, RefusesEveryTruncationOfAValidFile) {
   ASSERT_EQ(ParseExact(File, &Info), DdsResult::kOk);
   for (size_t iSize = 0; iSize < File.size(); ++iSize) {
     ASSERT_NE(ParseExact(Prefix(File, iSize), &Info), DdsResult::kOk) << iSize;
+  }
+}
+
+TEST(DdsLoader, KeepsEveryAcceptedLevelInsideTheFileWhateverTheHeaderSays) {
+  const std::vector<unsigned char> Files[] = {
+      MakeFile(DxtSpec(D3DFMT_DXT1, 8, 4), 6 * 7 * 8),
+      MakeFile(DxtSpec(static_cast<D3DFORMAT>(MAKEFOURCC('D', 'X', '1', '0')), 4, 1), 6 * 8),
+  };
+  for (const std::vector<unsigned char>& Good : Files) {
+    const size_t iHeaderBytes = Good.size() > 148 ? 148 : 128;
+    for (size_t iByte = 0; iByte < iHeaderBytes; ++iByte) {
+      for (unsigned char iValue : {0x00, 0x01, 0x07, 0x80, 0xFF}) {
+        std::vector<unsigned char> File = Good;
+        File[iByte] = iValue;
+        DdsCubeInfo Info;
+        if (ParseExact(File, &Info) != DdsResult::kOk) continue;
+        ASSERT_GE(Info.iLevels, 1u);
+        const UINT iLast = Info.iLevels - 1;
+        const UINT iEdge = DdsLevelEdge(Info.iEdge, iLast);
+        EXPECT_LE(DdsFaceLevelOffset(Info, 5, iLast) + DdsImageBytes(Info.Format, iEdge, iEdge), File.size())
+            << "byte " << iByte << " = " << int(iValue);
+      }
+    }
   }
 }
 
