@@ -49,6 +49,8 @@ struct InitCase {
   Calls Expected;
 };
 
+void PrintTo(const InitCase& Case, std::ostream* pOut) { *pOut << Case.pName; }
+
 class InitChain : public testing::TestWithParam<InitCase> {};
 
 TEST_P(InitChain, TriesOutputsInOrderWithTheRightDrivers) {

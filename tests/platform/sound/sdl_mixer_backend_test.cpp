@@ -43,6 +43,10 @@ struct MixCase {
   int iLeft, iRight;
 };
 
+void PrintTo(const MixCase& Case, std::ostream* pOut) {
+  *pOut << "volume" << Case.iVolume << "_pan" << Case.iPan << "_master" << Case.iMaster;
+}
+
 class SamplePlayback : public SoundBackend, public testing::WithParamInterface<MixCase> {};
 
 // The demo's own mode asks for 8-bit mono, which a WAV file overrides: the
@@ -75,6 +79,8 @@ struct RawCase {
   unsigned int dwFlags;
   int iFrames, iLevel;
 };
+
+void PrintTo(const RawCase& Case, std::ostream* pOut) { *pOut << "flags" << Case.dwFlags; }
 
 class RawPlayback : public SoundBackend, public testing::WithParamInterface<RawCase> {};
 
