@@ -77,8 +77,11 @@ case "$case_name" in
     start_demo "$data"
     wait_for_window "$demo_pid"
     sleep 1
-    xdotool key --window "$window" Escape
-    wait_demo "$demo_pid" 3
+    xdotool windowfocus --sync "$window" 2> /dev/null || xdotool windowfocus "$window"
+    xdotool key Escape
+    # One frame once the loop runs; the start-up before it may take a few
+    # seconds on a loaded machine, and the press is kept until it is read.
+    wait_demo "$demo_pid" 30
     [ "$code" -eq 0 ] || fail "exit code $code after Escape"
     ;;
   hold-f2|no-data)
@@ -88,7 +91,8 @@ case "$case_name" in
     [ "$case_name" = no-data ] && folder="$work"
     start_demo "$folder"
     wait_for_window "$demo_pid"
-    xdotool keydown --window "$window" F2
+    xdotool windowfocus --sync "$window" 2> /dev/null || xdotool windowfocus "$window"
+    xdotool keydown F2
     wait_demo "$demo_pid" 60
     xdotool keyup F2 2> /dev/null
     cat "$work/out.log"
