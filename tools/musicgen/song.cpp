@@ -64,18 +64,6 @@ constexpr std::array<MelodyNote, 33> kTheme = {{
     {7, 0, 2, 74}, {7, 2, 1, 71}, {7, 3, 1, 74},
 }};
 
-// A diatonic third below in A minor (natural): the harmony voice.
-int ThirdBelow(int pitch) {
-  constexpr std::array<int, 7> kScale = {0, 2, 3, 5, 7, 8, 10};  // from A
-  const int relative = pitch - 57;
-  const int octave = relative >= 0 ? relative / 12 : (relative - 11) / 12;
-  const int inOctave = relative - 12 * octave;
-  int degree = 0;
-  while (degree < 6 && kScale[degree + 1] <= inOctave) ++degree;
-  const int target = degree + 5;  // two steps down = five up, an octave lower
-  return 57 + 12 * (octave - 1) + 12 * (target / 7) + kScale[target % 7];
-}
-
 const Chord& ChordAt(int bar) { return kChords[kProgression[std::clamp(bar, 0, kBarCount - 1)]]; }
 
 // Exponential move from one value to another between two bars, held outside.
@@ -357,13 +345,25 @@ void WriteBells(Mix& mix) {
     }
   };
   for (int bar = 2; bar < kBuildBar; ++bar) figure(bar, 0.8);
-  for (int bar = kClosingBar; bar < kFinalBar; ++bar) figure(bar, 0.8);
+  // In the closing each figure is softer than the last, like a swing dying down.
+  for (int bar = kClosingBar; bar < kFinalBar; ++bar) figure(bar, 0.8 - 0.12 * (bar - kClosingBar));
   BellPatch last = patch;
   last.fDecay = 1.1;
   for (int note : {69, 76, 84}) PlayBell(last, {kFinalBar * 4.0, 4.0, double(note), 0.6}, bell);
 }
 
 }  // namespace
+
+int ThirdBelow(int pitch) {
+  constexpr std::array<int, 7> kScale = {0, 2, 3, 5, 7, 8, 10};  // from A
+  const int relative = pitch - 57;
+  const int octave = relative >= 0 ? relative / 12 : (relative - 11) / 12;
+  const int inOctave = relative - 12 * octave;
+  int degree = 0;
+  while (degree < 6 && kScale[degree + 1] <= inOctave) ++degree;
+  const int target = degree + 5;  // two steps down = five up, an octave lower
+  return 57 + 12 * (octave - 1) + 12 * (target / 7) + kScale[target % 7];
+}
 
 StereoBuffer RenderMix() {
   Mix mix;
@@ -386,9 +386,9 @@ StereoBuffer RenderMix() {
 }
 
 std::vector<std::int16_t> Master(const StereoBuffer& mix) {
-  constexpr double kGain = 0.97;
+  constexpr double kGain = 1.0;
   constexpr double kKnee = 0.5;
-  constexpr double kCeiling = 0.78;  // -2.2 dBFS, leaving room for the MP3 encoder's overshoot
+  constexpr double kCeiling = 0.75;  // -2.5 dBFS, leaving room for the MP3 encoder's overshoot
   const double fadeStart = static_cast<double>(SampleAtBar(kFinalBar));
   const double fadeEnd = static_cast<double>(SampleAtSeconds(kSilentFromSeconds));
   std::vector<std::int16_t> out(2 * mix.Frames());

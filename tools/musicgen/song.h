@@ -32,6 +32,9 @@ constexpr std::array<Section, 4> kSections = {{
     {"closing", 36},
 }};
 
+// The harmony voice: a diatonic third below in A minor (natural), any octave.
+int ThirdBelow(int pitch);
+
 // All instruments, effects included, before the master stage.
 StereoBuffer RenderMix();
 

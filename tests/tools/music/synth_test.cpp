@@ -186,6 +186,66 @@ TEST(Wav, HeaderDescribesSixteenBitStereoAtTheSampleRate) {
   EXPECT_EQ(u16(50), 0x8000);
 }
 
+TEST(Harmony, ThirdBelowStaysInAMinorInEveryOctave) {
+  struct Case {
+    int iPitch, iExpected;
+  };
+  const Case kCases[] = {
+      {76, 72}, {74, 71}, {72, 69}, {71, 67}, {69, 65}, {67, 64}, {65, 62},  // E5 .. F4
+      {81, 77}, {84, 81}, {57, 53}, {48, 45}, {45, 41},                      // other octaves
+  };
+  for (const Case& c : kCases) EXPECT_EQ(ThirdBelow(c.iPitch), c.iExpected) << c.iPitch;
+}
+
+TEST(Effects, PingPongEchoAlternatesSidesAndFades) {
+  constexpr std::size_t kDelay = 1000;
+  StereoBuffer in(5000), out(5000);
+  in.left[0] = in.right[0] = 1.0f;
+  PingPongDelay(in, out, kDelay, 0.5, 20000.0);
+  EXPECT_EQ(out.left[0], 0.0f);  // wet only: the dry signal stays with the caller
+  EXPECT_NEAR(out.left[kDelay], 1.0f, 1e-6);
+  EXPECT_EQ(out.right[kDelay], 0.0f);
+  const float second = out.right[2 * kDelay] + out.right[2 * kDelay + 1];
+  const float third = out.left[3 * kDelay] + out.left[3 * kDelay + 1] + out.left[3 * kDelay + 2];
+  EXPECT_GT(second, 0.3f);
+  EXPECT_LT(second, 0.55f);
+  EXPECT_LT(third, second);
+  EXPECT_EQ(out.left[2 * kDelay - 1], 0.0f);
+}
+
+TEST(Effects, ReverbTailDecaysAndIsWide) {
+  StereoBuffer in(4 * kSampleRate), out(4 * kSampleRate);
+  in.left[0] = in.right[0] = 1.0f;
+  Reverb(in, out, 0.86, 0.45);
+  const auto energy = [&](const std::vector<float>& channel, int fromSecond) {
+    double sum = 0.0;
+    for (int i = fromSecond * kSampleRate; i < (fromSecond + 1) * kSampleRate; ++i) sum += channel[i] * channel[i];
+    return sum;
+  };
+  EXPECT_GT(energy(out.left, 0), 0.0);
+  EXPECT_LT(energy(out.left, 3), 0.01 * energy(out.left, 0));
+  int differing = 0;
+  for (int i = 0; i < kSampleRate; ++i) differing += out.left[i] != out.right[i];
+  EXPECT_GT(differing, kSampleRate / 2);
+}
+
+TEST(Noise, SeededSequenceRepeatsAndIsCentred) {
+  Rng a(42), b(42), c(43);
+  double sum = 0.0;
+  bool differs = false;
+  for (int i = 0; i < 100000; ++i) {
+    const double value = a.Bipolar();
+    ASSERT_EQ(value, b.Bipolar());
+    differs |= value != c.Bipolar();
+    ASSERT_GE(value, -1.0);
+    ASSERT_LT(value, 1.0);
+    sum += value;
+  }
+  EXPECT_TRUE(differs);
+  EXPECT_NEAR(sum / 100000, 0.0, 0.01);
+  EXPECT_NE(Rng(0).Next(), 0u);  // a zero seed would stick at zero
+}
+
 // The regeneration check leans on this hash; the padding edge lengths
 // (55, 56 and 64 bytes) are where a hand-written one usually breaks.
 TEST(Sha256, MatchesKnownDigests) {
