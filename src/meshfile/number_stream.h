@@ -14,7 +14,9 @@ struct NumberStream {
   bool bFailed;
 };
 
+// The stream points into strText, which must outlive it.
 NumberStream OpenNumberStream(const std::string& strText);
+NumberStream OpenNumberStream(const std::string&& strText) = delete;
 
 // Optional sign, digits with an optional decimal point and fraction (at least
 // one digit in all), optional exponent (e or E, optional sign, digits).

@@ -56,7 +56,8 @@ TEST(NumberStream, FloatsTakeTheLongestPrefixThatFitsAndStopAtTheFirstFailure) {
     EXPECT_EQ(ReadAll<float>(Case.strText, ReadFloat), Case.Values) << Case.strText;
   }
   float f = 1;
-  NumberStream ss = OpenNumberStream("-0");
+  const std::string strNegativeZero = "-0";
+  NumberStream ss = OpenNumberStream(strNegativeZero);
   ASSERT_TRUE(ReadFloat(ss, f));
   EXPECT_TRUE(std::signbit(f));
 }
