@@ -1,6 +1,7 @@
 #include "song.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "voices.h"
@@ -40,10 +41,10 @@ constexpr std::array<ChordName, kBarCount> kProgression = {
     Am,                                   // last chord
 };
 
-constexpr int kBuildBar = 10;
-constexpr int kThemeBar = 20;
-constexpr int kClosingBar = 36;
-constexpr int kFinalBar = 40;
+constexpr int kBuildBar = kSections[1].iFirstBar;
+constexpr int kThemeBar = kSections[2].iFirstBar;
+constexpr int kClosingBar = kSections[3].iFirstBar;
+constexpr int kFinalBar = kBarCount - 1;
 
 struct MelodyNote {
   int iBar;
@@ -206,10 +207,14 @@ void WriteDrums(Mix& mix, Rng& rng) {
       PlayClap(bar * 4 + 3, 0.5, clap, rng);
     }
   }
-  for (int step = 0; step < 8; ++step) PlaySnare(18 * 4 + step * 0.5, 0.25 + 0.02 * step, snare, rng);
-  for (int step = 0; step < 8; ++step) PlaySnare(19 * 4 + step * 0.25, 0.4 + 0.02 * step, snare, rng);
-  for (int step = 0; step < 6; ++step) PlaySnare(19 * 4 + 2 + step / 8.0 * 2.0, 0.55 + 0.04 * step, snare, rng);
-  PlayRiser(18 * 4, 7.5, 0.35, riser, rng);
+  // The roll doubles its pace twice and stops half a beat before the theme.
+  const int rollBar = kThemeBar - 2;
+  for (int step = 0; step < 8; ++step) PlaySnare(rollBar * 4 + step * 0.5, 0.2 + 0.02 * step, snare, rng);
+  for (int step = 0; step < 8; ++step) PlaySnare((rollBar + 1) * 4 + step * 0.25, 0.34 + 0.02 * step, snare, rng);
+  for (int step = 0; step < 12; ++step) {
+    PlaySnare((rollBar + 1) * 4 + 2 + step * 0.125, 0.42 + 0.02 * step, snare, rng);
+  }
+  PlayRiser(rollBar * 4, 7.5, 0.28, riser, rng);
 
   // Theme: the full kit, a crash at the top of each pass, fills at the ends.
   for (int bar = kThemeBar; bar < kClosingBar; ++bar) {
