@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "d3dx9.h"
 #include "dds.h"
 #include "recording_device.h"
@@ -78,7 +80,9 @@ DdsSpec DxtSpec(D3DFORMAT Format, DWORD dwEdge, DWORD dwLevels) {
 }
 
 std::string WriteTempFile(const std::string& strName, const std::vector<unsigned char>& Bytes) {
-  const std::filesystem::path Path = std::filesystem::temp_directory_path() / ("vimra_dds_" + strName + ".dds");
+  // The process id keeps parallel runs of the suite apart.
+  const std::filesystem::path Path =
+      std::filesystem::temp_directory_path() / ("vimra_dds_" + std::to_string(getpid()) + "_" + strName + ".dds");
   std::ofstream(Path, std::ios::binary).write(reinterpret_cast<const char*>(Bytes.data()), Bytes.size());
   return Path.string();
 }

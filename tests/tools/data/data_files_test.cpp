@@ -15,6 +15,8 @@
 #include <utility>
 #include <vector>
 
+#include <unistd.h>
+
 #include "d3dx9.h"
 #include "dds.h"
 #include "host/host_globals.h"
@@ -28,7 +30,7 @@ namespace {
 
 std::string DataPath(const std::string& strName) {
   const char* pszData = std::getenv("VIMRA_DATA");
-  return std::string(pszData != nullptr ? pszData : "data") + "/" + strName;
+  return std::string(pszData != nullptr ? pszData : VIMRA_DATA_DIR) + "/" + strName;
 }
 
 std::vector<unsigned char> ReadBytes(const std::string& strPath) {
@@ -198,7 +200,8 @@ TEST(DataCubeMap, HasSkyAboveFloorOnEveryFaceAndBrightLights) {
 }
 
 TEST(DataFiles, RegeneratingGivesTheCommittedBytes) {
-  const std::filesystem::path Folder = std::filesystem::temp_directory_path() / "vimra_data_regenerate";
+  const std::filesystem::path Folder =
+      std::filesystem::temp_directory_path() / ("vimra_data_regenerate_" + std::to_string(getpid()));
   std::filesystem::create_directories(Folder);
   ASSERT_EQ(std::system((std::string(VIMRA_MESHGEN) + " " + Folder.string()).c_str()), 0);
   ASSERT_EQ(std::system((std::string(VIMRA_CUBEGEN) + " " + (Folder / "cube.dds").string()).c_str()), 0);
