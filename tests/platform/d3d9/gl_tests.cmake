@@ -1,7 +1,7 @@
 # The GL device on the real GL implementation (Mesa's llvmpipe when headless).
 vimra_test(test_d3d9_gl
-  SOURCES gl_device_test.cpp
-  LIBS vimra_d3d9 PkgConfig::EPOXY)
+  SOURCES gl_device_test.cpp gl_pipeline_test.cpp
+  LIBS vimra_d3d9 vimra_core PkgConfig::EPOXY)
 # Once more under SDL's "dummy" driver, whose windows have no GL.
 add_test(NAME test_d3d9_gl_no_display COMMAND test_d3d9_gl --gtest_filter=GlCreate.NoGlDisplayGivesNoDirect3D)
 set_tests_properties(test_d3d9_gl_no_display PROPERTIES ENVIRONMENT "SDL_VIDEODRIVER=dummy")
