@@ -60,7 +60,7 @@ double Oscillator::Square(double hz, double pulseWidth) {
   double value = t < pulseWidth ? 1.0 : -1.0;
   value += PolyBlep(t, dt);
   value -= PolyBlep(std::fmod(t + 1.0 - pulseWidth, 1.0), dt);
-  return value;
+  return value - (2.0 * pulseWidth - 1.0);
 }
 
 double Adsr::Level(double seconds, double gateSeconds) const {

@@ -30,6 +30,7 @@ class Oscillator {
   explicit Oscillator(double phase = 0.0) : phase_(phase) {}
   double Sine(double hz);
   double Saw(double hz);
+  // A pulse with its average removed, so narrow pulses add no DC.
   double Square(double hz, double pulseWidth = 0.5);
   double Phase() const { return phase_; }
 
@@ -73,6 +74,20 @@ class OnePoleLowpass {
 
  private:
   double coeff_ = 1.0;
+  double state_ = 0.0;
+};
+
+// Removes DC and sub-audio drift (a one-pole highpass at a few hertz).
+class DcBlocker {
+ public:
+  double Process(double in) {
+    state_ = in - previous_ + 0.9995 * state_;
+    previous_ = in;
+    return state_;
+  }
+
+ private:
+  double previous_ = 0.0;
   double state_ = 0.0;
 };
 

@@ -397,6 +397,7 @@ std::vector<std::int16_t> Master(const StereoBuffer& mix) {
   const double fadeStart = static_cast<double>(SampleAtBar(kFinalBar));
   const double fadeEnd = static_cast<double>(SampleAtSeconds(kSilentFromSeconds));
   std::vector<std::int16_t> out(2 * mix.Frames());
+  DcBlocker dcLeft, dcRight;
   for (std::size_t i = 0; i < mix.Frames(); ++i) {
     double fade = 1.0;
     if (i >= fadeEnd) {
@@ -405,8 +406,8 @@ std::vector<std::int16_t> Master(const StereoBuffer& mix) {
       const double x = (i - fadeStart) / (fadeEnd - fadeStart);
       fade = std::cos(0.5 * kPi * x) * std::cos(0.5 * kPi * x);
     }
-    const double left = SoftLimit(kGain * mix.left[i], kKnee, kCeiling) * fade;
-    const double right = SoftLimit(kGain * mix.right[i], kKnee, kCeiling) * fade;
+    const double left = SoftLimit(kGain * dcLeft.Process(mix.left[i]), kKnee, kCeiling) * fade;
+    const double right = SoftLimit(kGain * dcRight.Process(mix.right[i]), kKnee, kCeiling) * fade;
     out[2 * i] = static_cast<std::int16_t>(std::lround(left * 32767.0));
     out[2 * i + 1] = static_cast<std::int16_t>(std::lround(right * 32767.0));
   }

@@ -134,6 +134,30 @@ TEST(Oscillator, RunsAtItsFrequencyWithinFullScale) {
   for (int i = 0; i < kSampleRate; ++i) ASSERT_LE(std::fabs(oscillator.Saw(5000.0)), 1.0 + 1e-9);
 }
 
+TEST(Oscillator, NarrowPulsesCarryNoDc) {
+  for (double width : {0.1, 0.35, 0.5, 0.8}) {
+    Oscillator oscillator;
+    double sum = 0.0;
+    for (int i = 0; i < kSampleRate; ++i) sum += oscillator.Square(441.0, width);
+    EXPECT_NEAR(sum / kSampleRate, 0.0, 0.01) << width;
+  }
+}
+
+TEST(DcBlocker, RemovesAnOffsetAndKeepsTheBass) {
+  DcBlocker blocker;
+  Oscillator tone;
+  double peak = 0.0, sum = 0.0;
+  for (int i = 0; i < 2 * kSampleRate; ++i) {
+    const double out = blocker.Process(0.3 + tone.Sine(50.0));
+    if (i >= kSampleRate) {
+      peak = std::max(peak, std::fabs(out));
+      sum += out;
+    }
+  }
+  EXPECT_NEAR(sum / kSampleRate, 0.0, 0.005);
+  EXPECT_NEAR(peak, 1.0, 0.02);
+}
+
 TEST(Voice, WritesOnlyBetweenItsStartAndTheEndOfItsRelease) {
   StereoBuffer dry(SampleAtBeat(8));
   Channel channel;
