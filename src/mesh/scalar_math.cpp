@@ -18,7 +18,8 @@ float PowF(float a, float b) {
   long double k = std::nearbyint(t);
   long double f = t - k;
   long double fFracPower = std::expm1(f * 0.693147180559945309417232121458176568L) + 1.0L;
-  return static_cast<float>(std::ldexp(fFracPower, static_cast<int>(k)));
+  // k is a whole number, so 2^k is an exact power of two.
+  return static_cast<float>(fFracPower * std::exp2(k));
 }
 
 float MaxF(float a, float b) { return b > a ? b : a; }
