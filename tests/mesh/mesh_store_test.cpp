@@ -4,24 +4,23 @@
 
 using MeshStore = RecordingFixture;
 
-TEST_F(MeshStore, EmissionCopiesTheCurrentVertexThroughAnIdentityTop) {
+TEST_F(MeshStore, EmissionCopiesTheVertexAndDividesItsPositionByW) {
   CurrentVertex.vecPos = D3DXVECTOR3(1.5f, -2.0f, 3.25f);
   CurrentVertex.vecNormal = D3DXVECTOR3(0.0f, 4.0f, 0.0f);
   CurrentVertex.fU = 0.25f;
   CurrentVertex.fV = 0.75f;
   EmitVertex();
-  ASSERT_EQ(iVertexCount, 1);
   EXPECT_EQ(std::memcmp(&Vertices[0], &CurrentVertex, sizeof(MeshVertex)), 0);
-}
 
-TEST_F(MeshStore, EmissionDividesByTheProjectiveW) {
-  // w = x + 1 from the fourth column; a translation by (2, 0, 0) before the divide.
+  // w = x + 1 from the fourth column, after a translation by (2, 0, 0).
   *MatrixStack->GetTop() = D3DXMATRIX(1, 0, 0, 1, 0, 1, 0, 0, 0, 0, 1, 0, 2, 0, 0, 1);
+  ResetMesh();
   CurrentVertex.vecPos = D3DXVECTOR3(1.0f, 4.0f, 6.0f);
-  CurrentVertex.vecNormal = D3DXVECTOR3(0.0f, 0.0f, 1.0f);
   EmitVertex();
+  ASSERT_EQ(iVertexCount, 1);
   ExpectVector(Vertices[0].vecPos, 3.0f / 2.0f, 4.0f / 2.0f, 6.0f / 2.0f);
-  ExpectVector(Vertices[0].vecNormal, 0.0f, 0.0f, 1.0f);  // normals are not transformed
+  ExpectVector(Vertices[0].vecNormal, 0.0f, 4.0f, 0.0f);  // normals are not transformed
+  EXPECT_EQ(Vertices[0].fU, 0.25f);                       // the reset kept the current vertex
 }
 
 TEST_F(MeshStore, TrianglesAndSeamPairsKeepTheLowSixteenBitsInOrder) {
@@ -38,18 +37,7 @@ TEST_F(MeshStore, TrianglesAndSeamPairsKeepTheLowSixteenBitsInOrder) {
   EXPECT_EQ(std::memcmp(SeamPairs, ExpectedPairs, sizeof ExpectedPairs), 0);
 }
 
-TEST_F(MeshStore, ResetClearsCountsButNotTheCurrentVertex) {
-  CurrentVertex.fU = 0.5f;
-  EmitVertex();
-  ResetMesh();
-  EXPECT_EQ(iVertexCount, 0);
-  CurrentVertex.vecPos = D3DXVECTOR3(0, 0, 0);
-  EmitVertex();
-  EXPECT_EQ(Vertices[0].fU, 0.5f);  // a field the next build does not set comes back
-}
-
 TEST_F(MeshStore, AppendsPastACapacityStopTheBuildInsteadOfWritingOn) {
-  CurrentVertex = MakeVertex(1, 2, 3);
   for (int i = 0; i < kMaxVertices; ++i) EmitVertex();
   for (int t = 0; t < kMaxIndices / 3; ++t) AddTriangle(t, t, t);
   for (int k = 0; k < kMaxSeamEntries / 2; ++k) AddSeamPair(k, k);
@@ -65,10 +53,8 @@ TEST_F(MeshStore, AppendsPastACapacityStopTheBuildInsteadOfWritingOn) {
   AddTriangle(1, 2, 3);
   EXPECT_EQ(iIndexCount, kMaxIndices);
   EXPECT_TRUE(bMeshOverflow);
-  ResetMesh();
 
   iSeamCount = kMaxSeamEntries;
   AddSeamPair(1, 2);
   EXPECT_EQ(iSeamCount, kMaxSeamEntries);
-  EXPECT_TRUE(bMeshOverflow);
 }
