@@ -29,6 +29,7 @@ enum {
 float FSOUND_GetVersion();
 signed char FSOUND_SetOutput(int outputtype);
 signed char FSOUND_SetDriver(int driver);
+// Opens the chosen output as 16-bit stereo at mixrate; no init flag changes anything.
 signed char FSOUND_Init(int mixrate, int maxsoftwarechannels, unsigned int flags);
 void FSOUND_Close();
 void FSOUND_SetSFXMasterVolume(int volume);
