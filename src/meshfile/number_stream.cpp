@@ -57,7 +57,8 @@ bool ReadFloat(NumberStream& ss, float& fOut) {
     ss.bFailed = true;
     return false;
   }
-  p = pFracEnd > pFracStart ? pFracEnd : (pFracStart > pIntEnd ? pFracStart : pIntEnd);
+  // Past the fraction, or past a point with no fraction behind it ("5.").
+  p = pFracEnd;
 
   // The exponent belongs to the number only when at least one digit follows.
   int64_t iExponent = 0;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <fstream>
 #include <sstream>
+#include <utility>
 
 bool TextFileReader::Load(std::string fileName) {
   LineList.clear();
