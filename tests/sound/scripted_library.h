@@ -1,8 +1,10 @@
 // A sound library whose answers a test scripts; it records every call, in
-// order, as text ("SetOutput 2", "Init 44100 32 0").
+// order, as text ("SetOutput 2", "Init 44100 32 0"; handles as "loaded" when
+// they are the scripted ones).
 #pragma once
 
 #include <set>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -24,61 +26,51 @@ class ScriptedLibrary final : public FmodBackend {
   signed char cPlaySongResult = 1;
   std::vector<std::string> Calls;
 
-  float GetVersion() override {
-    Record("GetVersion");
-    return fVersion;
-  }
-  signed char SetOutput(int iOutputType) override {
-    Record("SetOutput " + std::to_string(iOutputType));
-    iOutput = iOutputType;
-    return RefusedOutputs.count(iOutputType) == 0;
+  float GetVersion() override { return Answer(fVersion, "GetVersion"); }
+  signed char SetOutput(int iType) override {
+    iOutput = iType;
+    return Answer(!RefusedOutputs.count(iType), "SetOutput", iType);
   }
   signed char SetDriver(int iDriver) override {
-    Record("SetDriver " + std::to_string(iDriver));
-    return RefusedDrivers.count({iOutput, iDriver}) == 0;
+    return Answer(!RefusedDrivers.count({iOutput, iDriver}), "SetDriver", iDriver);
   }
-  signed char Init(int iMixRate, int iChannels, unsigned int dwFlags) override {
-    Record("Init " + std::to_string(iMixRate) + " " + std::to_string(iChannels) + " " + std::to_string(dwFlags));
-    return FailingInits.count(iOutput) == 0;
+  signed char Init(int iRate, int iChannels, unsigned int dwFlags) override {
+    return Answer(!FailingInits.count(iOutput), "Init", iRate, iChannels, dwFlags);
   }
   void Close() override { Record("Close"); }
-  void SetSfxMasterVolume(int iVolume) override { Record("SetSFXMasterVolume " + std::to_string(iVolume)); }
+  void SetSfxMasterVolume(int iVolume) override { Record("SetSFXMasterVolume", iVolume); }
   FSOUND_SAMPLE* SampleLoad(int iIndex, const char* pName, unsigned int dwMode, int iOffset) override {
-    Record("Sample_Load " + std::to_string(iIndex) + " " + pName + " " + std::to_string(dwMode) + " " +
-           std::to_string(iOffset));
-    return pLoadedSample;
+    return Answer(pLoadedSample, "Sample_Load", iIndex, pName, dwMode, iOffset);
   }
   int PlaySound(int iChannel, FSOUND_SAMPLE* pSample) override {
-    Record("PlaySound " + std::to_string(iChannel) + (pSample == pLoadedSample ? " loaded" : " other"));
-    return iPlayChannel;
+    return Answer(iPlayChannel, "PlaySound", iChannel, Name(pSample));
   }
-  signed char SetVolume(int iChannel, int iVolume) override {
-    Record("SetVolume " + std::to_string(iChannel) + " " + std::to_string(iVolume));
-    return 1;
+  signed char SetVolume(int iChannel, int iVolume) override { return Answer(1, "SetVolume", iChannel, iVolume); }
+  signed char SetPan(int iChannel, int iPan) override { return Answer(1, "SetPan", iChannel, iPan); }
+  FMUSIC_MODULE* LoadSong(const char* pName) override { return Answer(pLoadedSong, "LoadSong", pName); }
+  signed char SetMusicMasterVolume(FMUSIC_MODULE* pSong, int iVolume) override {
+    return Answer(1, "SetMasterVolume", Name(pSong), iVolume);
   }
-  signed char SetPan(int iChannel, int iPan) override {
-    Record("SetPan " + std::to_string(iChannel) + " " + std::to_string(iPan));
-    return 1;
+  signed char OptimizeChannels(FMUSIC_MODULE* pSong, int iMax, int iMinVolume) override {
+    return Answer(1, "OptimizeChannels", Name(pSong), iMax, iMinVolume);
   }
-  FMUSIC_MODULE* LoadSong(const char* pName) override {
-    Record(std::string("LoadSong ") + pName);
-    return pLoadedSong;
-  }
-  signed char SetMusicMasterVolume(FMUSIC_MODULE* pModule, int iVolume) override {
-    Record("SetMasterVolume" + Song(pModule) + " " + std::to_string(iVolume));
-    return 1;
-  }
-  signed char OptimizeChannels(FMUSIC_MODULE* pModule, int iMaxChannels, int iMinVolume) override {
-    Record("OptimizeChannels" + Song(pModule) + " " + std::to_string(iMaxChannels) + " " + std::to_string(iMinVolume));
-    return 1;
-  }
-  signed char PlaySong(FMUSIC_MODULE* pModule) override {
-    Record("PlaySong" + Song(pModule));
-    return cPlaySongResult;
-  }
+  signed char PlaySong(FMUSIC_MODULE* pSong) override { return Answer(cPlaySongResult, "PlaySong", Name(pSong)); }
 
  private:
-  void Record(std::string strCall) { Calls.push_back(std::move(strCall)); }
-  std::string Song(FMUSIC_MODULE* pModule) const { return pModule == pLoadedSong ? " loaded" : " other"; }
+  template <class... Args>
+  void Record(const char* pCall, const Args&... Arguments) {
+    std::ostringstream Text;
+    Text << pCall;
+    ((Text << ' ' << Arguments), ...);
+    Calls.push_back(Text.str());
+  }
+  template <class Result, class... Args>
+  Result Answer(Result Value, const char* pCall, const Args&... Arguments) {
+    Record(pCall, Arguments...);
+    return Value;
+  }
+  const char* Name(const void* pHandle) const {
+    return pHandle == pLoadedSample || pHandle == pLoadedSong ? "loaded" : "other";
+  }
   int iOutput = -1;
 };

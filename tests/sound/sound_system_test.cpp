@@ -32,14 +32,6 @@ struct Wrapper {
 
 }  // namespace
 
-TEST(SoundSystem, StartsWithFullVolumesClosedAndNoChannels) {
-  Wrapper W;
-  EXPECT_EQ(W.Sound->iSampleVolume, 255);
-  EXPECT_EQ(W.Sound->iMusicVolume, 255);
-  EXPECT_FALSE(W.Sound->bInitialised);
-  EXPECT_EQ(W.Sound->iChannelCount, 0);
-}
-
 struct InitCase {
   const char* pName;
   int iOutputType, iDriver;
@@ -136,12 +128,7 @@ TEST(SoundSystem, LoadsPassArgumentsThroughAndReturnTheLibrarysHandles) {
   Wrapper W;
   EXPECT_EQ(W.Sound->LoadSample("demodemo.mp3", -1, 41), kSample);
   EXPECT_EQ(W.Sound->LoadSong("tune.xm"), kSong);
-  W.Library.pLoadedSample = nullptr;
-  W.Library.pLoadedSong = nullptr;
-  EXPECT_EQ(W.Sound->LoadSample("missing.wav", 3, 0), nullptr);
-  EXPECT_EQ(W.Sound->LoadSong("missing.it"), nullptr);
-  EXPECT_EQ(W.Library.Calls, (Calls{"Sample_Load -1 demodemo.mp3 41 0", "LoadSong tune.xm",
-                                    "Sample_Load 3 missing.wav 0 0", "LoadSong missing.it"}));
+  EXPECT_EQ(W.Library.Calls, (Calls{"Sample_Load -1 demodemo.mp3 41 0", "LoadSong tune.xm"}));
 }
 
 TEST(SoundSystem, PlaySampleStartsThenSetsVolumeAndPan) {
@@ -154,15 +141,19 @@ TEST(SoundSystem, PlaySampleStartsThenSetsVolumeAndPan) {
                                     "PlaySound 7 loaded", "SetVolume 7 100", "SetPan 7 0"}));
 }
 
-TEST(SoundSystem, PlaySampleRefusals) {
+TEST(SoundSystem, NoFreeChannelLeavesVolumeAndPanAlone) {
   Wrapper W;
-  W.Library.iPlayChannel = -1;  // no free channel: nothing else is touched
+  W.Library.iPlayChannel = -1;
   EXPECT_EQ(W.Sound->PlaySample(kSample, 128, -1), -1);
   EXPECT_EQ(W.Library.Calls, Calls{"PlaySound -1 loaded"});
-  W.Library.Calls.clear();
-  W.Library.iPlayChannel = 2;
-  W.Sound->iSampleVolume = 0;  // silent samples are not started at all
+}
+
+TEST(SoundSystem, ZeroVolumesRefuseToPlayWithoutCallingTheLibrary) {
+  Wrapper W;
+  W.Sound->iSampleVolume = 0;
+  W.Sound->iMusicVolume = 0;
   EXPECT_EQ(W.Sound->PlaySample(kSample, 128, -1), -1);
+  EXPECT_EQ(W.Sound->PlaySong(kSong, 0, 0), -1);
   EXPECT_TRUE(W.Library.Calls.empty());
 }
 
@@ -181,11 +172,4 @@ TEST(SoundSystem, PlaySongKeepsChannelsFreeFromTheInitCount) {
     const std::string strOptimize = "OptimizeChannels loaded " + std::to_string(C.iChannels - C.iKeepFree) + " 12";
     EXPECT_EQ(W.Library.Calls, (Calls{"SetMasterVolume loaded 255", strOptimize, "PlaySong loaded"}));
   }
-}
-
-TEST(SoundSystem, PlaySongRefusesAtMusicVolumeZero) {
-  Wrapper W;
-  W.Sound->iMusicVolume = 0;
-  EXPECT_EQ(W.Sound->PlaySong(kSong, 0, 0), -1);
-  EXPECT_TRUE(W.Library.Calls.empty());
 }

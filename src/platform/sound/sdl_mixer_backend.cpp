@@ -114,7 +114,8 @@ bool HasModuleSignature(const char* pName) {
   for (const char* pKnown : {"M.K.", "M!K!", "FLT4", "FLT8", "CD81", "OKTA", "OCTA"})
     if (TagAt(Header, 1080, pKnown)) return true;
   const bool bDigitCHN = IsDigit(pTag[0]) && TagAt(Header, 1081, "CHN");
-  const bool bDigitsCH = IsDigit(pTag[0]) && IsDigit(pTag[1]) && (TagAt(Header, 1082, "CH") || TagAt(Header, 1082, "CN"));
+  const bool bDigitsCH =
+      IsDigit(pTag[0]) && IsDigit(pTag[1]) && (TagAt(Header, 1082, "CH") || TagAt(Header, 1082, "CN"));
   return bDigitCHN || bDigitsCH;
 }
 
@@ -127,10 +128,14 @@ class SdlMixerBackend final : public FmodBackend {
     StopAudio();
     iDriver = 0;
     switch (iOutputType) {
-      case FSOUND_OUTPUT_DSOUND: return StartAudio(nullptr);
-      case FSOUND_OUTPUT_WINMM: return StartSecondRealDriver();
-      case FSOUND_OUTPUT_NOSOUND: return StartAudio("dummy");
-      default: return 0;
+      case FSOUND_OUTPUT_DSOUND:
+        return StartAudio(nullptr);
+      case FSOUND_OUTPUT_WINMM:
+        return StartSecondRealDriver();
+      case FSOUND_OUTPUT_NOSOUND:
+        return StartAudio("dummy");
+      default:
+        return 0;
     }
   }
 
@@ -185,9 +190,10 @@ class SdlMixerBackend final : public FmodBackend {
     if (!ReadWholeFile(pName, Bytes) || static_cast<size_t>(iOffset) >= Bytes.size()) return nullptr;
     const unsigned char* pData = Bytes.data() + iOffset;
     const size_t iSize = Bytes.size() - static_cast<size_t>(iOffset);
-    Mix_Chunk* pChunk = (dwMode & FSOUND_LOADRAW) != 0
-                            ? DecodeRaw(pData, iSize, dwMode)
-                            : Mix_LoadWAV_RW(SDL_RWFromConstMem(pData, static_cast<int>(std::min<size_t>(iSize, INT32_MAX))), 1);
+    Mix_Chunk* pChunk =
+        (dwMode & FSOUND_LOADRAW) != 0
+            ? DecodeRaw(pData, iSize, dwMode)
+            : Mix_LoadWAV_RW(SDL_RWFromConstMem(pData, static_cast<int>(std::min<size_t>(iSize, INT32_MAX))), 1);
     if (pChunk == nullptr) return nullptr;
     if (static_cast<size_t>(iSlot) >= Samples.size()) Samples.resize(static_cast<size_t>(iSlot) + 1);
     Samples[static_cast<size_t>(iSlot)] = std::make_unique<FSOUND_SAMPLE>(pChunk);
@@ -310,7 +316,7 @@ class SdlMixerBackend final : public FmodBackend {
   bool bOpen = false;     // FSOUND_Init succeeded
   int iDriver = 0;
   int iSfxMasterVolume = kMaxVolume;
-  std::vector<int> ChannelVolumes;  // library volume (0..255) of each mixer channel
+  std::vector<int> ChannelVolumes;                      // library volume (0..255) of each mixer channel
   std::vector<std::unique_ptr<FSOUND_SAMPLE>> Samples;  // indexed by sample slot; empty slots are null
   std::vector<std::unique_ptr<FMUSIC_MODULE>> Modules;
   FMUSIC_MODULE* pPlaying = nullptr;

@@ -32,8 +32,8 @@ class TempFolder {
 };
 
 inline void WriteBytes(const std::string& strPath, const std::vector<unsigned char>& Bytes) {
-  std::ofstream(strPath, std::ios::binary).write(reinterpret_cast<const char*>(Bytes.data()),
-                                                  static_cast<std::streamsize>(Bytes.size()));
+  std::ofstream(strPath, std::ios::binary)
+      .write(reinterpret_cast<const char*>(Bytes.data()), static_cast<std::streamsize>(Bytes.size()));
 }
 
 // A 16-bit PCM WAV file of one channel holding Samples.
