@@ -16,7 +16,6 @@
 #include <cstdint>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <memory>
 #include <vector>
 
@@ -55,10 +54,12 @@ int MixerVolume(int iVolume, int iMaster) {
 }
 
 bool ReadWholeFile(const char* pName, std::vector<unsigned char>& Bytes) {
-  std::ifstream File(pName, std::ios::binary);
-  if (!File) return false;
-  Bytes.assign(std::istreambuf_iterator<char>(File), std::istreambuf_iterator<char>());
-  return !File.bad();
+  std::ifstream File(pName, std::ios::binary | std::ios::ate);
+  const std::streamoff iSize = File ? static_cast<std::streamoff>(File.tellg()) : -1;
+  if (iSize < 0) return false;
+  Bytes.resize(static_cast<size_t>(iSize));
+  File.seekg(0);
+  return static_cast<bool>(File.read(reinterpret_cast<char*>(Bytes.data()), iSize));
 }
 
 void PutLe(std::vector<unsigned char>& Out, uint32_t dwValue, int iBytes) {
