@@ -1,9 +1,21 @@
 #include "sound/sound_system.h"
 
 namespace {
+
 constexpr double kMinVersion = 3.5;
 // Output types tried after the requested one, always with driver 0.
 constexpr int kFallbackOutputs[3] = {FSOUND_OUTPUT_DSOUND, FSOUND_OUTPUT_WINMM, FSOUND_OUTPUT_NOSOUND};
+
+enum class Attempt { Opened, Failed, DriverRefused };
+
+// One attempt: output, driver, open. A refused driver is final for the whole
+// Init; a refused output or a failed open lets Init try the next type.
+Attempt TryOutput(int iOutputType, int iDriver, int iMixRate, int iChannels, unsigned int dwFlags) {
+  if (FSOUND_SetOutput(iOutputType) == 0) return Attempt::Failed;
+  if (FSOUND_SetDriver(iDriver) == 0) return Attempt::DriverRefused;
+  return FSOUND_Init(iMixRate, iChannels, dwFlags) != 0 ? Attempt::Opened : Attempt::Failed;
+}
+
 }  // namespace
 
 SoundSystem::SoundSystem() { FSOUND_SetSFXMasterVolume(255); }
@@ -12,36 +24,19 @@ SoundSystem::~SoundSystem() {
   if (bInitialised) Close();
 }
 
-// One attempt: output, driver, open. A refused driver is final for the whole
-// Init; a refused output or a failed open lets the caller try the next type.
-bool SoundSystem::TryOutput(int iOutputType, int iDriver, int iMixRate, int iChannels, unsigned int dwFlags,
-                            bool& bDriverRefused) {
-  if (FSOUND_SetOutput(iOutputType) == 0) return false;
-  if (FSOUND_SetDriver(iDriver) == 0) {
-    bDriverRefused = true;
-    return false;
-  }
-  if (FSOUND_Init(iMixRate, iChannels, dwFlags) == 0) return false;
-  bInitialised = true;
-  return true;
-}
-
 bool SoundSystem::Init(int iOutputType, int iDriver, int iMixRate, int iChannels, unsigned int dwFlags) {
   iChannelCount = iChannels;
   if (bInitialised) Close();
   if (FSOUND_GetVersion() < kMinVersion) return false;
 
-  bool bDriverRefused = false;
-  if (iOutputType != FSOUND_OUTPUT_DSOUND) {
-    if (TryOutput(iOutputType, iDriver, iMixRate, iChannels, dwFlags, bDriverRefused)) return true;
-    if (bDriverRefused) return false;
-  }
-  for (int iFallback : kFallbackOutputs) {
-    if (TryOutput(iFallback, 0, iMixRate, iChannels, dwFlags, bDriverRefused)) return true;
-    if (bDriverRefused) return false;
-  }
-  Close();
-  return false;
+  Attempt Result = Attempt::Failed;
+  if (iOutputType != FSOUND_OUTPUT_DSOUND) Result = TryOutput(iOutputType, iDriver, iMixRate, iChannels, dwFlags);
+  for (int i = 0; i < 3 && Result == Attempt::Failed; ++i)
+    Result = TryOutput(kFallbackOutputs[i], 0, iMixRate, iChannels, dwFlags);
+
+  if (Result == Attempt::Failed) Close();
+  bInitialised = Result == Attempt::Opened;
+  return bInitialised;
 }
 
 void SoundSystem::Close() {

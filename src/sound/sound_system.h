@@ -26,7 +26,4 @@ class SoundSystem {
   int iMusicVolume = 255;
   bool bInitialised = false;
   int iChannelCount = 0;
-
- private:
-  bool TryOutput(int iOutputType, int iDriver, int iMixRate, int iChannels, unsigned int dwFlags, bool& bDriverRefused);
 };
