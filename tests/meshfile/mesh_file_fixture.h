@@ -18,7 +18,10 @@ class MeshFileFixture : public RecordingFixture {
   static constexpr int kSlot = 9;
 
   static std::string WriteMeshFile(const std::string& strText, const std::string& strName = "mesh.obj") {
-    const std::string strPath = ::testing::TempDir() + strName;
+    // Named after the test: ctest may run other tests of this program at the same time.
+    const ::testing::TestInfo* pTest = ::testing::UnitTest::GetInstance()->current_test_info();
+    const std::string strPath =
+        ::testing::TempDir() + pTest->test_suite_name() + "_" + pTest->name() + "_" + strName;
     std::ofstream(strPath, std::ios::binary) << strText;
     return strPath;
   }

@@ -18,7 +18,7 @@ TEST(TextFileReader, SplitsAtLineFeedsAndDropsTheCarriageReturnBeforeThem) {
       {"a\r\r\n\n", {"a\r", "", ""}},
       {std::string("n\0l\n", 4), {std::string("n\0l", 3), ""}},
   };
-  const std::string strPath = ::testing::TempDir() + "reader_case.txt";
+  const std::string strPath = ::testing::TempDir() + "text_file_reader_cases.txt";
   TextFileReader tfrData;
   for (const auto& Case : kCases) {
     std::ofstream(strPath, std::ios::binary) << Case.strBytes;
