@@ -115,7 +115,7 @@ GlCubeTexture::GlCubeTexture(GlDevice* pDevice, UINT iEdge, UINT iLevels, D3DFOR
     : pDevice(pDevice), iEdge(iEdge), iLevels(iLevels), eFormat(eFormat) {
   pDevice->AddRef();
   Images.resize(6 * static_cast<size_t>(iLevels));
-  Locked.assign(Images.size(), false);
+  Locks.assign(Images.size(), kUnlocked);
   for (UINT iFace = 0; iFace < 6; ++iFace) {
     for (UINT iLevel = 0; iLevel < iLevels; ++iLevel) Image(iFace, iLevel).assign(LevelBytes(iLevel), 0);
   }
@@ -158,10 +158,10 @@ UINT GlCubeTexture::LevelBytes(UINT iLevel) const {
 }
 
 HRESULT GlCubeTexture::LockRect(D3DCUBEMAP_FACES FaceType, UINT Level, D3DLOCKED_RECT* pLockedRect,
-                                const RECT* pRect, DWORD) {
+                                const RECT* pRect, DWORD Flags) {
   if (pLockedRect == nullptr || FaceType > D3DCUBEMAP_FACE_NEGATIVE_Z || Level >= iLevels) return D3DERR_INVALIDCALL;
   const size_t iImage = FaceType * iLevels + Level;
-  if (Locked[iImage]) return D3DERR_INVALIDCALL;
+  if (Locks[iImage] != kUnlocked) return D3DERR_INVALIDCALL;
   size_t iOffset = 0;
   if (pRect != nullptr) {
     const LONG iSize = static_cast<LONG>(LevelEdge(Level));
@@ -174,7 +174,7 @@ HRESULT GlCubeTexture::LockRect(D3DCUBEMAP_FACES FaceType, UINT Level, D3DLOCKED
     iOffset = IsCompressed() ? (pRect->top / 4) * iRowBytes + (pRect->left / 4) * (eFormat == D3DFMT_DXT1 ? 8 : 16)
                              : static_cast<size_t>(pRect->top) * Pitch(Level) + static_cast<size_t>(pRect->left) * 4;
   }
-  Locked[iImage] = true;
+  Locks[iImage] = (Flags & D3DLOCK_READONLY) ? kLockedForReading : kLockedForWriting;
   pLockedRect->Pitch = static_cast<INT>(Pitch(Level));
   pLockedRect->pBits = Image(FaceType, Level).data() + iOffset;
   return D3D_OK;
@@ -183,8 +183,10 @@ HRESULT GlCubeTexture::LockRect(D3DCUBEMAP_FACES FaceType, UINT Level, D3DLOCKED
 HRESULT GlCubeTexture::UnlockRect(D3DCUBEMAP_FACES FaceType, UINT Level) {
   if (FaceType > D3DCUBEMAP_FACE_NEGATIVE_Z || Level >= iLevels) return D3DERR_INVALIDCALL;
   const size_t iImage = FaceType * iLevels + Level;
-  if (!Locked[iImage]) return D3DERR_INVALIDCALL;
-  Locked[iImage] = false;
+  if (Locks[iImage] == kUnlocked) return D3DERR_INVALIDCALL;
+  const bool bWritten = Locks[iImage] == kLockedForWriting;
+  Locks[iImage] = kUnlocked;
+  if (!bWritten) return D3D_OK;
   pDevice->MakeCurrent();
   pDevice->BindForUpload(GL_TEXTURE_CUBE_MAP, iTexture);
   Upload(FaceType, Level);

@@ -96,7 +96,8 @@ class GlCubeTexture final : public IDirect3DCubeTexture9 {
   UINT iEdge, iLevels;
   D3DFORMAT eFormat;
   std::vector<std::vector<unsigned char>> Images;  // face-major, then level
-  std::vector<bool> Locked;
+  enum LockState : uint8_t { kUnlocked, kLockedForWriting, kLockedForReading };
+  std::vector<LockState> Locks;
 };
 
 }  // namespace d3d9gl
