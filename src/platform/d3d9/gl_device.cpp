@@ -621,8 +621,7 @@ HRESULT GlDevice::CreateCubeTexture(UINT EdgeLength, UINT Levels, DWORD, D3DFORM
   const bool bDxt = Format == D3DFMT_DXT1 || Format == D3DFMT_DXT2 || Format == D3DFMT_DXT3 ||
                     Format == D3DFMT_DXT4 || Format == D3DFMT_DXT5;
   if (!bDxt && Format != D3DFMT_A8R8G8B8 && Format != D3DFMT_X8R8G8B8) return D3DERR_INVALIDCALL;
-  if (bDxt && !bS3tc) return D3DERR_NOTAVAILABLE;
-  *ppCubeTexture = new GlCubeTexture(this, EdgeLength, Levels, Format);
+  *ppCubeTexture = new GlCubeTexture(this, EdgeLength, Levels, Format, bDxt && !bS3tc);
   return D3D_OK;
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "dds.h"
 #include "gl_device.h"
 
 namespace d3d9gl {
@@ -111,8 +112,8 @@ static GLenum CompressedFormat(D3DFORMAT eFormat) {
   return GL_COMPRESSED_RGBA_S3TC_DXT5_EXT;
 }
 
-GlCubeTexture::GlCubeTexture(GlDevice* pDevice, UINT iEdge, UINT iLevels, D3DFORMAT eFormat)
-    : pDevice(pDevice), iEdge(iEdge), iLevels(iLevels), eFormat(eFormat) {
+GlCubeTexture::GlCubeTexture(GlDevice* pDevice, UINT iEdge, UINT iLevels, D3DFORMAT eFormat, bool bDecode)
+    : pDevice(pDevice), iEdge(iEdge), iLevels(iLevels), eFormat(eFormat), bDecode(bDecode) {
   pDevice->AddRef();
   Images.resize(6 * static_cast<size_t>(iLevels));
   Locks.assign(Images.size(), kUnlocked);
@@ -199,6 +200,13 @@ void GlCubeTexture::Upload(UINT iFace, UINT iLevel) {
   const GLenum eTarget = GL_TEXTURE_CUBE_MAP_POSITIVE_X + iFace;
   const GLsizei iSize = static_cast<GLsizei>(LevelEdge(iLevel));
   const std::vector<unsigned char>& Bytes = Image(iFace, iLevel);
+  if (IsCompressed() && bDecode) {
+    std::vector<unsigned char> Bgra(static_cast<size_t>(iSize) * static_cast<size_t>(iSize) * 4);
+    DecodeDxt(eFormat, Bytes.data(), static_cast<UINT>(iSize), static_cast<UINT>(iSize), Bgra.data());
+    Gl(glTexImage2D, eTarget, static_cast<GLint>(iLevel), GL_RGBA8, iSize, iSize, 0, static_cast<GLenum>(GL_BGRA),
+       static_cast<GLenum>(GL_UNSIGNED_BYTE), static_cast<const void*>(Bgra.data()));
+    return;
+  }
   if (IsCompressed()) {
     Gl(glCompressedTexImage2D, eTarget, static_cast<GLint>(iLevel), CompressedFormat(eFormat), iSize, iSize, 0,
        static_cast<GLsizei>(Bytes.size()), static_cast<const void*>(Bytes.data()));

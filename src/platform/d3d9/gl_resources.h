@@ -72,7 +72,8 @@ class GlIndexBuffer final : public IDirect3DIndexBuffer9 {
 
 class GlCubeTexture final : public IDirect3DCubeTexture9 {
  public:
-  GlCubeTexture(GlDevice* pDevice, UINT iEdge, UINT iLevels, D3DFORMAT eFormat);
+  // bDecode: DXT images are decoded on the CPU (a GL without S3TC).
+  GlCubeTexture(GlDevice* pDevice, UINT iEdge, UINT iLevels, D3DFORMAT eFormat, bool bDecode);
   ~GlCubeTexture() override;
   ULONG AddRef() override { return ++iRefCount; }
   ULONG Release() override;
@@ -95,6 +96,7 @@ class GlCubeTexture final : public IDirect3DCubeTexture9 {
   GlDevice* pDevice;
   UINT iEdge, iLevels;
   D3DFORMAT eFormat;
+  bool bDecode;
   std::vector<std::vector<unsigned char>> Images;  // face-major, then level
   enum LockState : uint8_t { kUnlocked, kLockedForWriting, kLockedForReading };
   std::vector<LockState> Locks;
