@@ -214,3 +214,13 @@ TEST_F(SoundBackend, OnlyModulesLoadAsSongs) {
   EXPECT_FALSE(FMUSIC_SetMasterVolume(nullptr, 255));
   EXPECT_FALSE(FMUSIC_OptimizeChannels(nullptr, 8, 0));
 }
+
+TEST_F(SoundBackend, DemoMusicDecodesFromMp3) {
+  const char* pData = std::getenv("VIMRA_DATA");
+  const std::string strMusic = std::string(pData != nullptr ? pData : "data") + "/demodemo.mp3";
+  if (!std::filesystem::exists(strMusic)) GTEST_SKIP() << "no " << strMusic;
+  ASSERT_TRUE(Open(FSOUND_OUTPUT_NOSOUND, 32));
+  FSOUND_SAMPLE* pMusic = FSOUND_Sample_Load(FSOUND_FREE, strMusic.c_str(), kDemoMode, 0);
+  ASSERT_NE(pMusic, nullptr);
+  EXPECT_EQ(FSOUND_PlaySound(FSOUND_FREE, pMusic), 0);
+}
