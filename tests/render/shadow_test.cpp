@@ -47,7 +47,7 @@ TEST_F(ShadowTest, ShadowMatrixRowsAndMappedPoints) {
   EXPECT_EQ(plane.b, 1.0f);
   EXPECT_EQ(plane.c, 0.0f);
   EXPECT_EQ(plane.d, 5.0f);
-  const float kRows[4][4] = {{-105, 0, 0, 0}, {50, -5, -70, 1}, {0, 0, -105, 0}, {250, 500, -350, -100}};
+  const float kRows[4][4] = {{105, 0, 0, 0}, {-50, 5, 70, -1}, {0, 0, 105, 0}, {-250, -500, 350, 100}};
   for (int i = 0; i < 4; i++) {
     for (int j = 0; j < 4; j++) {
       EXPECT_EQ(matShadow(i, j), kRows[i][j]) << i << "," << j;

@@ -5,7 +5,6 @@
 //   subdivision.png   a packed octahedron after 0, 1, 2 and 3 subdivision steps
 //   superquadrics.png shapes sampled from SuperquadricPoint over exponents
 //   shadow.png        the surface-grid sphere through DrawSurfaceWithShadow
-//   shadow-positive-w.png  the same, with the flattened copy made visible
 // usage: vimra-gallery [--data DIR] OUT_DIR   (DIR holds cube.dds)
 #include <cstdio>
 #include <cstdlib>
@@ -209,36 +208,21 @@ IDirect3DVertexBuffer9* BuildSurfaceVertices() {
   return pBuffer;
 }
 
-// The design's shadow matrix leaves every flattened vertex with a negative
-// homogeneous w (w = y - 100 for points under the light), so the device's clip
-// volume (0 <= z <= w) rejects the whole shadow copy: shadow.png shows what
-// DrawSurfaceWithShadow draws. shadow-positive-w.png draws the same flattened
-// points once more through the negated matrix (equal points after the divide,
-// positive w), to show where the shadow lies.
+// The sphere-like surface above the ground with its planar shadow.
 bool ShadowPictures(const std::filesystem::path& Folder) {
   int sGround = NewSlot();
   BuildGrid(40.0f, 20, &IndexBuffers[sGround], &VertexBuffers[sGround], &MeshParts[sGround]);
   MakeModel(sGround);
   IDirect3DVertexBuffer9* pSurface = BuildSurfaceVertices();
-  for (bool bPositiveW : {false, true}) {
-    BeginPicture(D3DXVECTOR3(-10, 30, -30), D3DXVECTOR3(-1, -3, 2));
-    // The ground a hair below the shadow plane y = -5.
-    DrawModel(sGround, 0xFFD0D0C0, D3DXVECTOR3(0, -5.02f, 0), D3DXVECTOR3(0, 0, 0), 1.0f);
-    pDevice->SetMaterial(&kMaterials[0]);
-    pDevice->SetIndices(pGridIndices);
-    pDevice->SetStreamSource(0, pSurface, 0, sizeof(MeshVertex));
-    D3DXMATRIX matWorld(3, 0, 0, 0, 0, 3, 0, 0, 0, 0, 3, 0, 0, 0, 0, 1);
-    DrawSurfaceWithShadow(&matWorld);
-    if (bPositiveW) {
-      D3DXMATRIX matNegated = matShadowFinal;
-      for (auto& Row : matNegated.m) {
-        for (float& f : Row) f = -f;
-      }
-      pDevice->SetTransform(D3DTS_WORLD, &matNegated);
-      pDevice->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, static_cast<UINT>(iGridVertexCount), 0, kGridTriangles);
-    }
-    if (!EndPicture(Folder / (bPositiveW ? "shadow-positive-w.png" : "shadow.png"))) return false;
-  }
+  BeginPicture(D3DXVECTOR3(-10, 30, -30), D3DXVECTOR3(-1, -3, 2));
+  // The ground a hair below the shadow plane y = -5.
+  DrawModel(sGround, 0xFFD0D0C0, D3DXVECTOR3(0, -5.02f, 0), D3DXVECTOR3(0, 0, 0), 1.0f);
+  pDevice->SetMaterial(&kMaterials[0]);
+  pDevice->SetIndices(pGridIndices);
+  pDevice->SetStreamSource(0, pSurface, 0, sizeof(MeshVertex));
+  D3DXMATRIX matWorld(3, 0, 0, 0, 0, 3, 0, 0, 0, 0, 3, 0, 0, 0, 0, 1);
+  DrawSurfaceWithShadow(&matWorld);
+  if (!EndPicture(Folder / "shadow.png")) return false;
   if (pSurface != nullptr) pSurface->Release();
   return true;
 }

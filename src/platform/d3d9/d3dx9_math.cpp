@@ -66,7 +66,11 @@ D3DXPLANE* D3DXPlaneFromPointNormal(D3DXPLANE* pOut, const D3DXVECTOR3* pPoint, 
 }
 
 D3DXMATRIX* D3DXMatrixShadow(D3DXMATRIX* pOut, const D3DXVECTOR4* pLight, const D3DXPLANE* pPlane) {
-  // The plane is normalised first so that (a, b, c) has unit length.
+  // The plane is normalised first so that (a, b, c) has unit length. With
+  // k = P.L the matrix is k*I - P*L: every point v goes to k*v - (v.P)*L, where
+  // the ray from the light through v meets the plane. The opposite sign maps
+  // to the same points but leaves w negative for everything on the light's
+  // side of the plane, which the clip volume (0 <= z <= w) would reject whole.
   const float fLength = std::sqrt(pPlane->a * pPlane->a + pPlane->b * pPlane->b + pPlane->c * pPlane->c);
   const float fScale = fLength == 0.0f ? 1.0f : 1.0f / fLength;
   const float Plane[4] = {pPlane->a * fScale, pPlane->b * fScale, pPlane->c * fScale, pPlane->d * fScale};
@@ -75,7 +79,7 @@ D3DXMATRIX* D3DXMatrixShadow(D3DXMATRIX* pOut, const D3DXVECTOR4* pLight, const 
   D3DXMATRIX matShadow;
   for (int i = 0; i < 4; ++i) {
     for (int j = 0; j < 4; ++j) {
-      matShadow.m[i][j] = Plane[i] * Light[j] - (i == j ? k : 0.0f);
+      matShadow.m[i][j] = (i == j ? k : 0.0f) - Plane[i] * Light[j];
     }
   }
   *pOut = matShadow;

@@ -31,13 +31,14 @@ TEST(D3dxMath, ShadowMatrixFlattensOntoTheGroundPlaneFromThePointLight) {
   const D3DXVECTOR4 vecLight(50, 100, -70, 1);
   D3DXMATRIX matShadow;
   D3DXMatrixShadow(&matShadow, &vecLight, &plane);
-  ExpectMatrixNear(matShadow, {-105, 0, 0, 0, 50, -5, -70, 1, 0, 0, -105, 0, 250, 500, -350, -100}, 0);
+  ExpectMatrixNear(matShadow, {105, 0, 0, 0, -50, 5, 70, -1, 0, 0, 105, 0, -250, -500, 350, 100}, 0);
 
   struct Case {
     float x, y, z, fExpectX, fExpectY, fExpectZ;
   } Cases[] = {{0, -5, 0, 0, -5, 0}, {0, 0, 0, -2.5f, -5, 3.5f}, {10, 3, -2, 6.701f, -5, 3.608f}};
   for (const Case& c : Cases) {
     const D3DXVECTOR4 v = Map(matShadow, c.x, c.y, c.z);
+    EXPECT_GT(v.w, 0) << "a point below the light must stay inside the clip volume";
     EXPECT_NEAR(v.x / v.w, c.fExpectX, 1e-3f);
     EXPECT_NEAR(v.y / v.w, c.fExpectY, 1e-4f);
     EXPECT_NEAR(v.z / v.w, c.fExpectZ, 1e-3f);
@@ -49,8 +50,8 @@ TEST(D3dxMath, ShadowMatrixNormalisesThePlaneFirst) {
   const D3DXVECTOR4 vecLight(50, 100, -70, 1);
   D3DXMATRIX matShadow;
   D3DXMatrixShadow(&matShadow, &vecLight, &plane);
-  EXPECT_FLOAT_EQ(matShadow._11, -105);
-  EXPECT_FLOAT_EQ(matShadow._44, -100);
+  EXPECT_FLOAT_EQ(matShadow._11, 105);
+  EXPECT_FLOAT_EQ(matShadow._44, 100);
 }
 
 TEST(D3dxMath, MultiplyAppliesTheFirstMatrixFirst) {
