@@ -530,6 +530,7 @@ HRESULT GlDevice::SetLight(DWORD Index, const D3DLIGHT9* pLight) {
   LightSlot& Slot = Lights[Index];
   Slot.Light = *pLight;
   bValuesDirty = true;
+  bPipelineDirty |= Slot.bEnabled;  // the light's type is part of the program
   return D3D_OK;
 }
 
@@ -543,8 +544,10 @@ HRESULT GlDevice::LightEnable(DWORD Index, BOOL Enable) {
     Light.Direction = {0.0f, 0.0f, 1.0f};
     it = Lights.emplace(Index, LightSlot{Light, false}).first;
   }
-  it->second.bEnabled = Enable != FALSE;
-  bValuesDirty = true;
+  if (it->second.bEnabled != (Enable != FALSE)) {
+    it->second.bEnabled = Enable != FALSE;
+    bValuesDirty = bPipelineDirty = true;
+  }
   return D3D_OK;
 }
 
@@ -627,10 +630,23 @@ HRESULT GlDevice::CreateCubeTexture(UINT EdgeLength, UINT Levels, DWORD, D3DFORM
 
 // ---- drawing --------------------------------------------------------------------
 
+int GlDevice::ActiveLights(const D3DLIGHT9* Out[kMaxActiveLights]) const {
+  int iCount = 0;
+  for (const auto& [iIndex, Slot] : Lights) {
+    if (Slot.bEnabled && iCount < kMaxActiveLights) Out[iCount++] = &Slot.Light;
+  }
+  return iCount;
+}
+
 FfpKey GlDevice::BuildKey() const {
   FfpKey Key = {};
   const bool bLighting = RenderStates[D3DRS_LIGHTING] != FALSE;
   Key.bLighting = bLighting;
+  if (bLighting) {
+    const D3DLIGHT9* Active[kMaxActiveLights];
+    Key.iLightCount = static_cast<uint8_t>(ActiveLights(Active));
+    for (int i = 0; i < Key.iLightCount; ++i) Key.LightTypes[i] = static_cast<uint8_t>(Active[i]->Type);
+  }
   // Without lighting this vertex format has no specular colour to add.
   Key.bSpecular = bLighting && RenderStates[D3DRS_SPECULARENABLE] != FALSE;
   Key.bLocalViewer = Key.bSpecular && RenderStates[D3DRS_LOCALVIEWER] != FALSE;
@@ -677,7 +693,7 @@ FfpKey GlDevice::BuildKey() const {
   return Key;
 }
 
-void GlDevice::FillBlock(FfpBlock& Block, int& iLightCount) const {
+void GlDevice::FillBlock(FfpBlock& Block, int iLightCount) const {
   const D3DMATRIX matWorldView = Multiply(matWorld, matView);
   const D3DMATRIX matWorldViewProj = Multiply(matWorldView, matProjection);
   const D3DMATRIX matNormal = InverseTranspose(matWorldView);
@@ -692,37 +708,34 @@ void GlDevice::FillBlock(FfpBlock& Block, int& iLightCount) const {
   CopyColour(Material.Emissive, Block.MatEmissive);
   ColourToFloats(RenderStates[D3DRS_AMBIENT], Block.GlobalAmbient);
   ColourToFloats(RenderStates[D3DRS_TEXTUREFACTOR], Block.TextureFactor);
-  iLightCount = 0;
-  if (RenderStates[D3DRS_LIGHTING] != FALSE) {
-    for (const auto& [iIndex, Slot] : Lights) {
-      if (!Slot.bEnabled || iLightCount == kMaxActiveLights) continue;
-      const D3DLIGHT9& L = Slot.Light;
-      FfpLight& Out = Block.Lights[iLightCount++];
-      CopyColour(L.Diffuse, Out.Diffuse);
-      CopyColour(L.Specular, Out.Specular);
-      CopyColour(L.Ambient, Out.Ambient);
-      // Lights live in world space: positions and directions go to camera
-      // space through the view matrix alone.
-      Out.Position[0] = L.Position.x * matView._11 + L.Position.y * matView._21 + L.Position.z * matView._31 + matView._41;
-      Out.Position[1] = L.Position.x * matView._12 + L.Position.y * matView._22 + L.Position.z * matView._32 + matView._42;
-      Out.Position[2] = L.Position.x * matView._13 + L.Position.y * matView._23 + L.Position.z * matView._33 + matView._43;
-      Out.Position[3] = static_cast<float>(L.Type);
-      // Directional lights keep the vector toward the light, spots their axis.
-      TransformDirection(L.Direction, matView, L.Type == D3DLIGHT_DIRECTIONAL ? -1.0f : 1.0f, Out.Direction);
-      Out.Attenuation[0] = L.Attenuation0;
-      Out.Attenuation[1] = L.Attenuation1;
-      Out.Attenuation[2] = L.Attenuation2;
-      Out.Attenuation[3] = L.Range;
-      Out.Spot[0] = std::cos(L.Theta * 0.5f);
-      Out.Spot[1] = std::cos(L.Phi * 0.5f);
-      Out.Spot[2] = L.Falloff;
-      Out.Spot[3] = 0.0f;
-    }
+  const D3DLIGHT9* Active[kMaxActiveLights];
+  ActiveLights(Active);
+  for (int i = 0; i < iLightCount; ++i) {
+    const D3DLIGHT9& L = *Active[i];
+    FfpLight& Out = Block.Lights[i];
+    CopyColour(L.Diffuse, Out.Diffuse);
+    CopyColour(L.Specular, Out.Specular);
+    CopyColour(L.Ambient, Out.Ambient);
+    // Lights live in world space: positions and directions go to camera
+    // space through the view matrix alone.
+    Out.Position[0] = L.Position.x * matView._11 + L.Position.y * matView._21 + L.Position.z * matView._31 + matView._41;
+    Out.Position[1] = L.Position.x * matView._12 + L.Position.y * matView._22 + L.Position.z * matView._32 + matView._42;
+    Out.Position[2] = L.Position.x * matView._13 + L.Position.y * matView._23 + L.Position.z * matView._33 + matView._43;
+    Out.Position[3] = 1.0f;
+    // Directional lights keep the vector toward the light, spots their axis.
+    TransformDirection(L.Direction, matView, L.Type == D3DLIGHT_DIRECTIONAL ? -1.0f : 1.0f, Out.Direction);
+    Out.Attenuation[0] = L.Attenuation0;
+    Out.Attenuation[1] = L.Attenuation1;
+    Out.Attenuation[2] = L.Attenuation2;
+    Out.Attenuation[3] = L.Range;
+    Out.Spot[0] = std::cos(L.Theta * 0.5f);
+    Out.Spot[1] = std::cos(L.Phi * 0.5f);
+    Out.Spot[2] = L.Falloff;
+    Out.Spot[3] = 0.0f;
   }
   Block.Misc[0] = Material.Power;
   Block.Misc[1] = static_cast<float>(RenderStates[D3DRS_ALPHAREF] & 0xFF);
-  Block.Misc[2] = static_cast<float>(iLightCount);
-  Block.Misc[3] = 0.0f;
+  Block.Misc[2] = Block.Misc[3] = 0.0f;
   Block.PixelOffset[0] = 1.0f / static_cast<float>(iWidth);
   Block.PixelOffset[1] = -1.0f / static_cast<float>(iHeight);
   Block.PixelOffset[2] = Block.PixelOffset[3] = 0.0f;
@@ -786,7 +799,7 @@ void GlDevice::ApplyProgram() {
 
 void GlDevice::ApplyUniforms() {
   FfpBlock Block;
-  int iLightCount = 0;
+  const int iLightCount = CurrentKey.iLightCount;
   FillBlock(Block, iLightCount);
   const size_t iBytes = FfpBlockSize(iLightCount);
   if (iBytes == iUploadedBytes && std::memcmp(&Block, &UploadedBlock, iBytes) == 0) return;

@@ -125,8 +125,10 @@ class GlDevice final : public IDirect3DDevice9 {
   void ApplySamplers();
   void BindVertexArray();
   void ResolveTo(GLuint iTargetFramebuffer);
+  // The lights in force, in index order, at most kMaxActiveLights.
+  int ActiveLights(const D3DLIGHT9* Out[kMaxActiveLights]) const;
   FfpKey BuildKey() const;
-  void FillBlock(FfpBlock& Block, int& iLightCount) const;
+  void FillBlock(FfpBlock& Block, int iLightCount) const;
 
   void SetCap(GLenum eCap, GLint iOn, GLint& iCached);
   void SetColourMask(DWORD dwMask);
@@ -166,7 +168,7 @@ class GlDevice final : public IDirect3DDevice9 {
   bool bInScene = false;
 
   // What changed since the last draw.
-  bool bPipelineDirty = true;  // render and stage states, bound textures
+  bool bPipelineDirty = true;  // render and stage states, bound textures, lights on
   bool bValuesDirty = true;    // transforms, material, lights, values in render states
   bool SamplerDirty[kStageCount];
 

@@ -63,43 +63,50 @@ static std::string Varyings(const FfpKey& Key, const char* pszDirection) {
 
 // ---- vertex stage ---------------------------------------------------------------
 
-static const char kLightingSource[] = R"(
-  vec3 E = LOCAL_VIEWER ? -normalize(P) : vec3(0.0, 0.0, -1.0);
-  vec3 ambient = uGlobalAmbient.rgb;
-  vec3 diffuse = vec3(0.0);
-  vec3 specular = vec3(0.0);
-  for (int i = 0; i < int(uMisc.z); ++i) {
-    vec3 L;
-    float fScale = 1.0;
-    if (uLights[i].Position.w == 3.0) {
-      L = uLights[i].Direction.xyz;
-    } else {
-      vec3 toLight = uLights[i].Position.xyz - P;
-      float d = length(toLight);
-      L = toLight / d;
-      vec4 att = uLights[i].Attenuation;
-      fScale = d > att.w ? 0.0 : 1.0 / (att.x + att.y * d + att.z * d * d);
-      if (uLights[i].Position.w == 2.0) {
-        float rho = dot(-L, uLights[i].Direction.xyz);
-        vec4 spot = uLights[i].Spot;
-        if (rho <= spot.y) fScale = 0.0;
-        else if (rho <= spot.x) fScale *= pow((rho - spot.y) / (spot.x - spot.y), spot.z);
-      }
-    }
-    ambient += uLights[i].Ambient.rgb * fScale;
-    float NdotL = dot(N, L);
-    diffuse += uLights[i].Diffuse.rgb * clamp(NdotL, 0.0, 1.0) * fScale;
-    if (SPECULAR) {
-      float NdotH = dot(N, normalize(L + E));
-      // D3D counts specular only where the light reaches the front of the surface.
-      if (NdotL > 0.0 && NdotH > 0.0) specular += uLights[i].Specular.rgb * pow(NdotH, uMisc.x) * fScale;
+// One light, unrolled: a constant index reads the block directly and only
+// the code of the light's type is generated.
+static std::string LightSource(const FfpKey& Key, int i) {
+  const std::string strLight = "uLights[" + Stage(i) + "]";
+  std::string strOut = "  {\n    vec3 L;\n    float fScale = 1.0;\n";
+  if (Key.LightTypes[i] == D3DLIGHT_DIRECTIONAL) {
+    strOut += "    L = " + strLight + ".Direction.xyz;\n";
+  } else {
+    strOut += "    vec3 toLight = " + strLight + ".Position.xyz - P;\n"
+              "    float d = length(toLight);\n"
+              "    L = toLight / d;\n"
+              "    vec4 att = " + strLight + ".Attenuation;\n"
+              "    fScale = d > att.w ? 0.0 : 1.0 / (att.x + att.y * d + att.z * d * d);\n";
+    if (Key.LightTypes[i] == D3DLIGHT_SPOT) {
+      strOut += "    float rho = dot(-L, " + strLight + ".Direction.xyz);\n"
+                "    vec4 spot = " + strLight + ".Spot;\n"
+                "    if (rho <= spot.y) fScale = 0.0;\n"
+                "    else if (rho <= spot.x) fScale *= pow((rho - spot.y) / (spot.x - spot.y), spot.z);\n";
     }
   }
+  strOut += "    ambient += " + strLight + ".Ambient.rgb * fScale;\n"
+            "    float NdotL = dot(N, L);\n"
+            "    diffuse += " + strLight + ".Diffuse.rgb * clamp(NdotL, 0.0, 1.0) * fScale;\n";
+  if (Key.bSpecular) {
+    // D3D counts specular only where the light reaches the front of the surface.
+    strOut += "    float NdotH = dot(N, normalize(L + E));\n"
+              "    if (NdotL > 0.0 && NdotH > 0.0) specular += " + strLight +
+              ".Specular.rgb * pow(NdotH, uMisc.x) * fScale;\n";
+  }
+  return strOut + "  }\n";
+}
+
+static std::string LightingSource(const FfpKey& Key) {
+  std::string strOut = Key.bLocalViewer ? "  vec3 E = -normalize(P);\n" : "  vec3 E = vec3(0.0, 0.0, -1.0);\n";
+  strOut += "  vec3 ambient = uGlobalAmbient.rgb;\n"
+            "  vec3 diffuse = vec3(0.0);\n"
+            "  vec3 specular = vec3(0.0);\n";
+  for (int i = 0; i < Key.iLightCount; ++i) strOut += LightSource(Key, i);
   // Each colour is clamped once, after all lights, before interpolation.
-  vDiffuse = vec4(clamp(uMatEmissive.rgb + uMatAmbient.rgb * ambient + uMatDiffuse.rgb * diffuse, 0.0, 1.0),
-                  uMatDiffuse.a);
-  vSpecular = vec4(clamp(uMatSpecular.rgb * specular, 0.0, 1.0), 0.0);
-)";
+  strOut += "  vDiffuse = vec4(clamp(uMatEmissive.rgb + uMatAmbient.rgb * ambient + uMatDiffuse.rgb * diffuse, "
+            "0.0, 1.0), uMatDiffuse.a);\n"
+            "  vSpecular = vec4(clamp(uMatSpecular.rgb * specular, 0.0, 1.0), 0.0);\n";
+  return strOut;
+}
 
 static std::string TexCoordSource(const FfpKey& Key, int i) {
   const FfpStageKey& S = Key.Stages[i];
@@ -116,8 +123,6 @@ static std::string TexCoordSource(const FfpKey& Key, int i) {
 
 std::string FfpVertexSource(const FfpKey& Key) {
   std::string strOut = "#version 330 core\n";
-  strOut += std::string("#define LOCAL_VIEWER ") + (Key.bLocalViewer ? "true" : "false") + "\n";
-  strOut += std::string("#define SPECULAR ") + (Key.bSpecular ? "true" : "false") + "\n";
   strOut += kBlockSource;
   strOut += "layout(location = 0) in vec3 aPosition;\n"
             "layout(location = 1) in vec3 aNormal;\n"
@@ -129,7 +134,7 @@ std::string FfpVertexSource(const FfpKey& Key) {
             "  vec3 N = mat3(uNormalMatrix) * aNormal;\n";
   if (Key.bNormalize) strOut += "  if (dot(N, N) > 0.0) N = normalize(N);\n";
   if (Key.bLighting) {
-    strOut += kLightingSource;
+    strOut += LightingSource(Key);
   } else {
     // This vertex format carries no colours: D3D then reads white and no specular.
     strOut += "  vDiffuse = vec4(1.0);\n  vSpecular = vec4(0.0);\n";

@@ -37,6 +37,8 @@ struct FfpKey {
   uint8_t bFlat;
   uint8_t iAlphaFunc;  // a D3DCMP value, 0 when the alpha test is off
   uint8_t iStageCount;  // stages before the first disabled one
+  uint8_t iLightCount;  // lights on, in index order, at most kMaxActiveLights
+  uint8_t LightTypes[kMaxActiveLights];
   FfpStageKey Stages[kStageCount];
 };
 
@@ -49,7 +51,7 @@ struct FfpLight {
   float Diffuse[4];
   float Specular[4];
   float Ambient[4];
-  float Position[4];     // camera space; w holds the D3DLIGHTTYPE
+  float Position[4];     // camera space
   float Direction[4];    // directional: unit vector toward the light; spot: unit axis
   float Attenuation[4];  // Attenuation0, 1, 2, Range
   float Spot[4];         // cos(Theta / 2), cos(Phi / 2), Falloff
@@ -68,7 +70,7 @@ struct FfpBlock {
   float MatEmissive[4];
   float GlobalAmbient[4];
   float TextureFactor[4];
-  float Misc[4];         // x: material power, y: alpha reference 0..255, z: light count
+  float Misc[4];         // x: material power, y: alpha reference 0..255
   float PixelOffset[4];  // xy: half a pixel in clip units (per w)
   FfpLight Lights[kMaxActiveLights];
 };

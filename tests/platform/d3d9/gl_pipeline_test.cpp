@@ -239,6 +239,53 @@ TEST_F(PipelineTest, LocalViewerPutsTheHighlightWhereTheLightMirrorsIntoTheEye) 
   EXPECT_EQ(G.At(450, 170), G.At(830, 550));
 }
 
+TEST_F(PipelineTest, PointAndSpotLightsAttenuateAndStopAtTheirEdges) {
+  // A light 4 units in front of a surface facing the camera, attenuation
+  // 1 / (0.5 + 0.25 d) = 2/3 there; no specular.
+  pDevice->SetRenderState(D3DRS_SPECULARENABLE, FALSE);
+  D3DMATERIAL9 Material = TestMaterial(10.0f);
+  Material.Emissive = {0, 0, 0, 0};
+  pDevice->SetMaterial(&Material);
+  std::vector<Vertex> Vertices;
+  std::vector<uint16_t> Indices;
+  AddSquare(Vertices, Indices, 1.0f, 2);
+  const Mesh Square(pDevice, Vertices, Indices);
+  struct Case {
+    const char* pszName;
+    D3DLIGHTTYPE eType;
+    float fRange;
+    float fAxisZ;
+    bool bLit;
+  };
+  const Case Cases[] = {
+      {"point within range", D3DLIGHT_POINT, 10.0f, 0.0f, true},
+      {"point out of range", D3DLIGHT_POINT, 3.0f, 0.0f, false},
+      {"spot aimed at the surface", D3DLIGHT_SPOT, 10.0f, 1.0f, true},
+      {"spot aimed away", D3DLIGHT_SPOT, 10.0f, -1.0f, false},
+  };
+  for (const Case& C : Cases) {
+    SCOPED_TRACE(C.pszName);
+    D3DLIGHT9 Light = {};
+    Light.Type = C.eType;
+    Light.Diffuse = {1, 1, 1, 0};
+    Light.Ambient = {0.2f, 0.2f, 0.2f, 0};
+    Light.Position = {0, 0, 6};
+    Light.Direction = {0, 0, C.fAxisZ};
+    Light.Range = C.fRange;
+    Light.Attenuation0 = 0.5f;
+    Light.Attenuation1 = 0.25f;
+    Light.Theta = 0.2f;
+    Light.Phi = 0.4f;
+    Light.Falloff = 1.0f;
+    UseLights({Light});
+    pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    ASSERT_EQ(Square.Draw(pDevice, Translation(0, 0, 10)), D3D_OK);
+    const double fAtten = C.bLit ? 1.0 / (0.5 + 0.25 * 4.0) : 0.0;
+    const Vec vecExpected = {(0.5 * 0.2 + 0.8) * fAtten, (0.4 * 0.2 + 0.6) * fAtten, (0.3 * 0.2 + 0.4) * fAtten};
+    EXPECT_LE(ColourDistance(ReadFrame(pDevice).At(640, 360), ToColour(vecExpected)), 2);
+  }
+}
+
 // ---- texture stages ----------------------------------------------------------------
 
 TEST_F(PipelineTest, Modulate2XDoublesAndSaturatesWhereModulateDoesNot) {
