@@ -260,13 +260,10 @@ void GlDevice::SetBaseline() {
   SetCap(GL_DITHER, 0, Cache.iDither);
 }
 
+// Bound resources hold references and every resource holds one on its
+// device, so nothing is bound any more when the device goes.
 GlDevice::~GlDevice() {
   MakeCurrent();
-  for (IDirect3DBaseTexture9*& pTexture : Textures) {
-    if (pTexture != nullptr) pTexture->Release();
-  }
-  if (pIndices != nullptr) pIndices->Release();
-  if (pStream != nullptr) pStream->Release();
   for (const auto& [Key, iProgram] : Programs) Gl(glDeleteProgram, iProgram);
   for (const auto& [Key, iVertexArray] : VertexArrays) Gl(glDeleteVertexArrays, 1, &iVertexArray);
   Gl(glDeleteSamplers, kStageCount, Samplers);
@@ -564,7 +561,8 @@ static void Rebind(T*& pSlot, T* pNew) {
 }
 
 HRESULT GlDevice::SetIndices(IDirect3DIndexBuffer9* pIndexData) {
-  if (pIndexData != nullptr && dynamic_cast<GlIndexBuffer*>(pIndexData) == nullptr) return D3DERR_INVALIDCALL;
+  const auto* pOwn = dynamic_cast<GlIndexBuffer*>(pIndexData);
+  if (pIndexData != nullptr && (pOwn == nullptr || pOwn->Store.pDevice != this)) return D3DERR_INVALIDCALL;
   Rebind(pIndices, pIndexData);
   return D3D_OK;
 }
@@ -572,7 +570,8 @@ HRESULT GlDevice::SetIndices(IDirect3DIndexBuffer9* pIndexData) {
 HRESULT GlDevice::SetStreamSource(UINT StreamNumber, IDirect3DVertexBuffer9* pStreamData, UINT OffsetInBytes,
                                   UINT Stride) {
   if (StreamNumber != 0) return D3DERR_INVALIDCALL;  // this vertex format has one stream
-  if (pStreamData != nullptr && dynamic_cast<GlVertexBuffer*>(pStreamData) == nullptr) return D3DERR_INVALIDCALL;
+  const auto* pOwn = dynamic_cast<GlVertexBuffer*>(pStreamData);
+  if (pStreamData != nullptr && (pOwn == nullptr || pOwn->Store.pDevice != this)) return D3DERR_INVALIDCALL;
   Rebind(pStream, pStreamData);
   iStreamOffset = OffsetInBytes;
   iStreamStride = Stride;
@@ -581,7 +580,8 @@ HRESULT GlDevice::SetStreamSource(UINT StreamNumber, IDirect3DVertexBuffer9* pSt
 
 HRESULT GlDevice::SetTexture(DWORD Stage, IDirect3DBaseTexture9* pTexture) {
   if (Stage >= static_cast<DWORD>(kStageCount)) return D3DERR_INVALIDCALL;
-  if (pTexture != nullptr && dynamic_cast<GlCubeTexture*>(pTexture) == nullptr) return D3DERR_INVALIDCALL;
+  const auto* pOwn = dynamic_cast<GlCubeTexture*>(pTexture);
+  if (pTexture != nullptr && (pOwn == nullptr || pOwn->Owner() != this)) return D3DERR_INVALIDCALL;
   if (Textures[Stage] != pTexture) {
     Rebind(Textures[Stage], pTexture);
     bPipelineDirty = true;

@@ -7,7 +7,9 @@
 // DIFFUSE, CURRENT, TEXTURE, TFACTOR, SPECULAR, TEMP, COMPLEMENT,
 // ALPHAREPLICATE), sampler states, material, directional/point/spot lights,
 // vertex format 0x112 (position, normal, one 2D texture coordinate), 16- and
-// 32-bit index buffers, cube textures and indexed triangle lists.
+// 32-bit index buffers, cube textures and indexed triangle lists. Fog states
+// are kept but fog is not drawn (the demo keeps it off); so are the material
+// sources, since this vertex format has no colours to take instead.
 //
 // Every Set* call only records the D3D9 value. DrawIndexedPrimitive (and
 // Clear) bring GL up to date: the states that change shader code form an

@@ -82,6 +82,7 @@ class GlCubeTexture final : public IDirect3DCubeTexture9 {
                    DWORD Flags) override;
   HRESULT UnlockRect(D3DCUBEMAP_FACES FaceType, UINT Level) override;
 
+  GlDevice* Owner() const { return pDevice; }
   GLuint iTexture = 0;
 
  private:
