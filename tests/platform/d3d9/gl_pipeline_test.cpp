@@ -129,7 +129,7 @@ TEST_F(PipelineTest, SurfaceLitByEachLightMatchesDirect3DsEquations) {
   struct Case {
     const char* pszName;
     std::vector<D3DLIGHT9> Lights;
-    int iFacingLight;  // the surface faces this light; kAway, kGrazing: light 0 behind it
+    int iFacingLight;  // the surface faces this one of Lights; kAway, kGrazing: the first behind it
     float fPower;
     float fScale;
     bool bNormalize;
@@ -138,12 +138,13 @@ TEST_F(PipelineTest, SurfaceLitByEachLightMatchesDirect3DsEquations) {
   constexpr int kAway = -1, kGrazing = -2;
   const Case Cases[] = {
       {"light 0", {Demo[0]}, 0, 10.0f, 1.0f, true},
-      {"light 1", {Demo[1]}, 1, 10.0f, 1.0f, true},
-      {"light 2 (direction not unit length)", {Demo[2]}, 2, 10.0f, 1.0f, true},
+      {"light 1", {Demo[1]}, 0, 10.0f, 1.0f, true},
+      {"light 2 (direction not unit length)", {Demo[2]}, 0, 10.0f, 1.0f, true},
       {"all three, sums clamp once", Demo, 0, 4.0f, 1.0f, true},
       {"facing away: ambient only, no specular", {Demo[0]}, kAway, 10.0f, 1.0f, true},
       {"lit from just behind: N.H > 0 but no specular", {Demo[0]}, kGrazing, 1.0f, 1.0f, true},
-      {"power 0: full specular wherever lit", {Demo[1]}, 1, 0.0f, 1.0f, true},
+      {"power 0: full specular wherever lit", {Demo[1]}, 0, 0.0f, 1.0f, true},
+      {"all three, facing light 2", Demo, 2, 10.0f, 1.0f, true},
       {"scaled world, normals kept as transformed", {Demo[0]}, 0, 10.0f, 2.0f, false},
       {"scaled world, normals normalised", {Demo[0]}, 0, 10.0f, 2.0f, true},
   };
