@@ -105,6 +105,54 @@ TEST_F(DeviceTest, WritesThePngItReadsBack) {
   EXPECT_FALSE(D3D9WritePng(strPath, F.Pixels, F.iWidth + 1, F.iHeight));  // size mismatch
 }
 
+TEST_F(DeviceTest, StartsFromDirect3DsDefaultsNotGls) {
+  std::vector<Vertex> Vertices, ReversedVertices;
+  std::vector<uint16_t> Indices, ReversedIndices;
+  AddSquare(Vertices, Indices, 2.0f, 1);
+  AddSquare(ReversedVertices, ReversedIndices, 4.0f, 1, true);
+  const Mesh Square(pDevice, Vertices, Indices), Reversed(pDevice, ReversedVertices, ReversedIndices);
+  pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF808080, 1.0f, 0);
+  pDevice->BeginScene();
+  // Lighting is on with no light and a black material: black, not white.
+  ASSERT_EQ(Square.Draw(pDevice, Translation(0, 0, 5)), D3D_OK);
+  // Counter-clockwise faces are culled.
+  ASSERT_EQ(Reversed.Draw(pDevice, Translation(0, 0, 4)), D3D_OK);
+  // The depth test is on (the device has a depth buffer), with LESSEQUAL.
+  pDevice->SetRenderState(D3DRS_LIGHTING, FALSE);
+  ASSERT_EQ(Square.Draw(pDevice, Translation(0, 0, 8)), D3D_OK);
+  ASSERT_EQ(Square.Draw(pDevice, Translation(0, 0, 5)), D3D_OK);
+  pDevice->EndScene();
+  const Frame F = ReadFrame(pDevice);
+  EXPECT_EQ(F.At(640, 360), 0xFFFFFFFFu);  // the second draw at depth 5 passes LESSEQUAL
+  pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF808080, 1.0f, 0);
+  pDevice->BeginScene();
+  pDevice->SetRenderState(D3DRS_LIGHTING, TRUE);
+  Square.Draw(pDevice, Translation(0, 0, 5));
+  Reversed.Draw(pDevice, Translation(0, 0, 4));
+  pDevice->SetRenderState(D3DRS_LIGHTING, FALSE);
+  Square.Draw(pDevice, Translation(0, 0, 8));
+  pDevice->EndScene();
+  const Frame G = ReadFrame(pDevice);
+  EXPECT_EQ(G.At(640, 360), 0xFF000000u);
+  EXPECT_EQ(G.At(100, 360), 0xFF808080u);  // only the culled reversed square reaches here
+}
+
+TEST_F(DeviceTest, RefusesWhatWouldReadOutsideItsBuffers) {
+  std::vector<Vertex> Vertices;
+  std::vector<uint16_t> Indices;
+  AddSquare(Vertices, Indices, 2.0f, 1);
+  const Mesh Square(pDevice, Vertices, Indices);
+  EXPECT_EQ(Square.Draw(pDevice, Translation(0, 0, 10)), D3DERR_INVALIDCALL);  // outside BeginScene
+  pDevice->BeginScene();
+  EXPECT_EQ(pDevice->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 3), D3DERR_INVALIDCALL);  // 9 > 6 indices
+  EXPECT_EQ(pDevice->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 1, 0, 4, 0, 2), D3DERR_INVALIDCALL);  // vertex 4 of 4
+  EXPECT_EQ(pDevice->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 0), D3D_OK);  // nothing to draw
+  void* pData = nullptr;
+  EXPECT_EQ(Square.pVertices->Lock(64, 200, &pData, 0), D3DERR_INVALIDCALL);
+  EXPECT_EQ(pData, nullptr);
+  pDevice->EndScene();
+}
+
 // ---- rasterisation -------------------------------------------------------------
 
 // A square drawn unlit (white) at depth 10 on a black background.
