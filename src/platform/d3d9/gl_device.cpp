@@ -261,17 +261,9 @@ void GlDevice::SetBaseline() {
 }
 
 // Bound resources hold references and every resource holds one on its
-// device, so nothing is bound any more when the device goes.
+// device, so nothing is bound any more when the device goes. The context owns
+// every GL object the device made; deleting it frees them.
 GlDevice::~GlDevice() {
-  MakeCurrent();
-  for (const auto& [Key, iProgram] : Programs) Gl(glDeleteProgram, iProgram);
-  for (const auto& [Key, iVertexArray] : VertexArrays) Gl(glDeleteVertexArrays, 1, &iVertexArray);
-  Gl(glDeleteSamplers, kStageCount, Samplers);
-  Gl(glDeleteBuffers, 1, &iUniformBuffer);
-  Gl(glDeleteFramebuffers, 1, &iDrawFramebuffer);
-  Gl(glDeleteFramebuffers, 1, &iResolveFramebuffer);
-  const GLuint Renderbuffers[] = {iColourBuffer, iDepthBuffer, iResolveColour};
-  Gl(glDeleteRenderbuffers, 3, Renderbuffers);
   SDL_GL_MakeCurrent(pWindow, nullptr);
   SDL_GL_DeleteContext(pContext);
   pParent->Release();
@@ -665,9 +657,9 @@ FfpKey GlDevice::BuildKey() const {
     const bool bHasTexture = Textures[s] != nullptr;
     // A colour operation that reads a missing texture disables this stage and
     // the ones after it, as Direct3D 9 does.
-    const bool bColourReadsTexture = dwColorOp != D3DTOP_SELECTARG2 && (dwArg1 & D3DTA_SELECTMASK) == D3DTA_TEXTURE;
-    const bool bColourReadsTexture2 = dwColorOp != D3DTOP_SELECTARG1 && (dwArg2 & D3DTA_SELECTMASK) == D3DTA_TEXTURE;
-    if ((bColourReadsTexture || bColourReadsTexture2) && !bHasTexture) break;
+    const bool bArg1IsTexture = dwColorOp != D3DTOP_SELECTARG2 && (dwArg1 & D3DTA_SELECTMASK) == D3DTA_TEXTURE;
+    const bool bArg2IsTexture = dwColorOp != D3DTOP_SELECTARG1 && (dwArg2 & D3DTA_SELECTMASK) == D3DTA_TEXTURE;
+    if ((bArg1IsTexture || bArg2IsTexture) && !bHasTexture) break;
     FfpStageKey& S = Key.Stages[s];
     S.iColorOp = static_cast<uint8_t>(dwColorOp);
     S.iColorArg1 = static_cast<uint8_t>(dwArg1);
@@ -679,7 +671,7 @@ FfpKey GlDevice::BuildKey() const {
       S.iAlphaArg2 = static_cast<uint8_t>(dwAlphaOp == D3DTOP_SELECTARG1 ? 0 : pStage[D3DTSS_ALPHAARG2]);
     }
     const auto Reads = [](uint8_t iArg) { return (iArg & D3DTA_SELECTMASK) == D3DTA_TEXTURE; };
-    const bool bSamples = bHasTexture && (bColourReadsTexture || bColourReadsTexture2 ||
+    const bool bSamples = bHasTexture && (bArg1IsTexture || bArg2IsTexture ||
                                           (dwAlphaOp != D3DTOP_DISABLE && (Reads(S.iAlphaArg1) || Reads(S.iAlphaArg2))));
     if (bSamples) {
       const DWORD dwIndex = pStage[D3DTSS_TEXCOORDINDEX];
