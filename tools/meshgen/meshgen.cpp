@@ -52,8 +52,8 @@ struct Mesh {
 
 constexpr double kCubeHalf = 0.88;
 constexpr double kCubeRadius = 0.22;
-constexpr int kCubeBandSteps = 5;  // per face, so 10 steps round each edge
-constexpr int kCubeFlatSteps = 4;
+constexpr int kCubeBandSteps = 3;  // per face, so 6 steps round each edge
+constexpr int kCubeFlatSteps = 1;
 
 Mesh RoundedCube() {
   const double fInner = kCubeHalf - kCubeRadius;
@@ -120,10 +120,10 @@ Mesh RoundedCube() {
 constexpr double kCylRadius = 0.8;
 constexpr double kCylHalfHeight = 0.5;
 constexpr double kCylRimRadius = 0.18;
-constexpr int kCylSegments = 48;
-constexpr int kCylCapRings = 3;
-constexpr int kCylRimSteps = 6;
-constexpr int kCylSideSteps = 2;
+constexpr int kCylSegments = 32;
+constexpr int kCylCapRings = 1;
+constexpr int kCylRimSteps = 4;
+constexpr int kCylSideSteps = 1;
 
 struct ProfilePoint {
   double fRadius, fY, fNormalRadius, fNormalY;

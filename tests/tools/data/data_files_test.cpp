@@ -60,8 +60,8 @@ struct MeshCase {
 // above and below: its half height must stay below (0.5 - 0.225) / 0.5.
 // Slot 2 is a sphere of radius about 1.
 const MeshCase kMeshes[] = {
-    {"cubedef.obj", 0, 1178, 2352, {0.9f, 0.9f, 0.9f}, 4.8, 5.832},
-    {"cyldef.obj", 1, 914, 1824, {0.9f, 0.55f, 0.9f}, 1.5, 2.6},
+    {"cubedef.obj", 0, 296, 588, {0.9f, 0.9f, 0.9f}, 4.8, 5.832},
+    {"cyldef.obj", 1, 322, 640, {0.9f, 0.55f, 0.9f}, 1.5, 2.6},
     {"isodef.obj", 2, 642, 1280, {1.001f, 1.001f, 1.001f}, 4.0, 4.19},
 };
 
