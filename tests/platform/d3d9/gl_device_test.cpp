@@ -268,6 +268,43 @@ TEST_F(RasterTest, FlatShadingTakesTheFirstVertexColour) {
   }
 }
 
+TEST_F(RasterTest, AlphaTestAndBlendingFollowDirect3D) {
+  std::vector<Vertex> Vertices;
+  std::vector<uint16_t> Indices;
+  AddSquare(Vertices, Indices, 2.0f, 1);
+  const Mesh Square(pDevice, Vertices, Indices);
+  // The square's colour and alpha come from the texture factor.
+  pDevice->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+  pDevice->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TFACTOR);
+  pDevice->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+  pDevice->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TFACTOR);
+  struct Case {
+    const char* pszName;
+    D3DCOLOR dwFactor;
+    bool bAlphaTest, bBlend;
+    D3DCOLOR dwExpected;
+  };
+  // Alpha test: GREATEREQUAL against 128, alpha counted in 0..255.
+  const Case Cases[] = {
+      {"alpha 127 fails", 0x7FFFFFFF, true, false, 0xFF204060},
+      {"alpha 128 passes", 0x80FFFFFF, true, false, 0xFFFFFFFF},
+      {"SRCALPHA, INVSRCALPHA", 0x40FFFFFF, false, true, 0xFF587088},
+  };
+  for (const Case& C : Cases) {
+    SCOPED_TRACE(C.pszName);
+    pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF204060, 1.0f, 0);
+    pDevice->SetRenderState(D3DRS_TEXTUREFACTOR, C.dwFactor);
+    pDevice->SetRenderState(D3DRS_ALPHATESTENABLE, C.bAlphaTest);
+    pDevice->SetRenderState(D3DRS_ALPHAREF, 128);
+    pDevice->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL);
+    pDevice->SetRenderState(D3DRS_ALPHABLENDENABLE, C.bBlend);
+    pDevice->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    pDevice->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    ASSERT_EQ(Square.Draw(pDevice, Translation(0, 0, 10)), D3D_OK);
+    EXPECT_LE(ColourDistance(ReadFrame(pDevice).At(640, 360), C.dwExpected), 1);
+  }
+}
+
 // ---- multisampling and the cost of state ---------------------------------------
 
 TEST(GlMultisample, FourSampleDeviceSmoothsEdges) {
