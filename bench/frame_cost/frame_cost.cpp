@@ -21,6 +21,7 @@
 
 #include "d3d9_seams.h"
 #include "host/host_globals.h"
+#include "host/run_demo.h"
 #include "mesh/mesh_store.h"
 #include "meshfile/mesh_file_loader.h"
 #include "render/draw_model.h"
@@ -78,18 +79,7 @@ Figures Summarise(std::vector<double> Times, double fCallsPerDraw) {
 void DeviceFrame(int iFrame, const D3DXMATRIX& matFrameView) {
   pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF8CAAC6, 1.0f, 0);
   pDevice->BeginScene();
-  pDevice->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
-  pDevice->SetMaterial(&kMaterials[0]);
-  pDevice->SetFVF(D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1);
-  pDevice->SetRenderState(D3DRS_LIGHTING, TRUE);
-  pDevice->SetRenderState(D3DRS_SPECULARENABLE, TRUE);
-  pDevice->SetRenderState(D3DRS_DIFFUSEMATERIALSOURCE, D3DMCS_MATERIAL);
-  pDevice->SetRenderState(D3DRS_SPECULARMATERIALSOURCE, D3DMCS_MATERIAL);
-  pDevice->SetRenderState(D3DRS_AMBIENTMATERIALSOURCE, D3DMCS_MATERIAL);
-  pDevice->SetRenderState(D3DRS_NORMALIZENORMALS, TRUE);
-  pDevice->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TFACTOR);
-  for (int i = 0; i < kLightCount; ++i) pDevice->SetLight(i, &kLightRecords[i]);
-  for (int i = 0; i < kLightCount; ++i) pDevice->LightEnable(i, TRUE);
+  SetFrameState();
   pDevice->SetTransform(D3DTS_VIEW, &matFrameView);
   for (const Placement& P : Placements(iFrame)) DrawModel(P.iSlot, P.dwColour, P.vecPosition, P.vecRotation, P.fScale);
   pDevice->EndScene();

@@ -65,10 +65,7 @@ void StartUp() {
   BuildGridIndices();
 }
 
-void DrawFrame() {
-  pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF8CAAC6, 1.0f, 0);
-  pDevice->BeginScene();
-
+void SetFrameState() {
   pDevice->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
   pDevice->SetMaterial(&kMaterials[0]);
   pDevice->SetFVF(D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1);
@@ -87,7 +84,12 @@ void DrawFrame() {
   pDevice->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
   pDevice->SetRenderState(D3DRS_TEXTUREFACTOR, 0xFF040480);
   pDevice->SetIndices(pGridIndices);
+}
 
+void DrawFrame() {
+  pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF8CAAC6, 1.0f, 0);
+  pDevice->BeginScene();
+  SetFrameState();
   DrawScene(fTime);
 }
 

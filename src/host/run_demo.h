@@ -6,6 +6,11 @@
 // three model slots, sampler and projection, the drawing stack and the grid.
 void StartUp();
 
+// The fixed state of every frame: depth test, material 0, vertex format,
+// lighting and material sources, the three lights, shading, culling, texture
+// factor and the grid indices.
+void SetFrameState();
+
 // One frame's drawing at the current fTime: clear, begin the scene, the fixed
 // state, the lights, the grid indices and the timeline's scene. The scene is
 // left open.

@@ -17,6 +17,7 @@
 #include "host/host_globals.h"
 #include "mesh/generators.h"
 #include "mesh/mesh_store.h"
+#include "host/run_demo.h"
 #include "mesh/normals.h"
 #include "mesh/packed_mesh.h"
 #include "mesh/scalar_math.h"
@@ -61,18 +62,7 @@ bool StartDevice() {
 void BeginPicture(D3DXVECTOR3 vecEye, D3DXVECTOR3 vecAt) {
   pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF8CAAC6, 1.0f, 0);
   pDevice->BeginScene();
-  pDevice->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
-  pDevice->SetMaterial(&kMaterials[0]);
-  pDevice->SetFVF(kMeshVertexFvf);
-  pDevice->SetRenderState(D3DRS_LIGHTING, TRUE);
-  pDevice->SetRenderState(D3DRS_SPECULARENABLE, TRUE);
-  pDevice->SetRenderState(D3DRS_DIFFUSEMATERIALSOURCE, D3DMCS_MATERIAL);
-  pDevice->SetRenderState(D3DRS_SPECULARMATERIALSOURCE, D3DMCS_MATERIAL);
-  pDevice->SetRenderState(D3DRS_AMBIENTMATERIALSOURCE, D3DMCS_MATERIAL);
-  pDevice->SetRenderState(D3DRS_NORMALIZENORMALS, TRUE);
-  for (int i = 0; i < kLightCount; i++) pDevice->SetLight(i, &kLightRecords[i]);
-  for (int i = 0; i < kLightCount; i++) pDevice->LightEnable(i, TRUE);
-  pDevice->SetRenderState(D3DRS_SHADEMODE, D3DSHADE_GOURAUD);
+  SetFrameState();
   const D3DXVECTOR3 vecUp(0, 1, 0);
   D3DXMatrixLookAtLH(&matView, &vecEye, &vecAt, &vecUp);
   pDevice->SetTransform(D3DTS_VIEW, &matView);
