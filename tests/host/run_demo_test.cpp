@@ -13,6 +13,7 @@
 #include "host/demo_clock.h"
 #include "host/host_globals.h"
 #include "host/run_demo.h"
+#include "mesh/mesh_store.h"
 #include "recording_device.h"
 #include "render/records.h"
 #include "win32_seams.h"
@@ -60,8 +61,13 @@ class RunDemoTest : public ::testing::Test {
     ForgetRun();
   }
 
-  // Drops the device of the last run and everything that pointed into it.
+  // Drops the device of the last run and everything that pointed into it;
+  // the run itself keeps all of it until the process ends.
   void ForgetRun() {
+    if (MatrixStack != nullptr) MatrixStack->Release();
+    if (DrawMatrixStack != nullptr) DrawMatrixStack->Release();
+    MatrixStack = nullptr;
+    DrawMatrixStack = nullptr;
     if (pRecordingD3D != nullptr) delete pRecordingD3D->pLastDevice;
     delete pRecordingD3D;
     pRecordingD3D = nullptr;

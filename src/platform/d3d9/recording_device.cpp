@@ -166,8 +166,13 @@ class RecordingCubeTexture final : public IDirect3DCubeTexture9 {
 
 RecordingDevice::RecordingDevice() = default;
 
+// Resources still alive die with the device: the engine keeps its buffers
+// for the whole run and never releases them.
 RecordingDevice::~RecordingDevice() {
-  for (Resource* pResource : Resources) delete pResource;
+  for (Resource* pResource : Resources) {
+    delete pResource->pObject;
+    delete pResource;
+  }
 }
 
 void RecordingDevice::Record(const char* pszName, std::string strText) {
