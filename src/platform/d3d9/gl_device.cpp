@@ -790,13 +790,15 @@ void GlDevice::ApplyProgram() {
 }
 
 void GlDevice::ApplyUniforms() {
-  FfpBlock Block;
+  FfpBlock Block{};
   const int iLightCount = CurrentKey.iLightCount;
   FillBlock(Block, iLightCount);
   const size_t iBytes = FfpBlockSize(iLightCount);
   if (iBytes == iUploadedBytes && std::memcmp(&Block, &UploadedBlock, iBytes) == 0) return;
-  Gl(glBufferSubData, GL_UNIFORM_BUFFER, static_cast<GLintptr>(0), static_cast<GLsizeiptr>(iBytes),
-     static_cast<const void*>(&Block));
+  // Fresh storage for every change: rewriting storage that queued draws still
+  // read makes a software rasteriser finish all of them first, draw by draw.
+  Gl(glBufferData, GL_UNIFORM_BUFFER, static_cast<GLsizeiptr>(sizeof(FfpBlock)), static_cast<const void*>(&Block),
+     static_cast<GLenum>(GL_STREAM_DRAW));
   std::memcpy(&UploadedBlock, &Block, iBytes);
   iUploadedBytes = iBytes;
 }
