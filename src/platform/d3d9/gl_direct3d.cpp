@@ -1,6 +1,9 @@
 #include "gl_direct3d.h"
 
 #include <SDL.h>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 #include <cstring>
 #include <functional>
@@ -90,9 +93,21 @@ static std::function<IDirect3D9*(UINT)> fnCreateOverride;
 
 void D3D9SetCreateOverride(std::function<IDirect3D9*(UINT)> fnCreate) { fnCreateOverride = std::move(fnCreate); }
 
+// A software rasteriser (llvmpipe) allocates its per-frame bin memory in
+// large blocks and frees them again every frame. glibc would map and unmap
+// each block, and the page faults that follow cost more than the drawing in
+// busy scenes: keep such blocks in the heap instead.
+static void KeepLargeBlocksInTheHeap() {
+#if defined(__GLIBC__)
+  mallopt(M_MMAP_THRESHOLD, 32 << 20);
+  mallopt(M_TRIM_THRESHOLD, 256 << 20);
+#endif
+}
+
 IDirect3D9* Direct3DCreate9(UINT SDKVersion) {
   if (fnCreateOverride) return fnCreateOverride(SDKVersion);
   if (SDKVersion != D3D_SDK_VERSION) return nullptr;
+  KeepLargeBlocksInTheHeap();
   if (SDL_WasInit(SDL_INIT_VIDEO) == 0 && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return nullptr;
   // A video driver without GL (SDL's "dummy") cannot load a GL library.
   if (SDL_GL_LoadLibrary(nullptr) != 0) return nullptr;
