@@ -17,19 +17,22 @@ export ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0"
 
 start_xvfb() {
   command -v Xvfb > /dev/null || { echo "Xvfb missing"; exit 77; }
-  local display_number=$((100 + RANDOM % 800))
-  Xvfb ":$display_number" -screen 0 1280x800x24 +extension GLX -nolisten tcp > "$work/xvfb.log" 2>&1 &
+  # Xvfb picks a free display itself and writes its number: tests running
+  # side by side never share a server.
+  Xvfb -displayfd 3 -screen 0 1280x800x24 +extension GLX -nolisten tcp 3> "$work/display" > "$work/xvfb.log" 2>&1 &
   xvfb_pid=$!
-  export DISPLAY=":$display_number"
-  for _ in $(seq 50); do
-    xdotool getdisplaygeometry > /dev/null 2>&1 && return 0
+  for _ in $(seq 100); do
+    if [ -s "$work/display" ]; then
+      export DISPLAY=":$(head -n 1 "$work/display")"
+      xdotool getdisplaygeometry > /dev/null 2>&1 && return 0
+    fi
     sleep 0.1
   done
   fail "Xvfb did not start"
 }
 
 wait_for_window() {
-  for _ in $(seq 100); do
+  for _ in $(seq 300); do
     window=$(xdotool search --name '^Vimra$' 2>/dev/null | head -n 1)
     [ -n "$window" ] && return 0
     kill -0 "$1" 2> /dev/null || fail "the demo ended before its window appeared"
