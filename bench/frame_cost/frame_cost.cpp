@@ -22,8 +22,6 @@
 #include "d3d9_seams.h"
 #include "host/host_globals.h"
 #include "host/run_demo.h"
-#include "mesh/mesh_store.h"
-#include "meshfile/mesh_file_loader.h"
 #include "render/draw_model.h"
 #include "render/lights.h"
 #include "render/records.h"
@@ -104,15 +102,7 @@ void SetUpDevice(HWND hWindow, D3DMULTISAMPLE_TYPE eSamples) {
     std::fprintf(stderr, "no device\n");
     std::exit(1);
   }
-  CreateMatrixStack();
-  LoadEnvironmentMap();
-  LoadMeshFile("cubedef.obj", 0);
-  LoadMeshFile("cyldef.obj", 1);
-  LoadMeshFile("isodef.obj", 2);
-  pDevice->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
-  pDevice->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
-  pDevice->SetTransform(D3DTS_PROJECTION, &matProjection);
-  D3DXCreateMatrixStack(0, &DrawMatrixStack);
+  LoadDemoResources();
 }
 
 // ---- the floor: plain GL 3.3 --------------------------------------------------

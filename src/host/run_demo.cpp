@@ -52,7 +52,10 @@ void StartUp() {
   PresentParams.Windowed = TRUE;
   ShowWindow(PresentParams.hDeviceWindow, SW_SHOWNORMAL);
   CreateDevice();
+  LoadDemoResources();
+}
 
+void LoadDemoResources() {
   CreateMatrixStack();
   LoadEnvironmentMap();
   LoadMeshFile("cubedef.obj", 0);

@@ -13,11 +13,10 @@
 #include <vector>
 
 #include "d3d9_seams.h"
-#include "host/grid_indices.h"
 #include "host/host_globals.h"
+#include "host/run_demo.h"
 #include "mesh/generators.h"
 #include "mesh/mesh_store.h"
-#include "host/run_demo.h"
 #include "mesh/normals.h"
 #include "mesh/packed_mesh.h"
 #include "mesh/scalar_math.h"
@@ -27,6 +26,7 @@
 #include "render/lights.h"
 #include "render/records.h"
 #include "render/shadow.h"
+#include "win32_seams.h"
 
 namespace {
 
@@ -38,25 +38,6 @@ int iNextSlot = kFirstSlot;
 int NewSlot() { return iNextSlot++; }
 
 void MakeModel(int s) { Models[s] = {s, 1, 0xFFFFFFFF, {}, {}}; }
-
-bool StartDevice() {
-  PresentParams.hDeviceWindow =
-      CreateWindowExA(0, "STATIC", "Vimra gallery", WS_OVERLAPPEDWINDOW, 0, 0, 1280, 720, nullptr, nullptr, nullptr,
-                      nullptr);
-  pD3D = Direct3DCreate9(D3D_SDK_VERSION);
-  if (pD3D == nullptr) return false;
-  pD3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, PresentParams.hDeviceWindow,
-                     D3DCREATE_SOFTWARE_VERTEXPROCESSING, &PresentParams, &pDevice);
-  if (pDevice == nullptr) return false;
-  CreateMatrixStack();
-  LoadEnvironmentMap();
-  pDevice->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
-  pDevice->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
-  pDevice->SetTransform(D3DTS_PROJECTION, &matProjection);
-  D3DXCreateMatrixStack(0, &DrawMatrixStack);
-  BuildGridIndices();
-  return true;
-}
 
 // The host's per-frame state, then the camera.
 void BeginPicture(D3DXVECTOR3 vecEye, D3DXVECTOR3 vecAt) {
@@ -245,10 +226,11 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "vimra-gallery: cannot enter %s: %s\n", DataFolder.c_str(), error.message().c_str());
     return 1;
   }
-  if (!StartDevice()) {
+  Win32SetExitHandler([](UINT) {
     std::fprintf(stderr, "vimra-gallery: no Direct3D device\n");
-    return 1;
-  }
+    std::exit(1);
+  });
+  StartUp();
   if (pCubeTexture == nullptr) std::printf("no cube.dds in %s: drawing without the reflection\n", DataFolder.c_str());
   bool bOk = GridPicture(OutFolder) && EllipsoidPicture(OutFolder) && SubdivisionPicture(OutFolder) &&
              SuperquadricPicture(OutFolder) && ShadowPictures(OutFolder);
