@@ -12,7 +12,8 @@ std::function<SHORT(int)> fnKeySource;
 
 static std::atomic<bool> PressedSinceQuery[256];
 
-void NoteKeyDown(int iVirtualKey) { PressedSinceQuery[iVirtualKey & 0xFF] = true; }
+// Keys the stand-in tracks: Escape, F1, F2. A window close counts as Escape.
+static void NoteKeyDown(int iVirtualKey) { PressedSinceQuery[iVirtualKey & 0xFF] = true; }
 
 static int VirtualKeyOf(SDL_Scancode Scancode) {
   switch (Scancode) {

@@ -17,8 +17,6 @@ namespace win32 {
 // Starts SDL's video (and events) once; false when no video driver works.
 bool EnsureVideo();
 
-// Keys the stand-in tracks: Escape, F1, F2. A window close counts as Escape.
-void NoteKeyDown(int iVirtualKey);
 void InstallEventWatch();
 
 extern std::function<DWORD()> fnTimeSource;
