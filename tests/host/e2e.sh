@@ -9,7 +9,13 @@ data="$3"
 work="$(mktemp -d)"
 trap 'kill ${xvfb_pid:-} 2>/dev/null; rm -rf "$work"' EXIT
 
-fail() { echo "FAIL: $*"; exit 1; }
+fail() {
+  echo "FAIL: $*"
+  for log in out xvfb; do
+    [ -s "$work/$log.log" ] && { echo "--- $log.log"; cat "$work/$log.log"; }
+  done
+  exit 1
+}
 
 # The program keeps everything it created until the process ends, by design;
 # a sanitizer build must not count that as a leak.

@@ -1,5 +1,7 @@
 // The process entry: the command line is handed over as one string, as
-// Windows does; the demo ignores it.
+// Windows does; the demo ignores it. WinMain's result ends the process
+// through ExitProcess, as the C runtime does on Windows, so nothing the run
+// keeps alive (the GL driver's threads among it) is torn down on the way out.
 #include <string>
 
 #include "win32.h"
@@ -10,5 +12,5 @@ int main(int argc, char** argv) {
     if (i > 1) strCommandLine += ' ';
     strCommandLine += argv[i];
   }
-  return WinMain(nullptr, nullptr, strCommandLine.data(), SW_SHOWNORMAL);
+  ExitProcess(static_cast<UINT>(WinMain(nullptr, nullptr, strCommandLine.data(), SW_SHOWNORMAL)));
 }
