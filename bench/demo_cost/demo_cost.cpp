@@ -1,7 +1,7 @@
 // Whole-demo cost on this machine's GL: start-up time to the first presented
 // frame (music decoded), frame time per scene (median and p99), GL calls per
 // frame and peak resident memory; once without and once with 4-sample
-// multisampling. Run from the repository:  build/bench/demo_cost/bench-demo [DATA_DIR]
+// multisampling. Run from the repository:  build/bench/demo_cost/bench_demo_cost [DATA_DIR]
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -17,7 +17,7 @@
 
 #include "d3d9_seams.h"
 #include "host/demo_clock.h"
-#include "host/host_globals.h"
+#include "core/globals.h"
 #include "host/run_demo.h"
 #include "sound/sound_system.h"
 

@@ -6,7 +6,7 @@
 // layer. Device and floor frames alternate; prints median and p99 frame time
 // (glFinish after each frame) and GL calls per draw.
 //
-// Run from anywhere:  build/bench/frame_cost/bench-frame-cost [DATA_DIR] [PNG]
+// Run from anywhere:  build/bench/frame_cost/bench_frame_cost [DATA_DIR] [PNG]
 // (PNG: where to write the device's last frame).
 #include <SDL.h>
 #include <epoxy/gl.h>
@@ -20,11 +20,11 @@
 #include <vector>
 
 #include "d3d9_seams.h"
-#include "host/host_globals.h"
+#include "core/globals.h"
 #include "host/run_demo.h"
 #include "render/draw_model.h"
-#include "render/lights.h"
-#include "render/records.h"
+#include "core/lights.h"
+#include "core/records.h"
 #include "win32_seams.h"
 
 namespace {

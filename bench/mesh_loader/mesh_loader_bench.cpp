@@ -14,13 +14,13 @@
 #include <string>
 #include <vector>
 
-#include "host/host_globals.h"
+#include "core/globals.h"
 #include "mesh/mesh_store.h"
 #include "mesh/mesh_tables.h"
 #include "meshfile/mesh_file_loader.h"
 #include "meshfile/text_file_reader.h"
 #include "recording_device.h"
-#include "render/records.h"
+#include "core/records.h"
 
 namespace {
 

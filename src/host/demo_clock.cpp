@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "host/host_globals.h"
+#include "core/globals.h"
 
 int iSpeed = 1;
 DWORD dwLastTick = 0;

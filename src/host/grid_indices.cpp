@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "host/host_globals.h"
+#include "core/globals.h"
 
 void BuildGridIndices() {
   pDevice->CreateIndexBuffer(0x6C00, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_MANAGED, &pGridIndices, nullptr);

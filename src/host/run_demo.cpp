@@ -2,12 +2,12 @@
 
 #include "host/demo_clock.h"
 #include "host/grid_indices.h"
-#include "host/host_globals.h"
+#include "core/globals.h"
 #include "host/timeline.h"
 #include "mesh/mesh_store.h"
 #include "meshfile/mesh_file_loader.h"
-#include "render/lights.h"
-#include "render/records.h"
+#include "core/lights.h"
+#include "core/records.h"
 #include "sound/sound_system.h"
 
 namespace {

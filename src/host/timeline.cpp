@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "host/host_globals.h"
+#include "core/globals.h"
 #include "mesh/scalar_math.h"
 #include "render/draw_model.h"
 

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "d3d9.h"
-#include "render/records.h"
+#include "core/records.h"
 
 // Largest n whose triangles still fit the mesh store.
 constexpr int kMaxGridCells = 181;

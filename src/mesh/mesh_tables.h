@@ -4,7 +4,7 @@
 
 #include "d3d9.h"
 #include "mesh/mesh_vertex.h"
-#include "render/records.h"
+#include "core/records.h"
 
 constexpr int kMaxLoadedVertices = 65536;
 // As many triangles as the mesh store can take in one build.

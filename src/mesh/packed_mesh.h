@@ -6,7 +6,7 @@
 
 #include "d3d9.h"
 #include "d3dx9.h"
-#include "render/records.h"
+#include "core/records.h"
 
 // Each vertex is three signed bytes in 1/128 units of *pvecScale's matching
 // component; each face three vertex numbers in winding order (reversed when

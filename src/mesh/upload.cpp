@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "host/host_globals.h"
+#include "core/globals.h"
 #include "mesh/mesh_store.h"
 
 void UploadMesh(IDirect3DIndexBuffer9** ppIndexBuffer, IDirect3DVertexBuffer9** ppVertexBuffer, PartRecord* pPart,

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "d3d9.h"
-#include "render/records.h"
+#include "core/records.h"
 
 // Static (bDynamic 0): releases whatever the handles hold and fills fresh
 // write-only managed buffers. Dynamic: creates each buffer only while its

@@ -1,9 +1,9 @@
 #include "render/draw_model.h"
 
-#include "host/host_globals.h"
+#include "core/globals.h"
 #include "mesh/mesh_vertex.h"
-#include "render/lights.h"
-#include "render/records.h"
+#include "core/lights.h"
+#include "core/records.h"
 
 int FadeAlphaRef(DWORD dwTime) {
   if (dwTime <= 6000) return 255;

@@ -1,6 +1,6 @@
 #include "render/shadow.h"
 
-#include "host/host_globals.h"
+#include "core/globals.h"
 
 D3DXPLANE plane;
 D3DXMATRIX matShadow;

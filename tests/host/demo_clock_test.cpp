@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "host/demo_clock.h"
-#include "host/host_globals.h"
+#include "core/globals.h"
 #include "win32_seams.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "host/grid_indices.h"
-#include "host/host_globals.h"
+#include "core/globals.h"
 #include "recording_device.h"
 
 namespace {

@@ -15,7 +15,7 @@
 
 #include "d3d9_seams.h"
 #include "fmod_seams.h"
-#include "host/host_globals.h"
+#include "core/globals.h"
 #include "host/run_demo.h"
 #include "recording_device.h"
 #include "win32_seams.h"

@@ -11,11 +11,11 @@
 
 #include "d3d9_seams.h"
 #include "host/demo_clock.h"
-#include "host/host_globals.h"
+#include "core/globals.h"
 #include "host/run_demo.h"
 #include "mesh/mesh_store.h"
 #include "recording_device.h"
-#include "render/records.h"
+#include "core/records.h"
 #include "win32_seams.h"
 
 namespace {

@@ -7,11 +7,11 @@
 #include <cstdlib>
 #include <sstream>
 
-#include "host/host_globals.h"
+#include "core/globals.h"
 #include "host/timeline.h"
 #include "mesh/scalar_math.h"
 #include "recording_device.h"
-#include "render/records.h"
+#include "core/records.h"
 
 namespace {
 

@@ -8,10 +8,10 @@
 #include <cstring>
 #include <vector>
 
-#include "host/host_globals.h"
+#include "core/globals.h"
 #include "mesh/mesh_store.h"
 #include "recording_device.h"
-#include "render/records.h"
+#include "core/records.h"
 
 class RecordingFixture : public ::testing::Test {
  protected:

@@ -7,10 +7,10 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "host/host_globals.h"
+#include "core/globals.h"
 #include "mesh/mesh_store.h"
 #include "recording_device.h"
-#include "render/records.h"
+#include "core/records.h"
 
 class MeshStoreTest : public ::testing::Test {
  protected:

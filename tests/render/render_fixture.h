@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "host/host_globals.h"
+#include "core/globals.h"
 #include "recording_device.h"
-#include "render/lights.h"
-#include "render/records.h"
+#include "core/lights.h"
+#include "core/records.h"
 
 class RecordingRenderTest : public ::testing::Test {
  protected:

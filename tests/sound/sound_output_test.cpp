@@ -1,7 +1,7 @@
 // SoundSystem over the real sound library, called as the demo calls it.
 #include <gtest/gtest.h>
 
-#include "../platform/sound/disk_output.h"
+#include "disk_output.h"
 #include "sound/sound_system.h"
 
 // Probing ALSA on a machine without sound cards leaks a small logging record

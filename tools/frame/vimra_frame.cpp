@@ -9,7 +9,7 @@
 
 #include "d3d9_seams.h"
 #include "host/demo_clock.h"
-#include "host/host_globals.h"
+#include "core/globals.h"
 #include "host/run_demo.h"
 #include "win32_seams.h"
 

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "d3d9_seams.h"
-#include "host/host_globals.h"
+#include "core/globals.h"
 #include "host/run_demo.h"
 #include "mesh/generators.h"
 #include "mesh/mesh_store.h"
@@ -23,8 +23,8 @@
 #include "mesh/superquadric.h"
 #include "mesh/upload.h"
 #include "render/draw_model.h"
-#include "render/lights.h"
-#include "render/records.h"
+#include "core/lights.h"
+#include "core/records.h"
 #include "render/shadow.h"
 #include "win32_seams.h"
 

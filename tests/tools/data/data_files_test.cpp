@@ -19,12 +19,12 @@
 
 #include "d3dx9.h"
 #include "dds.h"
-#include "host/host_globals.h"
+#include "core/globals.h"
 #include "mesh/mesh_store.h"
 #include "mesh/mesh_tables.h"
 #include "meshfile/mesh_file_loader.h"
 #include "recording_device.h"
-#include "render/records.h"
+#include "core/records.h"
 
 namespace {
 

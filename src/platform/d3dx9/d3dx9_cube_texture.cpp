@@ -5,22 +5,12 @@
 // which Direct3D 9 drivers offer where R8G8B8 textures are rare.
 #include "d3dx9.h"
 #include "dds.h"
+#include "read_whole_file.h"
 
 #include <cstring>
-#include <fstream>
 #include <vector>
 
 namespace {
-
-bool ReadWholeFile(LPCSTR pszFileName, std::vector<unsigned char>* pBytes) {
-  std::ifstream File(pszFileName, std::ios::binary | std::ios::ate);
-  if (!File) return false;
-  const std::streamoff iSize = File.tellg();
-  if (iSize < 0) return false;
-  pBytes->resize(static_cast<size_t>(iSize));
-  File.seekg(0);
-  return static_cast<bool>(File.read(reinterpret_cast<char*>(pBytes->data()), iSize));
-}
 
 // Copies one row of iWidth pixels (or one row of blocks) into the texture.
 // The unused byte of X8R8G8B8 is set to 255 so that any sampler reads
@@ -69,7 +59,7 @@ HRESULT D3DXCreateCubeTextureFromFileA(IDirect3DDevice9* pDevice, LPCSTR pSrcFil
   if (pDevice == nullptr || pSrcFile == nullptr) return D3DERR_INVALIDCALL;
 
   std::vector<unsigned char> File;
-  if (!ReadWholeFile(pSrcFile, &File)) return D3DXERR_INVALIDDATA;
+  if (!ReadWholeFile(pSrcFile, kMaxCubeMapFileBytes, File)) return D3DXERR_INVALIDDATA;
   DdsCubeInfo Info;
   const DdsResult Result = ParseDdsCube(File.data(), File.size(), &Info);
   // A readable image that is not a cube map is a failure of a different kind.

@@ -1,4 +1,4 @@
-#include "host/host_globals.h"
+#include "core/globals.h"
 
 IDirect3D9* pD3D = nullptr;
 IDirect3DDevice9* pDevice = nullptr;

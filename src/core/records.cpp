@@ -1,4 +1,4 @@
-#include "render/records.h"
+#include "core/records.h"
 
 ModelRecord Models[kMaxModels];
 PartRecord MeshParts[kMaxParts];

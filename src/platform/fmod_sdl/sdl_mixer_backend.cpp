@@ -9,6 +9,8 @@
 // requested rate; SDL converts to whatever the hardware wants.
 #include "sdl_mixer_backend.h"
 
+#include "read_whole_file.h"
+
 #include <SDL.h>
 #include <SDL_mixer.h>
 
@@ -51,15 +53,6 @@ int ClampVolume(int iVolume) { return std::clamp(iVolume, 0, kMaxVolume); }
 int MixerVolume(int iVolume, int iMaster) {
   const int iScale = kMaxVolume * kMaxVolume;
   return (iVolume * iMaster * MIX_MAX_VOLUME + iScale / 2) / iScale;
-}
-
-bool ReadWholeFile(const char* pName, std::vector<unsigned char>& Bytes) {
-  std::ifstream File(pName, std::ios::binary | std::ios::ate);
-  const std::streamoff iSize = File ? static_cast<std::streamoff>(File.tellg()) : -1;
-  if (iSize < 0) return false;
-  Bytes.resize(static_cast<size_t>(iSize));
-  File.seekg(0);
-  return static_cast<bool>(File.read(reinterpret_cast<char*>(Bytes.data()), iSize));
 }
 
 void PutLe(std::vector<unsigned char>& Out, uint32_t dwValue, int iBytes) {
@@ -188,7 +181,7 @@ class SdlMixerBackend final : public FmodBackend {
     const int iSlot = iIndex == FSOUND_FREE ? FreeSampleSlot() : iIndex;
     if (iSlot < 0) return nullptr;
     std::vector<unsigned char> Bytes;
-    if (!ReadWholeFile(pName, Bytes) || static_cast<size_t>(iOffset) >= Bytes.size()) return nullptr;
+    if (!ReadWholeFile(pName, kMaxSoundFileBytes, Bytes) || static_cast<size_t>(iOffset) >= Bytes.size()) return nullptr;
     const unsigned char* pData = Bytes.data() + iOffset;
     const size_t iSize = Bytes.size() - static_cast<size_t>(iOffset);
     Mix_Chunk* pChunk =

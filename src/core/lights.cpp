@@ -1,6 +1,6 @@
-#include "render/lights.h"
+#include "core/lights.h"
 
-#include "host/host_globals.h"
+#include "core/globals.h"
 
 // Type, diffuse, specular, ambient, position, direction, range, falloff,
 // attenuation 0..2, theta, phi. Directions are handed over unnormalised.
