@@ -76,8 +76,7 @@ int RunOne(bool bMultisample) {
   FMod.Init(2, 0, 44100, 32, 0);
   FSOUND_SAMPLE* pSample = FMod.LoadSample("demodemo.mp3", -1, 41);
   if (pSample != nullptr) FMod.PlaySample(pSample, 128, -1);
-  dwDemoTime = 10;
-  fTime = static_cast<float>(dwDemoTime * static_cast<double>(kTimelineUnitsPerMs));
+  SetDemoTime(10);
   DrawFrame();
   pDevice->EndScene();
   pDevice->Present(nullptr, nullptr, nullptr, nullptr);
@@ -92,8 +91,7 @@ int RunOne(bool bMultisample) {
     std::vector<double> Times;
     const uint64_t iCallsBefore = D3D9GlCallCount(pDevice);
     for (int i = 0; i < kFramesPerScene; ++i) {
-      dwDemoTime = scene.dwFrom + static_cast<DWORD>((scene.dwTo - scene.dwFrom) * uint64_t(i) / kFramesPerScene);
-      fTime = static_cast<float>(dwDemoTime * static_cast<double>(kTimelineUnitsPerMs));
+      SetDemoTime(scene.dwFrom + static_cast<DWORD>((scene.dwTo - scene.dwFrom) * uint64_t(i) / kFramesPerScene));
       const Clock::time_point FrameStart = Clock::now();
       DrawFrame();
       pDevice->EndScene();

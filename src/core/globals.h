@@ -17,5 +17,8 @@ extern float fTime;
 
 extern D3DXMATRIX matView;
 
+// The surface-grid index buffer: 13824 entries, 2208 triangles.
+constexpr int kGridIndexEntries = 13824;
+constexpr int kGridTriangles = 2208;
 extern IDirect3DIndexBuffer9* pGridIndices;
 extern int iGridVertexCount;

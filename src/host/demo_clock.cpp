@@ -7,6 +7,11 @@
 int iSpeed = 1;
 DWORD dwLastTick = 0;
 
+void SetDemoTime(DWORD dwTime) {
+  dwDemoTime = dwTime;
+  fTime = static_cast<float>(static_cast<double>(dwDemoTime) * static_cast<double>(kTimelineUnitsPerMs));
+}
+
 void StartClock() {
   iSpeed = 1;
   dwLastTick = timeGetTime();
@@ -24,8 +29,7 @@ void AdvanceClock() {
     dwLastTick += kClockStep;
     dwDemoTime += static_cast<DWORD>(iSpeed) * kClockStep;
   }
-  dwDemoTime += static_cast<DWORD>(iSpeed) * kClockStep;
-  fTime = static_cast<float>(static_cast<double>(dwDemoTime) * static_cast<double>(kTimelineUnitsPerMs));
+  SetDemoTime(dwDemoTime + static_cast<DWORD>(iSpeed) * kClockStep);
 }
 
 void ReadSpeedKeys() {

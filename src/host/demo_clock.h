@@ -12,6 +12,9 @@ constexpr float kDemoEnd = 20.5f;
 extern int iSpeed;
 extern DWORD dwLastTick;
 
+// Sets the demo clock and the timeline time that follows from it.
+void SetDemoTime(DWORD dwTime);
+
 void StartClock();
 // Waits for the next step, turns every whole step since the last frame into
 // demo time and recomputes fTime.

@@ -2,7 +2,6 @@
 // 2208 triangles, built once at start-up and bound every frame.
 #pragma once
 
-constexpr int kGridIndexEntries = 13824;
-constexpr int kGridTriangles = 2208;
+#include "core/globals.h"
 
 void BuildGridIndices();

@@ -1,6 +1,7 @@
 #include "render/shadow.h"
 
 #include "core/globals.h"
+#include "core/lights.h"
 
 D3DXPLANE plane;
 D3DXMATRIX matShadow;
@@ -11,16 +12,13 @@ PendingVertexRecord PendingVertex;
 MeshVertex* pMirrorTarget = nullptr;
 int iMirrorCursor = 0;
 
-// The surface's first 6624 indices: 2208 triangles.
-constexpr UINT kSurfaceTriangles = 2208;
-
 static void DrawSurface() {
   pDevice->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, static_cast<UINT>(iGridVertexCount), 0,
-                                kSurfaceTriangles);
+                                static_cast<UINT>(kGridTriangles));
 }
 
 static void EnableSurfaceLights(BOOL bEnable) {
-  for (DWORD i = 0; i < 3; i++) pDevice->LightEnable(i, bEnable);
+  for (DWORD i = 0; i < static_cast<DWORD>(kLightCount); i++) pDevice->LightEnable(i, bEnable);
 }
 
 void DrawSurfaceWithShadow(const D3DXMATRIX* world) {

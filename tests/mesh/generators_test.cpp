@@ -2,11 +2,11 @@
 
 #include "mesh/generators.h"
 #include "mesh/packed_mesh.h"
-#include "toolkit_fixture.h"
+#include "engine_fixture.h"
 
 namespace {
 
-class GeneratorTest : public MeshStoreTest {};
+class GeneratorTest : public EngineFixture {};
 
 float Dot(const D3DXVECTOR3& a, const D3DXVECTOR3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 
@@ -16,10 +16,10 @@ TEST_F(GeneratorTest, GridOfOneCell) {
   const float kExpected[4][5] = {{-1, 0, -1, 0, 0}, {1, 0, -1, 1, 0}, {-1, 0, 1, 0, 1}, {1, 0, 1, 1, 1}};
   const float kNormalY[4] = {4, 8, 8, 4};
   for (int i = 0; i < 4; i++) {
-    ExpectVector(Vertices[i].vecPos, kExpected[i][0], kExpected[i][1], kExpected[i][2], 0.0f);
+    ExpectVectorNear(Vertices[i].vecPos, kExpected[i][0], kExpected[i][1], kExpected[i][2], 0.0f);
     EXPECT_EQ(Vertices[i].fU, kExpected[i][3]);
     EXPECT_EQ(Vertices[i].fV, kExpected[i][4]);
-    ExpectVector(Vertices[i].vecNormal, 0, kNormalY[i], 0, 0.0f);
+    ExpectVectorNear(Vertices[i].vecNormal, 0, kNormalY[i], 0, 0.0f);
   }
   ExpectIndices({3, 1, 2, 2, 1, 0});
   EXPECT_EQ(iSeamCount, 0);
@@ -35,7 +35,7 @@ TEST_F(GeneratorTest, GridNormalsFaceUpForEitherSignOfSize) {
     for (int i = 0; i < iVertexCount; i++) {
       EXPECT_GT(Vertices[i].vecNormal.y, 0.0f) << fSize << " vertex " << i;
     }
-    ExpectVector(Vertices[24].vecPos, fSize * 0.5f, 0, fSize * 0.5f);
+    ExpectVectorNear(Vertices[24].vecPos, fSize * 0.5f, 0, fSize * 0.5f);
   }
 }
 
@@ -48,8 +48,8 @@ TEST_F(GeneratorTest, EllipsoidOfOneRingStep) {
   EXPECT_EQ(SeamPairs[1], 0);
   EXPECT_EQ(SeamPairs[2], 5);
   EXPECT_EQ(SeamPairs[3], 3);
-  ExpectVector(Vertices[0].vecPos, 0, 3, 0);
-  ExpectVector(Vertices[4].vecPos, 0, -3, 0);
+  ExpectVectorNear(Vertices[0].vecPos, 0, 3, 0);
+  ExpectVectorNear(Vertices[4].vecPos, 0, -3, 0);
   EXPECT_EQ(Vertices[1].fU, 0.5f);
   EXPECT_EQ(Vertices[5].fU, 1.0f);
   EXPECT_EQ(Vertices[4].fV, 1.0f);
@@ -106,13 +106,13 @@ TEST_F(GeneratorTest, SizesOutsideTheLimitsBuildNothing) {
 const int8_t kTetrahedronVertices[] = {64, 64, 64, 64, -64, -64, -64, 64, -64, -64, -64, 64};
 const uint8_t kTetrahedronFaces[] = {0, 1, 2, 0, 3, 1, 0, 2, 3, 1, 3, 2};
 
-class PackedMeshTest : public MeshStoreTest {};
+class PackedMeshTest : public EngineFixture {};
 
 TEST_F(PackedMeshTest, ByteCoordinatesScaleByOneHundredTwentyEighths) {
   const int8_t kBytes[] = {64, -128, 127};
   const D3DXVECTOR3 vecScale(2, 2, 2);
   BuildPackedMesh(1, kBytes, 0, nullptr, &vecScale, 0, &pIndexBuffer, &pVertexBuffer, &Part);
-  ExpectVector(Vertices[0].vecPos, 1.0f, -2.0f, 1.984375f, 0.0f);
+  ExpectVectorNear(Vertices[0].vecPos, 1.0f, -2.0f, 1.984375f, 0.0f);
   EXPECT_EQ(Part.iNumVertices, 1);
 }
 
@@ -155,7 +155,7 @@ TEST_F(PackedMeshTest, WithoutStepsUploadsExactlyTheDescribedMesh) {
   ASSERT_EQ(Bytes.size(), 24u);
   for (int i = 0; i < 12; i++) EXPECT_EQ(Bytes[2 * i] | Bytes[2 * i + 1] << 8, kTetrahedronFaces[i]);
   EXPECT_EQ(Device.BytesOf(pVertexBuffer).size(), 4u * 32u);
-  ExpectVector(Vertices[1].vecPos, 0.5f, -0.5f, -0.5f, 0.0f);
+  ExpectVectorNear(Vertices[1].vecPos, 0.5f, -0.5f, -0.5f, 0.0f);
 }
 
 TEST_F(PackedMeshTest, FaceNamingAMissingVertexIsDropped) {

@@ -1,8 +1,8 @@
 // The mesh store: emission through the stack's top, 16-bit index appends and
 // the capacity stop that keeps every append inside its array.
-#include "recording_fixture.h"
+#include "engine_fixture.h"
 
-using MeshStore = RecordingFixture;
+using MeshStore = EngineFixture;
 
 TEST_F(MeshStore, EmissionCopiesTheVertexAndDividesItsPositionByW) {
   CurrentVertex.vecPos = D3DXVECTOR3(1.5f, -2.0f, 3.25f);

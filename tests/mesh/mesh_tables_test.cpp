@@ -4,9 +4,9 @@
 
 #include <cmath>
 
-#include "recording_fixture.h"
+#include "engine_fixture.h"
 
-using MeshTables = RecordingFixture;
+using MeshTables = EngineFixture;
 
 namespace {
 

@@ -1,9 +1,9 @@
 // Area-weighted normals and seam pairs, which share sums in list order.
 #include "mesh/normals.h"
 
-#include "recording_fixture.h"
+#include "engine_fixture.h"
 
-using Normals = RecordingFixture;
+using Normals = EngineFixture;
 
 namespace {
 

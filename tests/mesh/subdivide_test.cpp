@@ -2,11 +2,11 @@
 #include <vector>
 
 #include "mesh/subdivide.h"
-#include "toolkit_fixture.h"
+#include "engine_fixture.h"
 
 namespace {
 
-class SubdivideTest : public MeshStoreTest {};
+class SubdivideTest : public EngineFixture {};
 
 TEST_F(SubdivideTest, OneTriangleSplitsIntoFourWithBoundaryRules) {
   AddVertex(0, 0, 0);
@@ -22,12 +22,12 @@ TEST_F(SubdivideTest, OneTriangleSplitsIntoFourWithBoundaryRules) {
   EXPECT_EQ(EdgeTable[2].iKey, 2 << 16 | 0);
   EXPECT_EQ(EdgeTable[3].iKey, -1);
   // Valence 2: 3/16 of each neighbour, 5/8 of itself.
-  ExpectVector(Vertices[0].vecPos, 3, 3, 0);
-  ExpectVector(Vertices[1].vecPos, 10, 3, 0);
-  ExpectVector(Vertices[2].vecPos, 3, 10, 0);
-  ExpectVector(Vertices[3].vecPos, 8, 0, 0);
-  ExpectVector(Vertices[4].vecPos, 8, 8, 0);
-  ExpectVector(Vertices[5].vecPos, 0, 8, 0);
+  ExpectVectorNear(Vertices[0].vecPos, 3, 3, 0);
+  ExpectVectorNear(Vertices[1].vecPos, 10, 3, 0);
+  ExpectVectorNear(Vertices[2].vecPos, 3, 10, 0);
+  ExpectVectorNear(Vertices[3].vecPos, 8, 0, 0);
+  ExpectVectorNear(Vertices[4].vecPos, 8, 8, 0);
+  ExpectVectorNear(Vertices[5].vecPos, 0, 8, 0);
 }
 
 TEST_F(SubdivideTest, SharedEdgeUsesOppositeVerticesAndValenceThreeWeights) {
@@ -48,11 +48,11 @@ TEST_F(SubdivideTest, SharedEdgeUsesOppositeVerticesAndValenceThreeWeights) {
   EXPECT_EQ(EdgeTable[0].iOpposite[1], -1);
   EXPECT_EQ(iVertexCount, 9);
   // (3 (p0 + p2) + p1 + p3) / 8
-  ExpectVector(Vertices[4 + 2].vecPos, 8, 8, 0);
+  ExpectVectorNear(Vertices[4 + 2].vecPos, 8, 8, 0);
   // Valence 3: 7/16 of itself and 3/16 of each of 1, 2, 3.
-  ExpectVector(Vertices[0].vecPos, 6, 6, 0);
+  ExpectVectorNear(Vertices[0].vecPos, 6, 6, 0);
   // Valence 2: 5/8 of itself and 3/16 of each of 0, 2.
-  ExpectVector(Vertices[1].vecPos, 13, 3, 0);
+  ExpectVectorNear(Vertices[1].vecPos, 13, 3, 0);
   ExpectIndices({0, 4, 6, 1, 5, 4, 2, 6, 5, 4, 5, 6, 0, 6, 8, 2, 7, 6, 3, 8, 7, 6, 7, 8});
 }
 
@@ -69,7 +69,7 @@ TEST_F(SubdivideTest, EdgeOfThreeTrianglesIsAveragedAndKeepsFirstTwoOpposites) {
   EXPECT_EQ(EdgeTable[0].iShare, 2);
   EXPECT_EQ(EdgeTable[0].iOpposite[0], 2);
   EXPECT_EQ(EdgeTable[0].iOpposite[1], 3);
-  ExpectVector(Vertices[5].vecPos, 4, 0, 0);
+  ExpectVectorNear(Vertices[5].vecPos, 4, 0, 0);
 }
 
 TEST_F(SubdivideTest, RepeatedStepsKeepSeamPairs) {
@@ -95,8 +95,8 @@ TEST_F(SubdivideTest, UnusedVertexKeepsItsPosition) {
   AddTriangle(0, 2, 3);
   SubdivideMesh();
   EXPECT_EQ(iVertexCount, 7);
-  ExpectVector(Vertices[1].vecPos, 5, 6, 7, 0.0f);
-  ExpectVector(Vertices[0].vecPos, 3, 3, 0);
+  ExpectVectorNear(Vertices[1].vecPos, 5, 6, 7, 0.0f);
+  ExpectVectorNear(Vertices[0].vecPos, 3, 3, 0);
 }
 
 // Fills the store with iVertices random vertices and iTriangles random

@@ -2,9 +2,9 @@
 // keeps and what ends up in the buffers.
 #include "mesh/upload.h"
 
-#include "recording_fixture.h"
+#include "engine_fixture.h"
 
-using Upload = RecordingFixture;
+using Upload = EngineFixture;
 
 namespace {
 

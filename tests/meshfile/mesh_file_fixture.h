@@ -9,11 +9,11 @@
 
 #include "mesh/mesh_tables.h"
 #include "meshfile/mesh_file_loader.h"
-#include "recording_fixture.h"
+#include "engine_fixture.h"
 
 using Triangle = std::array<int, 3>;
 
-class MeshFileFixture : public RecordingFixture {
+class MeshFileFixture : public EngineFixture {
  protected:
   static constexpr int kSlot = 9;
 

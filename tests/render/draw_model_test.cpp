@@ -1,7 +1,7 @@
 #include <cmath>
 
 #include "render/draw_model.h"
-#include "render_fixture.h"
+#include "engine_fixture.h"
 
 namespace {
 
@@ -28,11 +28,11 @@ std::vector<std::string> Concat(std::initializer_list<std::vector<std::string>> 
   return Out;
 }
 
-class DrawModelTest : public RecordingRenderTest {
+class DrawModelTest : public EngineFixture {
  protected:
   // Model 5 is one part, number 3, with buffers IB1/VB1 and 12 vertices, 30 indices.
   void SetUp() override {
-    RecordingRenderTest::SetUp();
+    EngineFixture::SetUp();
     Device.CreateCubeTexture(4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &pCubeTexture, nullptr);
     MakePartBuffers(3);
     Models[5] = {3, 1, 0xFF00FF00, {}, {}};

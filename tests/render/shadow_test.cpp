@@ -1,5 +1,5 @@
 #include "render/shadow.h"
-#include "render_fixture.h"
+#include "engine_fixture.h"
 
 namespace {
 
@@ -11,10 +11,10 @@ D3DXVECTOR3 MapPoint(const D3DXMATRIX& m, D3DXVECTOR3 v) {
   return D3DXVECTOR3(x / w, y / w, z / w);
 }
 
-class ShadowTest : public RecordingRenderTest {
+class ShadowTest : public EngineFixture {
  protected:
   void SetUp() override {
-    RecordingRenderTest::SetUp();
+    EngineFixture::SetUp();
     iGridVertexCount = 1058;
   }
 };

@@ -66,8 +66,7 @@ int main(int argc, char** argv) {
   StartUp();
 
   for (const auto& [dwTime, Path] : Frames) {
-    dwDemoTime = dwTime;
-    fTime = static_cast<float>(static_cast<double>(dwDemoTime) * static_cast<double>(kTimelineUnitsPerMs));
+    SetDemoTime(dwTime);
     DrawFrame();
     pDevice->EndScene();
     std::vector<unsigned char> Pixels;

@@ -39,8 +39,7 @@ static int WatchEvents(void*, SDL_Event* pEvent) {
   if (pEvent->type == SDL_KEYDOWN) {
     const int iVirtualKey = VirtualKeyOf(pEvent->key.keysym.scancode);
     if (iVirtualKey != 0) NoteKeyDown(iVirtualKey);
-  } else if (pEvent->type == SDL_QUIT ||
-             (pEvent->type == SDL_WINDOWEVENT && pEvent->window.event == SDL_WINDOWEVENT_CLOSE)) {
+  } else if (IsCloseRequest(*pEvent)) {
     NoteKeyDown(VK_ESCAPE);
   }
   return 1;

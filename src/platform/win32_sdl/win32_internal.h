@@ -19,6 +19,11 @@ bool EnsureVideo();
 
 void InstallEventWatch();
 
+// The user asked the window (or the whole program) to close.
+inline bool IsCloseRequest(const SDL_Event& Event) {
+  return Event.type == SDL_QUIT || (Event.type == SDL_WINDOWEVENT && Event.window.event == SDL_WINDOWEVENT_CLOSE);
+}
+
 extern std::function<DWORD()> fnTimeSource;
 extern std::function<SHORT(int)> fnKeySource;
 extern std::function<void(UINT)> fnExitHandler;

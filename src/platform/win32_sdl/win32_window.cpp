@@ -69,8 +69,7 @@ BOOL PeekMessageA(LPMSG lpMsg, HWND, UINT, UINT, UINT wRemoveMsg) {
   if (lpMsg != nullptr) {
     *lpMsg = MSG{};
     lpMsg->time = event.common.timestamp;
-    if (event.type == SDL_QUIT ||
-        (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE)) {
+    if (win32::IsCloseRequest(event)) {
       lpMsg->message = WM_CLOSE;
     } else if (event.type == SDL_KEYDOWN) {
       lpMsg->message = WM_KEYDOWN;

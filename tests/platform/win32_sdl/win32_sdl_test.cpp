@@ -1,0 +1,154 @@
+// The Win32 stand-in as the engine relies on it: GetAsyncKeyState's "pressed
+// since the last query" bit, a window close taken as Escape and as WM_CLOSE,
+// the seams, and timeGetTime as the low 32 bits of a monotonic clock.
+#include <gtest/gtest.h>
+
+#include <SDL.h>
+#include <time.h>
+
+#include <cstdint>
+
+#include "win32.h"
+#include "win32_seams.h"
+
+namespace {
+
+class Win32Sdl : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Win32ResetSeams();
+    hWnd = CreateWindowExA(0, "STATIC", "Vimra", 0, 0, 0, 64, 36, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(hWnd, nullptr);
+    DrainMessages();
+    for (int vKey : {VK_ESCAPE, VK_F1, VK_F2}) GetAsyncKeyState(vKey);
+  }
+  void TearDown() override { Win32ResetSeams(); }
+
+  static void DrainMessages() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    }
+  }
+
+  static void PushKeyDown(SDL_Scancode Scancode) {
+    SDL_Event Event{};
+    Event.type = SDL_KEYDOWN;
+    Event.key.state = SDL_PRESSED;
+    Event.key.keysym.scancode = Scancode;
+    SDL_PushEvent(&Event);
+  }
+
+  static void PushClose() {
+    SDL_Event Event{};
+    Event.type = SDL_QUIT;
+    SDL_PushEvent(&Event);
+  }
+
+  HWND hWnd = nullptr;
+};
+
+TEST_F(Win32Sdl, PressSinceLastQueryIsReportedOnce) {
+  PushKeyDown(SDL_SCANCODE_F2);
+  // Reported without a message pump: the frame loop may not pump between frames.
+  EXPECT_EQ(GetAsyncKeyState(VK_F2) & 1, 1);
+  EXPECT_EQ(GetAsyncKeyState(VK_F2) & 1, 0);
+  EXPECT_EQ(GetAsyncKeyState(VK_F1), 0);
+  EXPECT_EQ(GetAsyncKeyState(VK_ESCAPE), 0);
+}
+
+TEST_F(Win32Sdl, EachKeyKeepsItsOwnPress) {
+  PushKeyDown(SDL_SCANCODE_F1);
+  PushKeyDown(SDL_SCANCODE_ESCAPE);
+  EXPECT_EQ(GetAsyncKeyState(VK_ESCAPE) & 1, 1);
+  EXPECT_EQ(GetAsyncKeyState(VK_F1) & 1, 1);
+  EXPECT_EQ(GetAsyncKeyState(VK_F2) & 1, 0);
+}
+
+TEST_F(Win32Sdl, UntrackedAndOutOfRangeKeysReadAsUp) {
+  PushKeyDown(SDL_SCANCODE_A);
+  EXPECT_EQ(GetAsyncKeyState('A'), 0);
+  EXPECT_EQ(GetAsyncKeyState(-1), 0);
+  EXPECT_EQ(GetAsyncKeyState(256), 0);
+  EXPECT_EQ(GetAsyncKeyState(0x7FFFFFFF), 0);
+}
+
+TEST_F(Win32Sdl, WindowCloseIsEscapeAndCloseMessage) {
+  PushClose();
+  EXPECT_EQ(GetAsyncKeyState(VK_ESCAPE) & 1, 1);
+  MSG msg{};
+  ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(msg.message, static_cast<UINT>(WM_CLOSE));
+}
+
+TEST_F(Win32Sdl, PeekWithoutRemoveLeavesTheMessageQueued) {
+  PushKeyDown(SDL_SCANCODE_F1);
+  MSG msg{};
+  ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE));
+  EXPECT_EQ(msg.message, static_cast<UINT>(WM_KEYDOWN));
+  ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(msg.message, static_cast<UINT>(WM_KEYDOWN));
+  EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+}
+
+TEST_F(Win32Sdl, OnlyTheStaticClassMakesAWindow) {
+  EXPECT_EQ(CreateWindowExA(0, "BUTTON", "x", 0, 0, 0, 8, 8, nullptr, nullptr, nullptr, nullptr), nullptr);
+  EXPECT_EQ(CreateWindowExA(0, nullptr, "x", 0, 0, 0, 8, 8, nullptr, nullptr, nullptr, nullptr), nullptr);
+  EXPECT_NE(Win32GetSdlWindow(hWnd), nullptr);
+  EXPECT_EQ(Win32GetSdlWindow(reinterpret_cast<HWND>(&hWnd)), nullptr);
+}
+
+TEST_F(Win32Sdl, ScriptedSourcesReplaceTheSystemAndResetRestoresIt) {
+  Win32SetKeySource([](int vKey) { return static_cast<SHORT>(vKey == VK_F2 ? 0x8001 : 0); });
+  Win32SetTimeSource([] { return DWORD{0xFFFFFFF6}; });
+  EXPECT_EQ(static_cast<uint16_t>(GetAsyncKeyState(VK_F2)), 0x8001);
+  EXPECT_EQ(timeGetTime(), 0xFFFFFFF6u);
+  Win32ResetSeams();
+  EXPECT_EQ(GetAsyncKeyState(VK_F2), 0);
+  EXPECT_NE(timeGetTime(), 0xFFFFFFF6u);
+}
+
+TEST(Win32Time, MillisecondsOfTheMonotonicClockWrappingAt32Bits) {
+  Win32ResetSeams();
+  timespec Before{};
+  clock_gettime(CLOCK_MONOTONIC, &Before);
+  const DWORD dwTime = timeGetTime();
+  timespec After{};
+  clock_gettime(CLOCK_MONOTONIC, &After);
+  auto Low32 = [](const timespec& t) {
+    return static_cast<DWORD>(static_cast<uint64_t>(t.tv_sec) * 1000u + static_cast<uint64_t>(t.tv_nsec) / 1000000u);
+  };
+  // Compared as the engine compares readings: by the signed 32-bit difference.
+  EXPECT_GE(static_cast<int32_t>(dwTime - Low32(Before)), 0);
+  EXPECT_LE(static_cast<int32_t>(dwTime - Low32(After)), 0);
+}
+
+TEST(Win32Time, NeverRunsBackwards) {
+  Win32ResetSeams();
+  DWORD dwLast = timeGetTime();
+  for (int i = 0; i < 2000; ++i) {
+    const DWORD dwNow = timeGetTime();
+    ASSERT_GE(static_cast<int32_t>(dwNow - dwLast), 0);
+    dwLast = dwNow;
+  }
+}
+
+TEST(Win32Process, ExitHandlerAndMessageBoxHandlerStandInForThePerson) {
+  Win32ResetSeams();
+  std::string strSeen;
+  Win32SetMessageBoxHandler([&](const std::string& strText, const std::string& strCaption) {
+    strSeen = strCaption + ": " + strText;
+    return IDOK;
+  });
+  EXPECT_EQ(MessageBoxA(nullptr, "D3D not initialized!", "Vimra", MB_OK), IDOK);
+  EXPECT_EQ(strSeen, "Vimra: D3D not initialized!");
+  Win32SetExitHandler([](UINT uCode) { throw static_cast<int>(uCode); });
+  try {
+    ExitProcess(static_cast<UINT>(-1));
+    FAIL() << "ExitProcess returned";
+  } catch (int iCode) {
+    EXPECT_EQ(iCode, -1);
+  }
+  Win32ResetSeams();
+}
+
+}  // namespace
