@@ -23,7 +23,7 @@
 #include "core/globals.h"
 #include "host/run_demo.h"
 #include "render/draw_model.h"
-#include "core/lights.h"
+#include "render/lights.h"
 #include "core/records.h"
 #include "win32_seams.h"
 

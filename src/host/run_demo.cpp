@@ -6,7 +6,7 @@
 #include "host/timeline.h"
 #include "mesh/mesh_store.h"
 #include "meshfile/mesh_file_loader.h"
-#include "core/lights.h"
+#include "render/lights.h"
 #include "core/records.h"
 #include "sound/sound_system.h"
 

@@ -2,7 +2,7 @@
 
 #include "core/globals.h"
 #include "mesh/mesh_vertex.h"
-#include "core/lights.h"
+#include "render/lights.h"
 #include "core/records.h"
 
 int FadeAlphaRef(DWORD dwTime) {

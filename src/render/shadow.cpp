@@ -1,7 +1,7 @@
 #include "render/shadow.h"
 
 #include "core/globals.h"
-#include "core/lights.h"
+#include "render/lights.h"
 
 D3DXPLANE plane;
 D3DXMATRIX matShadow;

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "core/globals.h"
-#include "core/lights.h"
+#include "render/lights.h"
 #include "core/records.h"
 #include "mesh/mesh_store.h"
 #include "recording_device.h"

@@ -23,7 +23,7 @@
 #include "mesh/superquadric.h"
 #include "mesh/upload.h"
 #include "render/draw_model.h"
-#include "core/lights.h"
+#include "render/lights.h"
 #include "core/records.h"
 #include "render/shadow.h"
 #include "win32_seams.h"

@@ -8,7 +8,7 @@
 #include <cstdlib>
 
 #include "gl_test_scene.h"
-#include "core/lights.h"
+#include "render/lights.h"
 
 using namespace gltest;
 

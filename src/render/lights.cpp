@@ -1,4 +1,4 @@
-#include "core/lights.h"
+#include "render/lights.h"
 
 #include "core/globals.h"
 
