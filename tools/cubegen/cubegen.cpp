@@ -1,21 +1,34 @@
-// vimra-cubegen: writes the demo's environment cube map "cube.dds", a bright
-// studio under a soft steel-blue sky: a pale horizon, a darker tiled floor and
-// two soft-box lights placed where the demo's key and top lights shine from,
-// so that polished objects read as metal.
+// vimra-cubegen: writes the demo's environment cube map "cube.dds", made for
+// the way the demo samples it: the second texture stage doubles the lit colour
+// by the map (MODULATE2X), and it reads the map with point sampling and
+// without mips. So the map is toned around mid-grey (a texel of about 0.5
+// leaves a lit face as bright as its light), only its light sources rise
+// above, and it holds no detail finer than a few degrees: a blue sky whose
+// horizon, doubled on a lit face, meets the demo's clear colour, a darker
+// ground, and two soft lights where the demo's key and top lights come from.
+// Every level is dithered, so a gradient magnified over a flat face shows no
+// plateaus.
 //
-// A8R8G8B8, 256 x 256 per face, full mip chain, faces in Direct3D's order and
-// orientation (+X, -X, +Y, -Y, +Z, -Z; row 0 at the top of each face). The
-// pixels use only +, -, *, / and sqrt, and the mips are integer box filters,
-// so every build writes the same bytes.
+// A8R8G8B8, kDefaultEdge texels per face edge (or --edge N), full mip chain,
+// faces in Direct3D's order and orientation (+X, -X, +Y, -Y, +Z, -Z; row 0 at
+// the top of each face). The pixels use only +, -, *, / and sqrt, the dither
+// is an integer hash and the mips are integer box filters, so every build
+// writes the same bytes.
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <vector>
 
 namespace {
 
-constexpr int kEdge = 256;
-constexpr int kSubsamples = 3;  // per axis, per pixel of the top level
+// 256 by measurement (vimra-look-metrics on the demo's frames, see README):
+// the frames measure the same from 64 to 512, but at 128 the edge of a
+// light's core steps by up to 34 levels from texel to texel (51 on a lit
+// face, above the speckle threshold), at 256 by 18; 512 takes 8 MB.
+constexpr int kDefaultEdge = 256;
+constexpr int kSubsamples = 3;  // per axis, per texel of the top level
 
 struct Vec3 {
   double x, y, z;
@@ -24,7 +37,6 @@ struct Vec3 {
 Vec3 operator+(Vec3 a, Vec3 b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
 Vec3 operator*(Vec3 a, double s) { return {a.x * s, a.y * s, a.z * s}; }
 double Dot(Vec3 a, Vec3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-Vec3 Cross(Vec3 a, Vec3 b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
 Vec3 Normalise(Vec3 a) { return a * (1.0 / std::sqrt(Dot(a, a))); }
 Vec3 Mix(Vec3 a, Vec3 b, double t) { return a * (1 - t) + b * t; }
 
@@ -36,70 +48,56 @@ double SmoothStep(double fEdge0, double fEdge1, double f) {
 
 // ---- the environment -----------------------------------------------------------
 
-const Vec3 kZenith = {0.42, 0.54, 0.69};
-const Vec3 kSkyLow = {0.79, 0.85, 0.91};
-const Vec3 kFloorNear = {0.50, 0.53, 0.58};
-const Vec3 kFloorDeep = {0.17, 0.19, 0.23};
-const Vec3 kPanel = {1.0, 0.99, 0.95};
+// The sky's horizon is the clear colour 0xFF8CAAC6 divided by twice a lit
+// face's colour (about 0.7), so a reflected horizon meets the background.
+const Vec3 kSkyHorizon = {0.40, 0.49, 0.57};
+const Vec3 kZenith = {0.25, 0.35, 0.53};
+const Vec3 kGroundHorizon = {0.33, 0.32, 0.31};
+const Vec3 kNadir = {0.15, 0.15, 0.17};
 
-// A rectangular soft box with rounded corners, seen through the tangent plane
-// at its centre direction; half sizes are in that plane's units.
-struct SoftBox {
+// A soft round light: a bright core, a halo, and around them a wide warm glow
+// that takes the blue out of the sky above the horizon. The demo's lights are warm and their
+// specular highlight already brings a face near white, so a face that mirrors
+// a light keeps some of its colour instead of clipping to pure white. Sizes
+// are 1 - cos of the angle from the centre.
+struct SoftLight {
   Vec3 vecCentre;
-  double fHalfWidth, fHalfHeight;
-  double fGlow;
+  double fCoreSize;
+  Vec3 vecCore;  // colour at the centre
+  double fHaloSize, fHalo;
+  double fGlowSize;
 };
 
-const SoftBox kSoftBoxes[2] = {
-    // Key: a wide strip low on the right, behind the viewer, where the key light comes from.
-    {Normalise({0.707, 0.22, -0.707}), 0.42, 0.17, 0.22},
-    // Top: a square panel high on the right, beyond the scene, where the top light comes from.
-    {Normalise({0.5, 0.707, 0.5}), 0.30, 0.30, 0.16},
+const SoftLight kLights[2] = {
+    // Key light: low on the horizon behind the viewer, to the right (light 0).
+    {Normalise({0.707, 0.15, -0.707}), 0.006, {1.0, 0.97, 0.86}, 0.05, 0.16, 0.2},
+    // Top light: high on the right, beyond the scene (light 1).
+    {Normalise({0.5, 0.707, 0.5}), 0.010, {1.0, 0.99, 0.93}, 0.08, 0.14, 0.3},
 };
 
-// Returns the panel's cover (0..1) and adds its halo to *pvecGlow.
-double SoftBoxCover(const SoftBox& Box, Vec3 vecDir, Vec3* pvecGlow) {
-  const double fFacing = Dot(vecDir, Box.vecCentre);
-  if (fFacing <= 0) return 0;
-  const Vec3 vecRight = Normalise(Cross({0, 1, 0}, Box.vecCentre));
-  const Vec3 vecUp = Cross(Box.vecCentre, vecRight);
-  const double a = Dot(vecDir, vecRight) / fFacing / Box.fHalfWidth;
-  const double b = Dot(vecDir, vecUp) / fFacing / Box.fHalfHeight;
-  const double q = a * a * a * a + b * b * b * b;
-  *pvecGlow = *pvecGlow + kPanel * (Box.fGlow * fFacing * fFacing / (1 + 3 * q));
-  return 1 - SmoothStep(0.75, 1.0, q);
-}
+// What the warm glow multiplies the sky by at its centre.
+const Vec3 kGlowFilter = {1.10, 0.60, 0.15};
+const Vec3 kHaloColour = {1.0, 0.85, 0.5};
 
-// Thin tile joints on a floor one unit below the viewer, fading towards the
-// horizon where they would only flicker.
-double FloorJoints(Vec3 vecDir) {
-  const double fDepth = 1 / -vecDir.y;
-  const double u = vecDir.x * fDepth, v = vecDir.z * fDepth;
-  auto Joint = [](double f) {
-    const double fCell = f - std::floor(f);
-    const double fDistance = fCell < 0.5 ? fCell : 1 - fCell;
-    return 1 - SmoothStep(0.0, 0.035, fDistance);
-  };
-  const double fLine = std::fmax(Joint(u), Joint(v));
-  return fLine * SmoothStep(0.12, 0.45, -vecDir.y);
+Vec3 LightUp(const SoftLight& Light, Vec3 vecDir, Vec3 vecColour) {
+  const double fAway = 1 - Dot(vecDir, Light.vecCentre);
+  const double g = fAway / Light.fGlowSize, h = fAway / Light.fHaloSize, c = fAway / Light.fCoreSize;
+  // Only the sky glows: the ground under the lights stays a plain grey.
+  const double fGlow = SmoothStep(-0.2, 0.0, vecDir.y) / (1 + g * g);
+  const Vec3 vecFilter = Mix({1, 1, 1}, kGlowFilter, fGlow);
+  vecColour = {vecColour.x * vecFilter.x, vecColour.y * vecFilter.y, vecColour.z * vecFilter.z};
+  const double fCore = 1 / (1 + c * c * c * c);
+  return Mix(vecColour, Light.vecCore, fCore) + kHaloColour * (Light.fHalo / (1 + h * h));
 }
 
 Vec3 Environment(Vec3 vecDir) {
   const double y = vecDir.y;
-  Vec3 vecColour;
-  if (y >= 0) {
-    vecColour = Mix(kSkyLow, kZenith, SmoothStep(0.0, 0.85, y));
-  } else {
-    vecColour = Mix(kFloorNear, kFloorDeep, SmoothStep(0.0, 0.55, -y));
-    vecColour = vecColour + Vec3{0.10, 0.10, 0.11} * FloorJoints(vecDir);
-  }
-  // A bright haze along the horizon, a little above it.
-  const double fHaze = (y - 0.02) / 0.07;
-  vecColour = Mix(vecColour, {0.97, 0.97, 0.96}, 0.8 / (1 + fHaze * fHaze));
-
-  Vec3 vecGlow = {0, 0, 0};
-  for (const SoftBox& Box : kSoftBoxes) vecColour = Mix(vecColour, kPanel, SoftBoxCover(Box, vecDir, &vecGlow));
-  return vecColour + vecGlow;
+  const Vec3 vecSky = Mix(kSkyHorizon, kZenith, SmoothStep(0.0, 0.9, y));
+  const Vec3 vecGround = Mix(kGroundHorizon, kNadir, SmoothStep(0.0, 0.7, -y));
+  // The horizon is a soft band some ten degrees wide, not a line.
+  Vec3 vecColour = Mix(vecGround, vecSky, SmoothStep(-0.09, 0.09, y));
+  for (const SoftLight& Light : kLights) vecColour = LightUp(Light, vecDir, vecColour);
+  return vecColour;
 }
 
 // Direction through face coordinates s, t in [-1, 1] (s right, t down), as
@@ -115,26 +113,46 @@ Vec3 FaceDirection(int iFace, double s, double t) {
   }
 }
 
-uint8_t ToByte(double f) {
-  f = f < 0 ? 0 : (f > 1 ? 1 : f);
-  return static_cast<uint8_t>(f * 255 + 0.5);
+// A fixed pseudo-random value in [0, 1) per texel and channel.
+double Hash01(uint32_t a, uint32_t b, uint32_t c) {
+  uint32_t h = a * 0x9E3779B1u ^ b * 0x85EBCA77u ^ c * 0xC2B2AE3Du;
+  h ^= h >> 16;
+  h *= 0x7FEB352Du;
+  h ^= h >> 15;
+  h *= 0x846CA68Bu;
+  h ^= h >> 16;
+  return (h >> 8) * (1.0 / 16777216.0);
+}
+
+// Rounds to 8 bits after adding triangular noise of +-1 level, so the mean of
+// a region is its exact colour and no gradient shows steps.
+uint8_t DitherToByte(double f, double fNoise) {
+  double fLevel = f * 255 + fNoise + 0.5;
+  fLevel = fLevel < 0 ? 0 : (fLevel > 255 ? 255 : fLevel);
+  return static_cast<uint8_t>(fLevel);
 }
 
 // One face's top level, B,G,R,A rows top first.
-std::vector<uint8_t> RenderFace(int iFace) {
+std::vector<uint8_t> RenderFace(int iFace, int iEdge) {
   std::vector<uint8_t> Pixels;
-  for (int y = 0; y < kEdge; ++y) {
-    for (int x = 0; x < kEdge; ++x) {
+  Pixels.reserve(size_t(iEdge) * iEdge * 4);
+  for (int y = 0; y < iEdge; ++y) {
+    for (int x = 0; x < iEdge; ++x) {
       Vec3 vecSum = {0, 0, 0};
       for (int j = 0; j < kSubsamples; ++j) {
         for (int i = 0; i < kSubsamples; ++i) {
-          const double s = (2.0 * (x * kSubsamples + i) + 1) / (kEdge * kSubsamples) - 1;
-          const double t = (2.0 * (y * kSubsamples + j) + 1) / (kEdge * kSubsamples) - 1;
+          const double s = (2.0 * (x * kSubsamples + i) + 1) / (iEdge * kSubsamples) - 1;
+          const double t = (2.0 * (y * kSubsamples + j) + 1) / (iEdge * kSubsamples) - 1;
           vecSum = vecSum + Environment(Normalise(FaceDirection(iFace, s, t)));
         }
       }
       const Vec3 vecMean = vecSum * (1.0 / (kSubsamples * kSubsamples));
-      Pixels.insert(Pixels.end(), {ToByte(vecMean.z), ToByte(vecMean.y), ToByte(vecMean.x), 255});
+      const uint32_t iTexel = uint32_t(iFace * iEdge + y) * uint32_t(iEdge) + uint32_t(x);
+      auto Noise = [&](uint32_t iChannel) {
+        return Hash01(iTexel, iChannel, 1) + Hash01(iTexel, iChannel, 2) - 1;
+      };
+      Pixels.insert(Pixels.end(), {DitherToByte(vecMean.z, Noise(0)), DitherToByte(vecMean.y, Noise(1)),
+                                   DitherToByte(vecMean.x, Noise(2)), 255});
     }
   }
   return Pixels;
@@ -160,14 +178,14 @@ void PutDword(std::vector<uint8_t>* pBytes, uint32_t dwValue) {
   for (int i = 0; i < 4; ++i) pBytes->push_back(static_cast<uint8_t>(dwValue >> (8 * i)));
 }
 
-std::vector<uint8_t> DdsHeader(int iLevels) {
+std::vector<uint8_t> DdsHeader(int iEdge, int iLevels) {
   std::vector<uint8_t> Bytes;
   PutDword(&Bytes, 0x20534444);                       // "DDS "
   PutDword(&Bytes, 124);                              // header size
   PutDword(&Bytes, 0x1 | 0x2 | 0x4 | 0x8 | 0x1000 | 0x20000);  // caps, height, width, pitch, pixel format, mip count
-  PutDword(&Bytes, kEdge);
-  PutDword(&Bytes, kEdge);
-  PutDword(&Bytes, kEdge * 4);                        // pitch
+  PutDword(&Bytes, iEdge);
+  PutDword(&Bytes, iEdge);
+  PutDword(&Bytes, iEdge * 4);                        // pitch
   PutDword(&Bytes, 0);                                // depth
   PutDword(&Bytes, iLevels);
   for (int i = 0; i < 11; ++i) PutDword(&Bytes, 0);   // reserved
@@ -185,26 +203,43 @@ std::vector<uint8_t> DdsHeader(int iLevels) {
   return Bytes;
 }
 
+int Usage(const char* pszProgram) {
+  std::fprintf(stderr, "usage: %s [--edge N] <output .dds file>   (N a power of two, 16 to 1024; default %d)\n",
+               pszProgram, kDefaultEdge);
+  return 2;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: %s <output .dds file>\n", argv[0]);
-    return 2;
-  }
-  int iLevels = 1;
-  while ((kEdge >> (iLevels - 1)) > 1) ++iLevels;
-  std::vector<uint8_t> File = DdsHeader(iLevels);
-  for (int iFace = 0; iFace < 6; ++iFace) {
-    std::vector<uint8_t> Level = RenderFace(iFace);
-    for (int iLevel = 0; iLevel < iLevels; ++iLevel) {
-      File.insert(File.end(), Level.begin(), Level.end());
-      if (iLevel + 1 < iLevels) Level = HalveLevel(Level, kEdge >> iLevel);
+  int iEdge = kDefaultEdge;
+  const char* pszOutput = nullptr;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--edge") == 0 && i + 1 < argc) {
+      char* pEnd = nullptr;
+      const long iValue = std::strtol(argv[++i], &pEnd, 10);
+      if (*pEnd != '\0' || iValue < 16 || iValue > 1024 || (iValue & (iValue - 1)) != 0) return Usage(argv[0]);
+      iEdge = static_cast<int>(iValue);
+    } else if (pszOutput == nullptr) {
+      pszOutput = argv[i];
+    } else {
+      return Usage(argv[0]);
     }
   }
-  FILE* pFile = std::fopen(argv[1], "wb");
-  const bool bOk = pFile != nullptr && std::fwrite(File.data(), 1, File.size(), pFile) == File.size();
-  if (pFile != nullptr && std::fclose(pFile) != 0) return 1;
-  if (!bOk) std::fprintf(stderr, "%s: cannot write %s\n", argv[0], argv[1]);
+  if (pszOutput == nullptr) return Usage(argv[0]);
+  int iLevels = 1;
+  while ((iEdge >> (iLevels - 1)) > 1) ++iLevels;
+  std::vector<uint8_t> File = DdsHeader(iEdge, iLevels);
+  for (int iFace = 0; iFace < 6; ++iFace) {
+    std::vector<uint8_t> Level = RenderFace(iFace, iEdge);
+    for (int iLevel = 0; iLevel < iLevels; ++iLevel) {
+      File.insert(File.end(), Level.begin(), Level.end());
+      if (iLevel + 1 < iLevels) Level = HalveLevel(Level, iEdge >> iLevel);
+    }
+  }
+  FILE* pFile = std::fopen(pszOutput, "wb");
+  bool bOk = pFile != nullptr && std::fwrite(File.data(), 1, File.size(), pFile) == File.size();
+  if (pFile != nullptr && std::fclose(pFile) != 0) bOk = false;
+  if (!bOk) std::fprintf(stderr, "%s: cannot write %s\n", argv[0], pszOutput);
   return bOk ? 0 : 1;
 }

@@ -166,37 +166,157 @@ TEST(DataCubeMap, IsACompleteCubeWithAFullMipChain) {
   pTexture->Release();
 }
 
-TEST(DataCubeMap, HasSkyAboveFloorOnEveryFaceAndBrightLights) {
-  const std::vector<unsigned char> File = ReadBytes(DataPath("cube.dds"));
-  DdsCubeInfo Info;
-  ASSERT_EQ(ParseDdsCube(File.data(), File.size(), &Info), DdsResult::kOk);
-  const UINT n = Info.iEdge;
-  // Mean brightness (R + G + B) of a row of face level 0.
-  auto RowBrightness = [&](UINT iFace, UINT iRow) {
-    const unsigned char* pRow = &File[DdsFaceLevelOffset(Info, iFace, 0) + size_t(iRow) * n * 4];
+// Level 0 of the committed cube map, looked up by direction as Direct3D's
+// cube addressing does (major axis, then s right and t down on that face).
+class CubeTexels {
+ public:
+  CubeTexels() : File(ReadBytes(DataPath("cube.dds"))) {
+    bOk = ParseDdsCube(File.data(), File.size(), &Info) == DdsResult::kOk;
+  }
+  bool bOk = false;
+  UINT Edge() const { return Info.iEdge; }
+  // R, G, B of texel (x, y) of a face, 0..1.
+  D3DXVECTOR3 At(UINT iFace, UINT x, UINT y) const {
+    const unsigned char* p = &File[DdsFaceLevelOffset(Info, iFace, 0) + (size_t(y) * Info.iEdge + x) * 4];
+    return {p[2] / 255.0f, p[1] / 255.0f, p[0] / 255.0f};
+  }
+  unsigned char Alpha(UINT iFace, UINT x, UINT y) const {
+    return File[DdsFaceLevelOffset(Info, iFace, 0) + (size_t(y) * Info.iEdge + x) * 4 + 3];
+  }
+  D3DXVECTOR3 Towards(double x, double y, double z) const {
+    const double ax = std::fabs(x), ay = std::fabs(y), az = std::fabs(z);
+    UINT iFace;
+    double s, t, m;
+    if (ax >= ay && ax >= az) {
+      iFace = x > 0 ? 0 : 1, m = ax, s = x > 0 ? -z : z, t = -y;
+    } else if (ay >= az) {
+      iFace = y > 0 ? 2 : 3, m = ay, s = x, t = y > 0 ? z : -z;
+    } else {
+      iFace = z > 0 ? 4 : 5, m = az, s = z > 0 ? x : -x, t = -y;
+    }
+    auto Texel = [&](double f) { return std::min(Info.iEdge - 1, UINT((f / m + 1) / 2 * Info.iEdge)); };
+    return At(iFace, Texel(s), Texel(t));
+  }
+  // Mean brightness (R + G + B) / 3 of a row of a face, 0..1.
+  double RowBrightness(UINT iFace, UINT iRow) const {
     double fSum = 0;
-    for (UINT x = 0; x < n; ++x) fSum += pRow[4 * x] + pRow[4 * x + 1] + pRow[4 * x + 2];
-    return fSum / n;
-  };
-  auto FaceBrightness = [&](UINT iFace) {
-    double fSum = 0;
-    for (UINT y = 0; y < n; ++y) fSum += RowBrightness(iFace, y);
-    return fSum / n;
-  };
-  // Row 0 of the side faces looks up, their last row down.
-  for (UINT iFace : {0u, 1u, 4u, 5u}) EXPECT_GT(RowBrightness(iFace, 0), RowBrightness(iFace, n - 1) + 150) << iFace;
-  EXPECT_GT(FaceBrightness(2), FaceBrightness(3) + 150);
+    for (UINT x = 0; x < Info.iEdge; ++x) fSum += Brightness(At(iFace, x, iRow));
+    return fSum / Info.iEdge;
+  }
+  static double Brightness(const D3DXVECTOR3& c) { return (c.x + c.y + c.z) / 3; }
 
-  int iBrightTexels = 0;
+ private:
+  std::vector<unsigned char> File;
+  DdsCubeInfo Info;
+};
+
+TEST(DataCubeMap, HasSkyAboveFloorOnEveryFaceAndBrightLights) {
+  const CubeTexels Cube;
+  ASSERT_TRUE(Cube.bOk);
+  const UINT n = Cube.Edge();
+  // Row 0 of the side faces looks up, their last row down; the ground is darker.
+  for (UINT iFace : {0u, 1u, 4u, 5u}) {
+    EXPECT_GT(Cube.RowBrightness(iFace, 0), Cube.RowBrightness(iFace, n - 1) + 0.12) << iFace;
+  }
+  double fTop = 0, fBottom = 0;
+  for (UINT y = 0; y < n; ++y) fTop += Cube.RowBrightness(2, y), fBottom += Cube.RowBrightness(3, y);
+  EXPECT_GT(fTop / n, fBottom / n + 0.12);
+  // The sky is blue, the ground a grey without a tint of blue.
+  const D3DXVECTOR3 vecSky = Cube.Towards(-1, 0.6, 0.3), vecGround = Cube.Towards(-1, -0.6, 0.3);
+  EXPECT_GT(vecSky.z, vecSky.x + 0.1);
+  EXPECT_LT(std::fabs(vecGround.z - vecGround.x), 0.05);
+
+  // Near-white light lies where lights 0 and 1 come from (the reverse of
+  // their directions), and only there.
+  const D3DXVECTOR3 kFrom[2] = {{0.707f, 0.15f, -0.707f}, {0.5f, 0.707f, 0.5f}};
+  for (const D3DXVECTOR3& vecFrom : kFrom) EXPECT_GT(Cube.Brightness(Cube.Towards(vecFrom.x, vecFrom.y, vecFrom.z)), 0.9);
+  int iBrightTexels = 0, iStrayBrightTexels = 0;
   for (UINT iFace = 0; iFace < 6; ++iFace) {
-    const unsigned char* pFace = &File[DdsFaceLevelOffset(Info, iFace, 0)];
-    for (size_t i = 0; i < size_t(n) * n; ++i) {
-      if (pFace[4 * i] >= 250 && pFace[4 * i + 1] >= 250 && pFace[4 * i + 2] >= 250) ++iBrightTexels;
-      ASSERT_EQ(pFace[4 * i + 3], 255);
+    for (UINT y = 0; y < n; ++y) {
+      for (UINT x = 0; x < n; ++x) {
+        ASSERT_EQ(Cube.Alpha(iFace, x, y), 255);
+        if (Cube.Brightness(Cube.At(iFace, x, y)) < 0.9) continue;
+        ++iBrightTexels;
+        // The texel's direction, from its face coordinates.
+        const double s = (2.0 * x + 1) / n - 1, t = (2.0 * y + 1) / n - 1;
+        const D3DXVECTOR3 kDirections[6] = {{1, float(-t), float(-s)}, {-1, float(-t), float(s)},
+                                            {float(s), 1, float(t)},   {float(s), -1, float(-t)},
+                                            {float(s), float(-t), 1},  {float(-s), float(-t), -1}};
+        const D3DXVECTOR3& d = kDirections[iFace];
+        bool bNearALight = false;
+        for (const D3DXVECTOR3& vecFrom : kFrom) {
+          const double fCos = Dot(d, vecFrom) / std::sqrt(Dot(d, d) * Dot(vecFrom, vecFrom));
+          bNearALight = bNearALight || fCos > std::cos(15 * 3.14159 / 180);
+        }
+        if (!bNearALight) ++iStrayBrightTexels;
+      }
     }
   }
-  // At least about 1% of the sphere is near-white light.
-  EXPECT_GT(iBrightTexels, int(6 * n * n / 100));
+  EXPECT_GT(iBrightTexels, 0);
+  EXPECT_EQ(iStrayBrightTexels, 0);
+}
+
+// The second stage doubles the lit colour by the map, so most of the map
+// sits near mid-grey: a lit face (about 0.7 after the texture factor) that
+// reflects the horizon shows the clear colour 0xFF8CAAC6, and only the light
+// sources rise far above.
+TEST(DataCubeMap, IsTonedForTheDoublingStage) {
+  const CubeTexels Cube;
+  ASSERT_TRUE(Cube.bOk);
+  const UINT n = Cube.Edge();
+  std::vector<double> Levels;
+  for (UINT iFace = 0; iFace < 6; ++iFace) {
+    for (UINT y = 0; y < n; ++y) {
+      for (UINT x = 0; x < n; ++x) Levels.push_back(Cube.Brightness(Cube.At(iFace, x, y)));
+    }
+  }
+  std::sort(Levels.begin(), Levels.end());
+  auto Share = [&](double fShare) { return Levels[size_t(double(Levels.size() - 1) * fShare)]; };
+  EXPECT_GT(Share(0.1), 0.12);
+  EXPECT_GT(Share(0.5), 0.2);
+  EXPECT_LT(Share(0.5), 0.5);
+  EXPECT_LT(Share(0.97), 0.6);
+  EXPECT_GT(Share(0.995), 0.8);
+
+  const float kClear[3] = {0x8C / 255.0f, 0xAA / 255.0f, 0xC6 / 255.0f};
+  // Round the horizon, away from the lights' glow.
+  for (const D3DXVECTOR3& vecHorizon : {Cube.Towards(-0.7, 0.1, 0.7), Cube.Towards(-1, 0.1, 0), Cube.Towards(-0.7, 0.1, -0.7)}) {
+    EXPECT_NEAR(2 * 0.7 * vecHorizon.x, kClear[0], 0.06);
+    EXPECT_NEAR(2 * 0.7 * vecHorizon.y, kClear[1], 0.06);
+    EXPECT_NEAR(2 * 0.7 * vecHorizon.z, kClear[2], 0.06);
+  }
+}
+
+// Stage 1 samples the map with point filtering: a thin line breaks into
+// twinkling dots and a smooth ramp into flat steps. So neighbouring texels
+// never differ by so much that a lit face doubles it past the speckle
+// threshold of 40 levels, and gradients are dithered: no run of identical
+// texels long enough to show as a plateau (but in a light's core, clipped to white).
+TEST(DataCubeMap, HasNoFineDetailAndNoFlatSteps) {
+  const CubeTexels Cube;
+  ASSERT_TRUE(Cube.bOk);
+  const UINT n = Cube.Edge();
+  int iLargestStep = 0;
+  UINT iLongestRun = 0;
+  for (UINT iFace = 0; iFace < 6; ++iFace) {
+    for (UINT y = 0; y < n; ++y) {
+      UINT iRun = 1;
+      for (UINT x = 1; x < n; ++x) {
+        const D3DXVECTOR3 a = Cube.At(iFace, x - 1, y), b = Cube.At(iFace, x, y);
+        const D3DXVECTOR3 c = Cube.At(iFace, y, x - 1), d = Cube.At(iFace, y, x);
+        for (const auto& [p, q] : {std::pair{a, b}, std::pair{c, d}}) {
+          for (float fStep : {p.x - q.x, p.y - q.y, p.z - q.z}) {
+            iLargestStep = std::max(iLargestStep, int(std::lround(std::fabs(fStep) * 255)));
+          }
+        }
+        const bool bClipped = b.x > 0.99f && b.y > 0.99f && b.z > 0.99f;
+        iRun = (a.x == b.x && a.y == b.y && a.z == b.z && !bClipped) ? iRun + 1 : 1;
+        iLongestRun = std::max(iLongestRun, iRun);
+      }
+    }
+  }
+  EXPECT_LE(2 * 0.75 * iLargestStep, 40);
+  EXPECT_LE(iLongestRun, 10u);
 }
 
 TEST(DataFiles, RegeneratingGivesTheCommittedBytes) {
