@@ -5,6 +5,9 @@
 //   subdivision.png   a packed octahedron after 0, 1, 2 and 3 subdivision steps
 //   superquadrics.png shapes sampled from SuperquadricPoint over exponents
 //   shadow.png        the surface-grid sphere through DrawSurfaceWithShadow
+//   contact.png       all of the above on one sheet
+// Each picture says what it shows in a caption; wireframe overlays show the
+// grid's cells and each subdivision step's triangles.
 // usage: vimra-gallery [--data DIR] OUT_DIR   (DIR holds cube.dds)
 #include <cstdio>
 #include <cstdlib>
@@ -27,6 +30,7 @@
 #include "core/records.h"
 #include "render/shadow.h"
 #include "win32_seams.h"
+#include "picture_text.h"
 
 namespace {
 
@@ -39,6 +43,50 @@ int NewSlot() { return iNextSlot++; }
 
 void MakeModel(int s) { Models[s] = {s, 1, 0xFFFFFFFF, {}, {}}; }
 
+// Every picture drawn so far, for the contact sheet.
+std::vector<Picture> Pictures;
+
+// Where a world point lands in the picture, through the view in force and
+// the demo's projection.
+void Project(D3DXVECTOR3 vecWorld, int* px, int* py) {
+  float In[4] = {vecWorld.x, vecWorld.y, vecWorld.z, 1}, Eye[4] = {}, Clip[4] = {};
+  for (int c = 0; c < 4; c++) {
+    for (int r = 0; r < 4; r++) Eye[c] += In[r] * matView(r, c);
+  }
+  for (int c = 0; c < 4; c++) {
+    for (int r = 0; r < 4; r++) Clip[c] += Eye[r] * matProjection(r, c);
+  }
+  *px = static_cast<int>((Clip[0] / Clip[3] + 1) * 0.5f * static_cast<float>(PresentParams.BackBufferWidth));
+  *py = static_cast<int>((1 - Clip[1] / Clip[3]) * 0.5f * static_cast<float>(PresentParams.BackBufferHeight));
+}
+
+// A label centred on the picture point of a world position.
+Caption Label(const char* pszText, D3DXVECTOR3 vecWorld) {
+  Caption Text;
+  Text.strText = pszText;
+  Project(vecWorld, &Text.x, &Text.y);
+  Text.iScale = 2;
+  Text.Place = Anchor::kCentre;
+  return Text;
+}
+
+Caption Title(const std::string& strText) {
+  Caption Text;
+  Text.strText = strText;
+  Text.x = 16, Text.y = 16;
+  return Text;
+}
+
+// The model's triangle edges in dark lines over it: the same draw in
+// wireframe, a hair larger (or, for flat shapes, a hair higher) so the lines
+// win the depth test.
+void DrawWire(int s, D3DXVECTOR3 vecPosition, D3DXVECTOR3 vecRotation, float fScale) {
+  constexpr DWORD kFillWireframe = 2, kFillSolid = 3;  // D3DFILL_WIREFRAME, D3DFILL_SOLID
+  pDevice->SetRenderState(D3DRS_FILLMODE, kFillWireframe);
+  DrawModel(s, 0xFF101010, vecPosition, vecRotation, fScale);
+  pDevice->SetRenderState(D3DRS_FILLMODE, kFillSolid);
+}
+
 // The host's per-frame state, then the camera.
 void BeginPicture(D3DXVECTOR3 vecEye, D3DXVECTOR3 vecAt) {
   pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF8CAAC6, 1.0f, 0);
@@ -49,11 +97,16 @@ void BeginPicture(D3DXVECTOR3 vecEye, D3DXVECTOR3 vecAt) {
   pDevice->SetTransform(D3DTS_VIEW, &matView);
 }
 
-bool EndPicture(const std::filesystem::path& Path) {
+bool EndPicture(const std::filesystem::path& Path, const std::vector<Caption>& Captions) {
   pDevice->EndScene();
-  std::vector<unsigned char> Pixels;
-  int iWidth = 0, iHeight = 0;
-  if (!D3D9ReadBackBuffer(pDevice, Pixels, iWidth, iHeight) || !D3D9WritePng(Path.string(), Pixels, iWidth, iHeight)) {
+  Picture Shot;
+  if (!D3D9ReadBackBuffer(pDevice, Shot.Pixels, Shot.iWidth, Shot.iHeight)) {
+    std::fprintf(stderr, "vimra-gallery: cannot read back %s\n", Path.c_str());
+    return false;
+  }
+  for (const Caption& Text : Captions) DrawCaption(&Shot, Text);
+  Pictures.push_back(Shot);
+  if (!D3D9WritePng(Path.string(), Shot.Pixels, Shot.iWidth, Shot.iHeight)) {
     std::fprintf(stderr, "vimra-gallery: cannot write %s\n", Path.c_str());
     return false;
   }
@@ -70,10 +123,16 @@ bool GridPicture(const std::filesystem::path& Folder) {
   BuildGrid(8.0f, 8, &IndexBuffers[sCapped], &VertexBuffers[sCapped], &MeshParts[sCapped]);
   MakeModel(sCapped);
   MeshParts[sCapped].iTriangleLimit = 40;
-  BeginPicture(D3DXVECTOR3(0, 14, -26), D3DXVECTOR3(0, 0, 0));
-  DrawModel(s, 0xFFC0E0FF, D3DXVECTOR3(-4.5f, 0, 0), D3DXVECTOR3(0.4f, 0, 0), 1.0f);
-  DrawModel(sCapped, 0xFFFFE0C0, D3DXVECTOR3(4.5f, 0, 0), D3DXVECTOR3(-0.4f, 0, 0), 1.0f);
-  return EndPicture(Folder / "grid.png");
+  BeginPicture(D3DXVECTOR3(0, 21, -40), D3DXVECTOR3(0, -1, 0));
+  const D3DXVECTOR3 vecLeft(-5.5f, 0, 0), vecRight(5.5f, 0, 0), vecLift(0, 0.02f, 0);
+  DrawModel(s, 0xFFA0B8D0, vecLeft, D3DXVECTOR3(0.4f, 0, 0), 1.0f);
+  DrawWire(s, vecLeft + vecLift, D3DXVECTOR3(0.4f, 0, 0), 1.0f);
+  DrawModel(sCapped, 0xFFB09880, vecRight, D3DXVECTOR3(-0.4f, 0, 0), 1.0f);
+  DrawWire(sCapped, vecRight + vecLift, D3DXVECTOR3(-0.4f, 0, 0), 1.0f);
+  return EndPicture(Folder / "grid.png",
+                    {Title("BuildGrid(8, 8): 8 x 8 cells, two triangles each"),
+                     Label("all 128 triangles", vecLeft + D3DXVECTOR3(0, 0, -5.5f)),
+                     Label("iTriangleLimit 40:\nthe first 2.5 rows", vecRight + D3DXVECTOR3(0, 0, -5.5f))});
 }
 
 bool EllipsoidPicture(const std::filesystem::path& Folder) {
@@ -84,25 +143,35 @@ bool EllipsoidPicture(const std::filesystem::path& Folder) {
   BuildEllipsoid(-2.0f, 1.0f, 1.4f, 24, &IndexBuffers[sMirrored], &VertexBuffers[sMirrored], &MeshParts[sMirrored]);
   MakeModel(sMirrored);
   BeginPicture(D3DXVECTOR3(0, 4, -24), D3DXVECTOR3(0, 0, 0));
-  DrawModel(s, 0xFFFFD080, D3DXVECTOR3(-3, 0, 0), D3DXVECTOR3(0.5f, 0.3f, 0), 1.0f);
-  DrawModel(sMirrored, 0xFF80D0FF, D3DXVECTOR3(3, 0, 0), D3DXVECTOR3(0.5f, 0.3f, 0), 1.0f);
-  return EndPicture(Folder / "ellipsoids.png");
+  DrawModel(s, 0xFFB09060, D3DXVECTOR3(-3, 0, 0), D3DXVECTOR3(0.5f, 0.3f, 0), 1.0f);
+  DrawModel(sMirrored, 0xFF6090B0, D3DXVECTOR3(3, 0, 0), D3DXVECTOR3(0.5f, 0.3f, 0), 1.0f);
+  return EndPicture(Folder / "ellipsoids.png",
+                    {Title("BuildEllipsoid (n = 24): the mirrored one still faces outwards"),
+                     Label("radii (2, 1, 1.4)", D3DXVECTOR3(-3, -2.3f, 0)),
+                     Label("mirrored: radii (-2, 1, 1.4)", D3DXVECTOR3(3, -2.3f, 0))});
 }
 
 bool SubdivisionPicture(const std::filesystem::path& Folder) {
   const int8_t kOctahedronVertices[] = {127, 0, 0, -128, 0, 0, 0, 127, 0, 0, -128, 0, 0, 0, 127, 0, 0, -128};
   // Winding with (b - a) x (c - a) pointing outwards.
-  const uint8_t kOctahedronFaces[] = {2, 0, 4, 2, 4, 1, 2, 1, 5, 2, 5, 0, 3, 4, 0, 3, 1, 4, 3, 5, 1, 3, 0, 5};
+  const uint8_t kOctahedronFaces[] = {2, 4, 0, 2, 1, 4, 2, 5, 1, 2, 0, 5, 3, 0, 4, 3, 4, 1, 3, 1, 5, 3, 5, 0};
   const D3DXVECTOR3 vecScale(1.5f, 1.5f, 1.5f);
   BeginPicture(D3DXVECTOR3(0, 5, -30), D3DXVECTOR3(0, 0, 0));
+  std::vector<Caption> Captions = {Title("BuildPackedMesh: an octahedron after 0 to 3 Loop subdivision steps")};
+  std::vector<std::string> Texts;
   for (int iSteps = 0; iSteps <= 3; iSteps++) {
     int s = NewSlot();
     BuildPackedMesh(6, kOctahedronVertices, 8, kOctahedronFaces, &vecScale, iSteps, &IndexBuffers[s],
                     &VertexBuffers[s], &MeshParts[s]);
     MakeModel(s);
-    DrawModel(s, 0xFFE0E0E0, D3DXVECTOR3(-6.0f + 4.0f * iSteps, 0, 0), D3DXVECTOR3(0.6f, 0.4f, 0), 1.6f);
+    const D3DXVECTOR3 vecAt(-6.0f + 4.0f * iSteps, 0, 0), vecTurn(0.6f, 0.4f, 0);
+    DrawModel(s, 0xFFA0A0A0, vecAt, vecTurn, 1.6f);
+    DrawWire(s, vecAt, vecTurn, 1.62f);
+    const std::string strText = std::to_string(iSteps) + (iSteps == 1 ? " step\n" : " steps\n") +
+                                std::to_string(MeshParts[s].iNumIndices / 3) + " triangles";
+    Captions.push_back(Label(strText.c_str(), vecAt + D3DXVECTOR3(0, -3.4f, 0)));
   }
-  return EndPicture(Folder / "subdivision.png");
+  return EndPicture(Folder / "subdivision.png", Captions);
 }
 
 // Samples the superquadric evaluator on rings of latitude and columns of
@@ -138,14 +207,19 @@ bool SuperquadricPicture(const std::filesystem::path& Folder) {
   const float kExponents[8][2] = {{0.1f, 0.1f}, {0.5f, 0.5f}, {1, 1}, {2, 2},
                                   {0.2f, 1}, {1, 0.2f}, {3, 3}, {0.3f, 2}};
   BeginPicture(D3DXVECTOR3(0, 4, -34), D3DXVECTOR3(0, 0, 0));
+  std::vector<Caption> Captions = {Title("SuperquadricPoint over its two exponents")};
   for (int k = 0; k < 8; k++) {
     int s = NewSlot();
     BuildSuperquadric(kExponents[k][0], kExponents[k][1], s);
     float x = -6.0f + 4.0f * (k % 4);
     float y = k < 4 ? 2.2f : -2.2f;
-    DrawModel(s, 0xFFFFC0A0, D3DXVECTOR3(x, y, 0), D3DXVECTOR3(0.5f, 0.4f, 0), 1.3f);
+    DrawModel(s, 0xFFB09078, D3DXVECTOR3(x, y, 0), D3DXVECTOR3(0.5f, 0.4f, 0), 1.3f);
+    char szText[32];
+    std::snprintf(szText, sizeof szText, "%g, %g", static_cast<double>(kExponents[k][0]),
+                  static_cast<double>(kExponents[k][1]));
+    Captions.push_back(Label(szText, D3DXVECTOR3(x, y - 1.75f, 0)));
   }
-  return EndPicture(Folder / "superquadrics.png");
+  return EndPicture(Folder / "superquadrics.png", Captions);
 }
 
 // The surface the grid indices describe: a pole, 22 rings of 48 vertices and
@@ -184,17 +258,36 @@ bool ShadowPictures(const std::filesystem::path& Folder) {
   int sGround = NewSlot();
   BuildGrid(40.0f, 20, &IndexBuffers[sGround], &VertexBuffers[sGround], &MeshParts[sGround]);
   MakeModel(sGround);
+  // A matte ground (material 2, faint specular): the shiny material's
+  // highlight alone would take it to white.
+  MeshParts[sGround].iMaterial = 2;
   IDirect3DVertexBuffer9* pSurface = BuildSurfaceVertices();
   BeginPicture(D3DXVECTOR3(-10, 30, -30), D3DXVECTOR3(-1, -3, 2));
   // The ground a hair below the shadow plane y = -5.
-  DrawModel(sGround, 0xFFD0D0C0, D3DXVECTOR3(0, -5.02f, 0), D3DXVECTOR3(0, 0, 0), 1.0f);
+  DrawModel(sGround, 0xFFB0A898, D3DXVECTOR3(0, -5.02f, 0), D3DXVECTOR3(0, 0, 0), 1.0f);
   pDevice->SetMaterial(&kMaterials[0]);
   pDevice->SetIndices(pGridIndices);
   pDevice->SetStreamSource(0, pSurface, 0, sizeof(MeshVertex));
   D3DXMATRIX matWorld(3, 0, 0, 0, 0, 3, 0, 0, 0, 0, 3, 0, 0, 0, 0, 1);
   DrawSurfaceWithShadow(&matWorld);
-  if (!EndPicture(Folder / "shadow.png")) return false;
+  if (!EndPicture(Folder / "shadow.png",
+                  {Title("DrawSurfaceWithShadow: the grid-index sphere and its planar shadow"),
+                   Label("flattened onto y = -5 from the\npoint light at (50, 100, -70)", D3DXVECTOR3(-2.5f, -5, 3.5f) * 3.0f)})) {
+    return false;
+  }
   if (pSurface != nullptr) pSurface->Release();
+  return true;
+}
+
+// All pictures at half size, three to a row.
+bool ContactSheetPicture(const std::filesystem::path& Folder) {
+  const Picture Sheet = ContactSheet(Pictures, 3, 2, 8);
+  const std::filesystem::path Path = Folder / "contact.png";
+  if (!D3D9WritePng(Path.string(), Sheet.Pixels, Sheet.iWidth, Sheet.iHeight)) {
+    std::fprintf(stderr, "vimra-gallery: cannot write %s\n", Path.c_str());
+    return false;
+  }
+  std::printf("%s\n", Path.c_str());
   return true;
 }
 
@@ -233,6 +326,6 @@ int main(int argc, char** argv) {
   StartUp();
   if (pCubeTexture == nullptr) std::printf("no cube.dds in %s: drawing without the reflection\n", DataFolder.c_str());
   bool bOk = GridPicture(OutFolder) && EllipsoidPicture(OutFolder) && SubdivisionPicture(OutFolder) &&
-             SuperquadricPicture(OutFolder) && ShadowPictures(OutFolder);
+             SuperquadricPicture(OutFolder) && ShadowPictures(OutFolder) && ContactSheetPicture(OutFolder);
   return bOk ? 0 : 1;
 }
