@@ -56,27 +56,27 @@ const Vec3 kGroundHorizon = {0.33, 0.32, 0.31};
 const Vec3 kNadir = {0.15, 0.15, 0.17};
 
 // A soft round light: a bright core, a halo, and around them a wide warm glow
-// that takes the blue out of the sky above the horizon. The demo's lights are warm and their
-// specular highlight already brings a face near white, so a face that mirrors
-// a light keeps some of its colour instead of clipping to pure white. Sizes
-// are 1 - cos of the angle from the centre.
+// that takes blue out of the sky above the horizon. The demo's lights are warm
+// and their specular highlight alone brings a face that mirrors one close to
+// white (about 0.7 to 0.9), so the sky there must keep little blue for that
+// face to keep some colour instead of clipping to pure white. Sizes are
+// 1 - cos of the angle from the centre.
 struct SoftLight {
   Vec3 vecCentre;
   double fCoreSize;
   Vec3 vecCore;  // colour at the centre
   double fHaloSize, fHalo;
   double fGlowSize;
+  Vec3 vecGlowFilter;  // what the glow multiplies the sky by at its centre
 };
 
 const SoftLight kLights[2] = {
     // Key light: low on the horizon behind the viewer, to the right (light 0).
-    {Normalise({0.707, 0.15, -0.707}), 0.006, {1.0, 0.97, 0.86}, 0.05, 0.16, 0.2},
+    {Normalise({0.707, 0.15, -0.707}), 0.006, {1.0, 0.97, 0.86}, 0.05, 0.16, 0.2, {1.10, 0.60, 0.15}},
     // Top light: high on the right, beyond the scene (light 1).
-    {Normalise({0.5, 0.707, 0.5}), 0.010, {1.0, 0.99, 0.93}, 0.08, 0.14, 0.3},
+    {Normalise({0.5, 0.707, 0.5}), 0.010, {1.0, 0.99, 0.93}, 0.08, 0.14, 0.3, {1.10, 0.70, 0.40}},
 };
 
-// What the warm glow multiplies the sky by at its centre.
-const Vec3 kGlowFilter = {1.10, 0.60, 0.15};
 const Vec3 kHaloColour = {1.0, 0.85, 0.5};
 
 Vec3 LightUp(const SoftLight& Light, Vec3 vecDir, Vec3 vecColour) {
@@ -84,7 +84,7 @@ Vec3 LightUp(const SoftLight& Light, Vec3 vecDir, Vec3 vecColour) {
   const double g = fAway / Light.fGlowSize, h = fAway / Light.fHaloSize, c = fAway / Light.fCoreSize;
   // Only the sky glows: the ground under the lights stays a plain grey.
   const double fGlow = SmoothStep(-0.2, 0.0, vecDir.y) / (1 + g * g);
-  const Vec3 vecFilter = Mix({1, 1, 1}, kGlowFilter, fGlow);
+  const Vec3 vecFilter = Mix({1, 1, 1}, Light.vecGlowFilter, fGlow);
   vecColour = {vecColour.x * vecFilter.x, vecColour.y * vecFilter.y, vecColour.z * vecFilter.z};
   const double fCore = 1 / (1 + c * c * c * c);
   return Mix(vecColour, Light.vecCore, fCore) + kHaloColour * (Light.fHalo / (1 + h * h));
