@@ -2,8 +2,6 @@
 // contact sheet places shrunken pictures on a grid with gaps between.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 #include "picture_text.h"
 
 namespace {
@@ -18,27 +16,6 @@ Picture Uniform(int iWidth, int iHeight, unsigned char r, unsigned char g, unsig
 const unsigned char* At(const Picture& Shot, int x, int y) { return &Shot.Pixels[(size_t(y) * Shot.iWidth + x) * 4]; }
 
 }  // namespace
-
-TEST(GalleryCaptions, PlateGrowsWithScaleAndLinesAndCentresOnItsAnchor) {
-  Caption Text;
-  Text.strText = "subdivision";
-  Text.x = 10, Text.y = 20, Text.iScale = 1;
-  const Box One = CaptionBox(Text);
-  EXPECT_EQ(One.x0, 10);
-  EXPECT_EQ(One.y0, 20);
-  Text.iScale = 3;
-  const Box Three = CaptionBox(Text);
-  EXPECT_EQ(Three.x1 - Three.x0, 3 * (One.x1 - One.x0));
-  EXPECT_EQ(Three.y1 - Three.y0, 3 * (One.y1 - One.y0));
-  Text.strText = "subdivision\nsteps";
-  EXPECT_GT(CaptionBox(Text).y1 - CaptionBox(Text).y0, Three.y1 - Three.y0);
-  EXPECT_EQ(CaptionBox(Text).x1 - CaptionBox(Text).x0, Three.x1 - Three.x0);  // the longer line sets the width
-
-  Text.Place = Anchor::kCentre;
-  const Box Centred = CaptionBox(Text);
-  EXPECT_LE(std::abs((Centred.x0 + Centred.x1) / 2 - 10), 1);
-  EXPECT_LE(std::abs((Centred.y0 + Centred.y1) / 2 - 20), 1);
-}
 
 TEST(GalleryCaptions, DrawWhiteLettersOnADarkenedPlateAndNothingOutsideIt) {
   Picture Shot = Uniform(200, 60, 200, 120, 80);
