@@ -158,7 +158,6 @@ bool SubdivisionPicture(const std::filesystem::path& Folder) {
   const D3DXVECTOR3 vecScale(1.5f, 1.5f, 1.5f);
   BeginPicture(D3DXVECTOR3(0, 5, -30), D3DXVECTOR3(0, 0, 0));
   std::vector<Caption> Captions = {Title("BuildPackedMesh: an octahedron after 0 to 3 Loop subdivision steps")};
-  std::vector<std::string> Texts;
   for (int iSteps = 0; iSteps <= 3; iSteps++) {
     int s = NewSlot();
     BuildPackedMesh(6, kOctahedronVertices, 8, kOctahedronFaces, &vecScale, iSteps, &IndexBuffers[s],
