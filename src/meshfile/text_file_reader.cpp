@@ -1,9 +1,50 @@
 #include "meshfile/text_file_reader.h"
 
 #include <algorithm>
-#include <fstream>
-#include <sstream>
+#include <cstring>
+#include <new>
 #include <utility>
+
+#include "read_whole_file.h"
+
+namespace {
+
+// The file is read in pieces of this size and the lines are cut out as they
+// arrive, so the whole text is never held beside its lines.
+constexpr size_t kChunkBytes = size_t{64} << 10;
+
+// Appends the lines of the open file; false on a short read or too many lines.
+bool AppendLines(DataFile& File, std::vector<std::string>& Lines) {
+  const size_t iFirstNew = Lines.size();
+  std::vector<char> Chunk(kChunkBytes);
+  std::string strLine;  // the start of a line that runs on into the next piece
+  size_t iLeft = File.Size();
+  while (iLeft > 0) {
+    const size_t iCount = std::min(iLeft, Chunk.size());
+    if (!File.ReadExactly(Chunk.data(), iCount)) return false;
+    iLeft -= iCount;
+    const char* pNext = Chunk.data();
+    const char* const pEnd = pNext + iCount;
+    while (pNext < pEnd) {
+      const char* pFeed = static_cast<const char*>(std::memchr(pNext, '\n', static_cast<size_t>(pEnd - pNext)));
+      if (pFeed == nullptr) {
+        strLine.append(pNext, pEnd);
+        break;
+      }
+      if (Lines.size() - iFirstNew >= kMaxMeshFileLines) return false;
+      strLine.append(pNext, pFeed);
+      if (!strLine.empty() && strLine.back() == '\r') strLine.pop_back();
+      Lines.emplace_back(strLine);  // a copy of exactly the line's length
+      strLine.clear();
+      pNext = pFeed + 1;
+    }
+  }
+  if (Lines.size() - iFirstNew >= kMaxMeshFileLines) return false;
+  Lines.emplace_back(std::move(strLine));
+  return true;
+}
+
+}  // namespace
 
 bool TextFileReader::Load(std::string fileName) {
   LineList.clear();
@@ -11,38 +52,15 @@ bool TextFileReader::Load(std::string fileName) {
 }
 
 bool TextFileReader::ReadLines(std::string fileName) {
-  std::ifstream ifsIn(fileName, std::ios::binary);
-  if (!ifsIn) return false;
-
-  // One read of the whole file, then the lines are cut out of that buffer.
-  std::string strData;
-  ifsIn.seekg(0, std::ios::end);
-  const std::streamoff iSize = ifsIn.tellg();
-  if (iSize > 0) {
-    strData.resize(static_cast<size_t>(iSize));
-    ifsIn.seekg(0, std::ios::beg);
-    ifsIn.read(strData.data(), iSize);
-    strData.resize(static_cast<size_t>(ifsIn.gcount()));
-  } else if (iSize < 0) {
-    ifsIn.clear();
-    ifsIn.seekg(0, std::ios::beg);
-    std::ostringstream ossAll;
-    ossAll << ifsIn.rdbuf();
-    strData = ossAll.str();
+  DataFile File(fileName.c_str(), kMaxMeshFileBytes);
+  if (!File.IsOpen()) return false;
+  const size_t iFirstNew = LineList.size();
+  bool bRead = false;
+  try {
+    bRead = AppendLines(File, LineList);
+  } catch (const std::bad_alloc&) {
   }
-
-  LineList.reserve(LineList.size() + std::count(strData.begin(), strData.end(), '\n') + 1);
-  size_t iStart = 0;
-  for (;;) {
-    const size_t iFeed = strData.find('\n', iStart);
-    if (iFeed == std::string::npos) {
-      LineList.emplace_back(strData, iStart);
-      break;
-    }
-    size_t iEnd = iFeed;
-    if (iEnd > iStart && strData[iEnd - 1] == '\r') --iEnd;
-    LineList.emplace_back(strData, iStart, iEnd - iStart);
-    iStart = iFeed + 1;
-  }
-  return true;
+  // A file that could not be read whole appends nothing.
+  if (!bRead) LineList.resize(iFirstNew);
+  return bRead;
 }

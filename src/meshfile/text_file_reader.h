@@ -12,7 +12,10 @@ class TextFileReader {
   // return right before it is dropped (CR LF counts as one line end). The text
   // after the last line feed is one more line, empty when the file ends with a
   // line feed; an empty file gives one empty line. False, appending nothing,
-  // when the file cannot be opened.
+  // when the file cannot be opened. Only a regular file opens; one of more
+  // than kMaxMeshFileBytes or kMaxMeshFileLines, one that ends early while
+  // read, or one whose lines do not fit in memory counts as one that cannot
+  // be opened.
   bool ReadLines(std::string fileName);
   std::vector<std::string>& Lines() { return LineList; }
 

@@ -1,11 +1,16 @@
 #!/usr/bin/env bash
 # End-to-end runs of the real program, as a person would run it.
-#   e2e.sh CASE PROGRAM DATA_DIR
-# Cases: no-gl, headless, escape, hold-f2, no-data, disk-audio.
+#   e2e.sh CASE PROGRAM DATA_DIR [FRAME_PROGRAM]
+# Cases: no-gl, headless, escape, hold-f2, no-data, leak-check, and
+# KIND:FILE with KIND one of dir, fifo, sparse and FILE one of the five data
+# files: that file is replaced by a directory, a FIFO without a writer or a
+# sparse file of 64 GiB; the demo must play to its end with exit code 0 and
+# that slot empty (FRAME_PROGRAM, vimra-frame, draws the proof).
 set -uo pipefail
 case_name="$1"
 program="$2"
 data="$3"
+frame_program="${4:-}"
 work="$(mktemp -d)"
 trap 'kill ${xvfb_pid:-} 2>/dev/null; rm -rf "$work"' EXIT
 
@@ -48,9 +53,34 @@ wait_for_window() {
 }
 
 # Runs the program in folder $1 in the background; its pid in $demo_pid.
+# Where GNU time exists, the peak memory goes to $work/time.log.
 start_demo() {
-  (cd "$1" && exec "$program" > "$work/out.log" 2>&1) &
+  local timer=()
+  [ -x /usr/bin/time ] && timer=(/usr/bin/time -v -o "$work/time.log")
+  (cd "$1" && exec "${timer[@]}" "$program" > "$work/out.log" 2>&1) &
   demo_pid=$!
+}
+
+print_peak_memory() {
+  [ -s "$work/time.log" ] && echo "peak memory: $(sed -n 's/.*Maximum resident set size (kbytes): //p' "$work/time.log") kB"
+  return 0
+}
+
+# Plays the demo in folder $1 under Xvfb with F2 held (the clock speeds up and
+# the demo ends within seconds); its exit code in $code.
+play_fast() {
+  start_xvfb
+  start_demo "$1"
+  wait_for_window "$demo_pid"
+  xdotool windowfocus --sync "$window" 2> /dev/null || xdotool windowfocus "$window"
+  xdotool keydown F2
+  wait_demo "$demo_pid" 60
+  xdotool keyup F2 2> /dev/null
+}
+
+# Renders the frame at demo time $2 from folder $1 to $3.
+render_frame() {
+  "$frame_program" --data "$1" "$2" "$3" > "$work/frame.log" 2>&1 || { cat "$work/frame.log"; fail "vimra-frame failed"; }
 }
 
 # Waits up to $2 seconds for the demo to end; its exit code in $code.
@@ -110,6 +140,52 @@ case "$case_name" in
     xdotool keyup F2 2> /dev/null
     cat "$work/out.log"
     [ "$code" -eq 0 ] || fail "exit code $code"
+    ;;
+  leak-check)
+    # The sanitizer build checks for leaks when the process ends; here a
+    # whole run at normal speed must end with none (exit code 0, not 23).
+    export SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy
+    export ASAN_OPTIONS="$ASAN_OPTIONS:detect_leaks=1"
+    export LSAN_OPTIONS="${LSAN_OPTIONS:-}:suppressions=$(dirname "$0")/leak-suppressions.txt:print_suppressions=0"
+    start_demo "$data"
+    wait_demo "$demo_pid" 300
+    cat "$work/out.log"
+    [ "$code" -eq 0 ] || fail "exit code $code"
+    ;;
+  dir:*|fifo:*|sparse:*)
+    kind="${case_name%%:*}"
+    file="${case_name#*:}"
+    [ -e "$data/$file" ] || fail "no $file in $data"
+    mkdir "$work/data" "$work/missing"
+    cp -r "$data"/. "$work/data"
+    cp -r "$data"/. "$work/missing"
+    rm "$work/data/$file" "$work/missing/$file"
+    case "$kind" in
+      dir) mkdir "$work/data/$file" ;;
+      fifo) mkfifo "$work/data/$file" ;;
+      sparse) truncate -s 64G "$work/data/$file" ;;
+    esac
+    # Music goes to a file: silence when the music slot is empty.
+    export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/audio.raw"
+    play_fast "$work/data"
+    cat "$work/out.log"
+    print_peak_memory
+    [ "$code" -eq 0 ] || fail "exit code $code"
+    if [ "$file" = demodemo.mp3 ]; then
+      [ -s "$work/audio.raw" ] || fail "no audio output written"
+      [ "$(tr -d '\000' < "$work/audio.raw" | head -c 1 | wc -c)" -eq 0 ] || fail "music played from $kind $file"
+    else
+      # The frame equals the one drawn without the file, and differs from the
+      # one drawn with it: the slot is empty, and the frame shows the slot.
+      [ -x "$frame_program" ] || fail "no vimra-frame given"
+      at=30000  # the columns: cubes and cylinders
+      [ "$file" = isodef.obj ] && at=45000  # the ring around the flyer
+      render_frame "$work/data" $at "$work/hostile.png"
+      render_frame "$work/missing" $at "$work/missing.png"
+      render_frame "$data" $at "$work/full.png"
+      cmp -s "$work/hostile.png" "$work/missing.png" || fail "the $kind in place of $file is not drawn as a missing file"
+      cmp -s "$work/hostile.png" "$work/full.png" && fail "the frame does not show what $file holds"
+    fi
     ;;
   *)
     fail "unknown case $case_name"

@@ -4,7 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
 #include <fstream>
+
+#include "read_whole_file.h"
 
 TEST(TextFileReader, SplitsAtLineFeedsAndDropsTheCarriageReturnBeforeThem) {
   const struct {
@@ -28,4 +34,57 @@ TEST(TextFileReader, SplitsAtLineFeedsAndDropsTheCarriageReturnBeforeThem) {
   ASSERT_TRUE(tfrData.ReadLines(strPath));  // appends
   EXPECT_EQ(tfrData.Lines().size(), 4u);
   EXPECT_FALSE(tfrData.Load(::testing::TempDir() + "no_such_file.obj"));
+}
+
+namespace {
+
+std::string WriteText(const std::string& strName, const std::string& strBytes) {
+  const std::string strPath = ::testing::TempDir() + "text_file_reader_" + strName;
+  std::ofstream(strPath, std::ios::binary) << strBytes;
+  return strPath;
+}
+
+}  // namespace
+
+TEST(TextFileReader, LinesAcrossTheReadPiecesAreWhole) {
+  // The file is read in pieces of 64 KiB: lines that straddle a boundary,
+  // a CR at the end of one piece and its LF at the start of the next.
+  const std::string strLong(200000, 'x');
+  std::string strBytes = std::string(65535, 'a') + "\r\n" + strLong + "\n" + std::string(65534, 'b') + "\r\nc";
+  TextFileReader tfrData;
+  ASSERT_TRUE(tfrData.Load(WriteText("pieces.txt", strBytes)));
+  EXPECT_EQ(tfrData.Lines(),
+            (std::vector<std::string>{std::string(65535, 'a'), strLong, std::string(65534, 'b'), "c"}));
+}
+
+TEST(TextFileReader, FilesBeyondTheCapsAppendNothing) {
+  TextFileReader tfrData;
+  ASSERT_TRUE(tfrData.Load(WriteText("one-line.txt", "kept")));
+
+  // Exactly the line cap, then one line more.
+  const std::string strAtCap = WriteText("at-cap.txt", std::string(kMaxMeshFileLines - 1, '\n'));
+  ASSERT_TRUE(tfrData.ReadLines(strAtCap));
+  EXPECT_EQ(tfrData.Lines().size(), 1 + kMaxMeshFileLines);
+  ASSERT_TRUE(tfrData.Load(WriteText("one-line.txt", "kept")));
+  EXPECT_FALSE(tfrData.ReadLines(WriteText("over-cap.txt", std::string(kMaxMeshFileLines, '\n'))));
+  EXPECT_EQ(tfrData.Lines(), std::vector<std::string>{"kept"});
+
+  // A sparse file one byte over the size cap.
+  const std::string strSparse = WriteText("sparse.txt", "");
+  ASSERT_EQ(truncate(strSparse.c_str(), static_cast<off_t>(kMaxMeshFileBytes + 1)), 0);
+  EXPECT_FALSE(tfrData.ReadLines(strSparse));
+  EXPECT_EQ(tfrData.Lines(), std::vector<std::string>{"kept"});
+  std::remove(strSparse.c_str());
+}
+
+TEST(TextFileReader, OnlyRegularFilesOpen) {
+  const std::string strFifo = ::testing::TempDir() + "text_file_reader_fifo";
+  std::remove(strFifo.c_str());
+  ASSERT_EQ(mkfifo(strFifo.c_str(), 0600), 0);
+  TextFileReader tfrData;
+  for (const std::string& strPath : {strFifo, ::testing::TempDir(), std::string("/dev/zero")}) {
+    EXPECT_FALSE(tfrData.Load(strPath)) << strPath;
+    EXPECT_TRUE(tfrData.Lines().empty()) << strPath;
+  }
+  std::remove(strFifo.c_str());
 }

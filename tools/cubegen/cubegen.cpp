@@ -19,7 +19,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
+
+#include "tool_io.h"
 
 namespace {
 
@@ -203,30 +206,29 @@ std::vector<uint8_t> DdsHeader(int iEdge, int iLevels) {
   return Bytes;
 }
 
-int Usage(const char* pszProgram) {
-  std::fprintf(stderr, "usage: %s [--edge N] <output .dds file>   (N a power of two, 16 to 1024; default %d)\n",
-               pszProgram, kDefaultEdge);
-  return 2;
-}
+const ToolInfo kTool = {"vimra-cubegen",
+                         "vimra-cubegen [--edge N] OUTPUT.dds   (N a power of two, 16 to 1024; default 256)"};
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
   int iEdge = kDefaultEdge;
   const char* pszOutput = nullptr;
   for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--edge") == 0 && i + 1 < argc) {
+    if (std::strcmp(argv[i], "--edge") == 0) {
+      if (i + 1 >= argc) return UsageError(kTool, "--edge needs a number");
       char* pEnd = nullptr;
       const long iValue = std::strtol(argv[++i], &pEnd, 10);
-      if (*pEnd != '\0' || iValue < 16 || iValue > 1024 || (iValue & (iValue - 1)) != 0) return Usage(argv[0]);
+      if (pEnd == argv[i] || *pEnd != '\0' || iValue < 16 || iValue > 1024 || (iValue & (iValue - 1)) != 0)
+        return UsageError(kTool, std::string("'") + argv[i] + "' is not a power of two from 16 to 1024");
       iEdge = static_cast<int>(iValue);
+    } else if (IsOption(argv[i])) {
+      return UsageError(kTool, std::string("unknown option ") + argv[i]);
     } else if (pszOutput == nullptr) {
       pszOutput = argv[i];
     } else {
-      return Usage(argv[0]);
+      return UsageError(kTool, "one output file only");
     }
   }
-  if (pszOutput == nullptr) return Usage(argv[0]);
+  if (pszOutput == nullptr) return UsageError(kTool, "no output file");
   int iLevels = 1;
   while ((iEdge >> (iLevels - 1)) > 1) ++iLevels;
   std::vector<uint8_t> File = DdsHeader(iEdge, iLevels);
@@ -237,9 +239,11 @@ int main(int argc, char** argv) {
       if (iLevel + 1 < iLevels) Level = HalveLevel(Level, iEdge >> iLevel);
     }
   }
-  FILE* pFile = std::fopen(pszOutput, "wb");
-  bool bOk = pFile != nullptr && std::fwrite(File.data(), 1, File.size(), pFile) == File.size();
-  if (pFile != nullptr && std::fclose(pFile) != 0) bOk = false;
-  if (!bOk) std::fprintf(stderr, "%s: cannot write %s\n", argv[0], pszOutput);
-  return bOk ? 0 : 1;
+  return WriteWholeFile(kTool, pszOutput, File.data(), File.size()) ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  return RunTool(kTool, argc, argv, [&] { return Run(argc, argv); });
 }

@@ -7,19 +7,23 @@
 // and a swatch of the demo's clear colour.
 #include <algorithm>
 #include <array>
+#include <climits>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "dds.h"
-
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#include <stb_image_write.h>
+#include "read_whole_file.h"
+#include "tool_io.h"
 
 namespace {
+
+const ToolInfo kTool = {"vimra-data-pictures", "vimra-data-pictures DATA_FOLDER OUTPUT_FOLDER"};
+
+// Largest cube-map edge drawn: the picture is 4 x 3 faces of 3-byte pixels.
+constexpr UINT kMaxDrawnEdge = 2048;
 
 struct Vec3 {
   double x, y, z;
@@ -40,7 +44,7 @@ struct Image {
     p[2] = static_cast<unsigned char>(std::fmin(255.0, std::fmax(0.0, b)));
   }
   bool Write(const std::string& strPath) const {
-    return stbi_write_png(strPath.c_str(), iWidth, iHeight, 3, Rgb.data(), iWidth * 3) != 0;
+    return WritePngFile(kTool, strPath, iWidth, iHeight, 3, Rgb.data());
   }
 };
 
@@ -52,8 +56,9 @@ struct ObjMesh {
 };
 
 bool ReadObj(const std::string& strPath, ObjMesh* pMesh) {
-  std::ifstream File(strPath);
-  if (!File) return false;
+  std::vector<unsigned char> Bytes;
+  if (!ReadWholeFile(strPath.c_str(), kMaxMeshFileBytes, Bytes)) return false;
+  std::istringstream File(std::string(Bytes.begin(), Bytes.end()));
   std::string strLine;
   while (std::getline(File, strLine)) {
     std::istringstream Line(strLine);
@@ -65,8 +70,9 @@ bool ReadObj(const std::string& strPath, ObjMesh* pMesh) {
       pMesh->Positions.push_back(P);
     } else if (strKey == "f") {
       std::vector<int> Fan;
-      int i = 0;
-      while (Line >> i) Fan.push_back(i - 1);
+      long long i = 0;
+      // Indices outside 1..INT_MAX name no vertex; the drawing skips them.
+      while (Line >> i) Fan.push_back(i >= 1 && i <= INT_MAX ? static_cast<int>(i - 1) : -1);
       for (size_t j = 1; j + 1 < Fan.size(); ++j) pMesh->Triangles.push_back({Fan[0], Fan[j], Fan[j + 1]});
     }
   }
@@ -100,7 +106,12 @@ void DrawMesh(const ObjMesh& Mesh, double fYaw, double fPitch, Image* pImage, in
     const double fLight = std::fabs(Dot(vecNormal, {-0.4, 0.5, -0.77})) / fLength;
     // Screen y grows downwards, so the signed area of a facing triangle is negative.
     const double fArea = (P[1].x - P[0].x) * (P[2].y - P[0].y) - (P[2].x - P[0].x) * (P[1].y - P[0].y);
-    if (fArea == 0) continue;
+    if (fArea == 0 || !std::isfinite(fArea)) continue;
+    // Far outside the view (or not a number): nothing to draw, and no pixel
+    // bound that overflows an int.
+    bool bInView = true;
+    for (const Vec3& Q : P) bInView &= std::fabs(Q.x) < 4.0 * iSize && std::fabs(Q.y) < 4.0 * iSize;
+    if (!bInView) continue;
     const int x0 = std::max(0, static_cast<int>(std::floor(std::fmin(P[0].x, std::fmin(P[1].x, P[2].x)))));
     const int x1 = std::min(iSize - 1, static_cast<int>(std::ceil(std::fmax(P[0].x, std::fmax(P[1].x, P[2].x)))));
     const int y0 = std::max(0, static_cast<int>(std::floor(std::fmin(P[0].y, std::fmin(P[1].y, P[2].y)))));
@@ -189,11 +200,17 @@ struct Cube {
 
 bool DrawCube(const std::string& strPath, const std::string& strOut) {
   Cube C;
-  std::ifstream File(strPath, std::ios::binary);
-  C.File.assign(std::istreambuf_iterator<char>(File), std::istreambuf_iterator<char>());
+  if (!ReadWholeFile(strPath.c_str(), kMaxCubeMapFileBytes, C.File)) {
+    Failure(kTool, "cannot read " + strPath + " (not a regular file of at most 256 MiB)");
+    return false;
+  }
   const DdsResult Result = ParseDdsCube(C.File.data(), C.File.size(), &C.Info);
   if (Result != DdsResult::kOk) {
-    std::fprintf(stderr, "%s: %s\n", strPath.c_str(), DdsResultName(Result));
+    Failure(kTool, strPath + ": " + DdsResultName(Result));
+    return false;
+  }
+  if (C.Info.iEdge > kMaxDrawnEdge) {
+    Failure(kTool, strPath + ": faces of " + std::to_string(C.Info.iEdge) + " pixels are too large to draw");
     return false;
   }
   const int n = static_cast<int>(C.Info.iEdge);
@@ -225,20 +242,18 @@ bool DrawCube(const std::string& strPath, const std::string& strOut) {
   return Picture.Write(strOut);
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: %s <data folder> <output folder>\n", argv[0]);
-    return 2;
-  }
+int Run(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i)
+    if (IsOption(argv[i])) return UsageError(kTool, std::string("unknown option ") + argv[i]);
+  if (argc != 3) return UsageError(kTool, "a data folder and an output folder are needed");
   const std::string strData = std::string(argv[1]) + "/", strOut = std::string(argv[2]) + "/";
   bool bOk = true;
   constexpr int kView = 360;
   for (const char* pszName : {"cubedef", "cyldef", "isodef"}) {
     ObjMesh Mesh;
-    if (!ReadObj(strData + pszName + ".obj", &Mesh)) {
-      std::fprintf(stderr, "cannot read %s%s.obj\n", strData.c_str(), pszName);
+    const std::string strPath = strData + pszName + ".obj";
+    if (!ReadObj(strPath, &Mesh)) {
+      Failure(kTool, "cannot read " + strPath + " (not a regular file of at most 64 MiB)");
       bOk = false;
       continue;
     }
@@ -250,4 +265,10 @@ int main(int argc, char** argv) {
   }
   bOk = DrawCube(strData + "cube.dds", strOut + "cube-faces.png") && bOk;
   return bOk ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  return RunTool(kTool, argc, argv, [&] { return Run(argc, argv); });
 }

@@ -1,6 +1,7 @@
 // vimra-frame: renders the demo's frame at given demo times to PNG files,
 // through the program's own start-up and frame drawing, offscreen.
 //   vimra-frame [--data DIR] TIME_MS OUT.png [TIME_MS OUT.png ...]
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -11,54 +12,53 @@
 #include "host/demo_clock.h"
 #include "core/globals.h"
 #include "host/run_demo.h"
+#include "tool_io.h"
 #include "win32_seams.h"
 
 namespace {
 
-int Usage() {
-  std::fprintf(stderr, "usage: vimra-frame [--data DIR] TIME_MS OUT.png [TIME_MS OUT.png ...]\n");
-  return 2;
-}
+const ToolInfo kTool = {"vimra-frame", "vimra-frame [--data DIR] TIME_MS OUT.png [TIME_MS OUT.png ...]"};
 
 bool ParseTime(const char* pszText, DWORD& dwTime) {
+  if (*pszText < '0' || *pszText > '9') return false;
   char* pEnd = nullptr;
-  const unsigned long iValue = std::strtoul(pszText, &pEnd, 10);
-  if (pEnd == pszText || *pEnd != '\0' || iValue > 0xFFFFFFFFul) return false;
+  errno = 0;
+  const unsigned long long iValue = std::strtoull(pszText, &pEnd, 10);
+  if (errno != 0 || *pEnd != '\0' || iValue > 0xFFFFFFFFull) return false;
   dwTime = static_cast<DWORD>(iValue);
   return true;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
   std::filesystem::path DataFolder = std::filesystem::current_path();
   std::vector<std::pair<DWORD, std::filesystem::path>> Frames;
   for (int i = 1; i < argc; ++i) {
     const std::string strArg = argv[i];
-    if (strArg == "--data" && i + 1 < argc) {
+    if (strArg == "--data") {
+      if (i + 1 >= argc) return UsageError(kTool, "--data needs a folder");
       DataFolder = argv[++i];
+    } else if (IsOption(strArg)) {
+      return UsageError(kTool, "unknown option " + strArg);
     } else if (i + 1 < argc) {
       DWORD dwTime = 0;
-      if (!ParseTime(argv[i], dwTime)) {
-        std::fprintf(stderr, "vimra-frame: '%s' is not a demo time in milliseconds\n", argv[i]);
-        return Usage();
-      }
-      Frames.emplace_back(dwTime, std::filesystem::absolute(argv[++i]));
+      if (!ParseTime(argv[i], dwTime)) return UsageError(kTool, "'" + strArg + "' is not a demo time in milliseconds");
+      const std::string strOut = argv[++i];
+      std::error_code error;
+      const std::filesystem::path OutPath = std::filesystem::absolute(strOut, error);
+      if (strOut.empty() || error) return UsageError(kTool, "'" + strOut + "' is not a file name");
+      Frames.emplace_back(dwTime, OutPath);
     } else {
-      return Usage();
+      return UsageError(kTool, "a demo time needs an output file");
     }
   }
-  if (Frames.empty()) return Usage();
+  if (Frames.empty()) return UsageError(kTool, "no frame to render");
 
   // Always offscreen and silent: this renders pictures, it does not play.
   setenv("SDL_VIDEODRIVER", "offscreen", 1);
   setenv("SDL_AUDIODRIVER", "dummy", 1);
   std::error_code error;
   std::filesystem::current_path(DataFolder, error);
-  if (error) {
-    std::fprintf(stderr, "vimra-frame: cannot enter %s: %s\n", DataFolder.c_str(), error.message().c_str());
-    return 1;
-  }
+  if (error) return Failure(kTool, "cannot enter " + DataFolder.string() + ": " + error.message());
   Win32SetExitHandler([](UINT uCode) {
     std::fprintf(stderr, "vimra-frame: the start-up ended the process (code %d)\n", static_cast<int>(uCode));
     std::exit(1);
@@ -71,11 +71,15 @@ int main(int argc, char** argv) {
     pDevice->EndScene();
     std::vector<unsigned char> Pixels;
     int iWidth = 0, iHeight = 0;
-    if (!D3D9ReadBackBuffer(pDevice, Pixels, iWidth, iHeight) || !D3D9WritePng(Path.string(), Pixels, iWidth, iHeight)) {
-      std::fprintf(stderr, "vimra-frame: cannot write %s\n", Path.c_str());
-      return 1;
-    }
+    if (!D3D9ReadBackBuffer(pDevice, Pixels, iWidth, iHeight) || !D3D9WritePng(Path.string(), Pixels, iWidth, iHeight))
+      return Failure(kTool, "cannot write " + Path.string());
     std::printf("%s: demo time %u ms (%.4f units)\n", Path.c_str(), dwTime, static_cast<double>(fTime));
   }
   return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  return RunTool(kTool, argc, argv, [&] { return Run(argc, argv); });
 }

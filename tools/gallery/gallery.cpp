@@ -29,10 +29,13 @@
 #include "render/lights.h"
 #include "core/records.h"
 #include "render/shadow.h"
+#include "tool_io.h"
 #include "win32_seams.h"
 #include "picture_text.h"
 
 namespace {
+
+const ToolInfo kTool = {"vimra-gallery", "vimra-gallery [--data DIR] OUT_DIR   (DIR holds cube.dds)"};
 
 // Model slots and parts from here on; the demo's own meshes use 0 to 2.
 constexpr int kFirstSlot = 10;
@@ -101,13 +104,13 @@ bool EndPicture(const std::filesystem::path& Path, const std::vector<Caption>& C
   pDevice->EndScene();
   Picture Shot;
   if (!D3D9ReadBackBuffer(pDevice, Shot.Pixels, Shot.iWidth, Shot.iHeight)) {
-    std::fprintf(stderr, "vimra-gallery: cannot read back %s\n", Path.c_str());
+    Failure(kTool, "cannot read back " + Path.string());
     return false;
   }
   for (const Caption& Text : Captions) DrawCaption(&Shot, Text);
   Pictures.push_back(Shot);
   if (!D3D9WritePng(Path.string(), Shot.Pixels, Shot.iWidth, Shot.iHeight)) {
-    std::fprintf(stderr, "vimra-gallery: cannot write %s\n", Path.c_str());
+    Failure(kTool, "cannot write " + Path.string());
     return false;
   }
   std::printf("%s\n", Path.c_str());
@@ -283,41 +286,42 @@ bool ContactSheetPicture(const std::filesystem::path& Folder) {
   const Picture Sheet = ContactSheet(Pictures, 3, 2, 8);
   const std::filesystem::path Path = Folder / "contact.png";
   if (!D3D9WritePng(Path.string(), Sheet.Pixels, Sheet.iWidth, Sheet.iHeight)) {
-    std::fprintf(stderr, "vimra-gallery: cannot write %s\n", Path.c_str());
+    Failure(kTool, "cannot write " + Path.string());
     return false;
   }
   std::printf("%s\n", Path.c_str());
   return true;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
   std::filesystem::path DataFolder = std::filesystem::current_path();
-  std::filesystem::path OutFolder;
+  std::string strOut;
   for (int i = 1; i < argc; i++) {
     const std::string strArg = argv[i];
-    if (strArg == "--data" && i + 1 < argc) {
+    if (strArg == "--data") {
+      if (i + 1 >= argc) return UsageError(kTool, "--data needs a folder");
       DataFolder = argv[++i];
-    } else if (OutFolder.empty()) {
-      OutFolder = std::filesystem::absolute(strArg);
+    } else if (IsOption(strArg)) {
+      return UsageError(kTool, "unknown option " + strArg);
+    } else if (strOut.empty()) {
+      strOut = strArg;
     } else {
-      OutFolder.clear();
-      break;
+      return UsageError(kTool, "one output folder only");
     }
   }
-  if (OutFolder.empty()) {
-    std::fprintf(stderr, "usage: vimra-gallery [--data DIR] OUT_DIR\n");
-    return 2;
-  }
-  setenv("SDL_VIDEODRIVER", "offscreen", 1);
+  if (strOut.empty()) return UsageError(kTool, "no output folder");
   std::error_code error;
+  const std::filesystem::path OutFolder = std::filesystem::absolute(strOut, error);
+  if (error) return UsageError(kTool, "'" + strOut + "' is not a folder name");
+  // The data folder is checked before anything is created.
+  if (!std::filesystem::is_directory(DataFolder, error))
+    return Failure(kTool, "no data folder " + DataFolder.string());
+  setenv("SDL_VIDEODRIVER", "offscreen", 1);
   std::filesystem::create_directories(OutFolder, error);
+  if (error || !std::filesystem::is_directory(OutFolder))
+    return Failure(kTool, "cannot create " + OutFolder.string() + (error ? ": " + error.message() : ""));
   std::filesystem::current_path(DataFolder, error);
-  if (error) {
-    std::fprintf(stderr, "vimra-gallery: cannot enter %s: %s\n", DataFolder.c_str(), error.message().c_str());
-    return 1;
-  }
+  if (error) return Failure(kTool, "cannot enter " + DataFolder.string() + ": " + error.message());
   Win32SetExitHandler([](UINT) {
     std::fprintf(stderr, "vimra-gallery: no Direct3D device\n");
     std::exit(1);
@@ -327,4 +331,10 @@ int main(int argc, char** argv) {
   bool bOk = GridPicture(OutFolder) && EllipsoidPicture(OutFolder) && SubdivisionPicture(OutFolder) &&
              SuperquadricPicture(OutFolder) && ShadowPictures(OutFolder) && ContactSheetPicture(OutFolder);
   return bOk ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  return RunTool(kTool, argc, argv, [&] { return Run(argc, argv); });
 }

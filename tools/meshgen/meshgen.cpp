@@ -16,6 +16,8 @@
 #include <utility>
 #include <vector>
 
+#include "tool_io.h"
+
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
@@ -228,29 +230,29 @@ std::string Number(double f) {
   return szText;
 }
 
+const ToolInfo kTool = {"vimra-meshgen", "vimra-meshgen OUTPUT_FOLDER"};
+
 bool WriteObj(const Mesh& M, const std::string& strFolder, const char* pszName, const char* pszWhat) {
-  FILE* pFile = std::fopen((strFolder + pszName).c_str(), "wb");
-  if (pFile == nullptr) return false;
-  std::fprintf(pFile, "# %s: %s, made by vimra-meshgen (tools/meshgen)\n", pszName, pszWhat);
-  for (const Vec3& P : M.Positions)
-    std::fprintf(pFile, "v %s %s %s\n", Number(P.x).c_str(), Number(P.y).c_str(), Number(P.z).c_str());
-  for (const Vec3& N : M.Normals)
-    std::fprintf(pFile, "vn %s %s %s\n", Number(N.x).c_str(), Number(N.y).c_str(), Number(N.z).c_str());
-  for (const std::vector<int>& T : M.Triangles) std::fprintf(pFile, "f %d %d %d\n", T[0] + 1, T[1] + 1, T[2] + 1);
-  return std::fclose(pFile) == 0;
+  std::string strText = std::string("# ") + pszName + ": " + pszWhat + ", made by vimra-meshgen (tools/meshgen)\n";
+  for (const Vec3& P : M.Positions) strText += "v " + Number(P.x) + " " + Number(P.y) + " " + Number(P.z) + "\n";
+  for (const Vec3& N : M.Normals) strText += "vn " + Number(N.x) + " " + Number(N.y) + " " + Number(N.z) + "\n";
+  for (const std::vector<int>& T : M.Triangles)
+    strText += "f " + std::to_string(T[0] + 1) + " " + std::to_string(T[1] + 1) + " " + std::to_string(T[2] + 1) + "\n";
+  return WriteWholeFile(kTool, strFolder + pszName, strText.data(), strText.size());
+}
+
+int Run(int argc, char** argv) {
+  if (argc != 2) return UsageError(kTool, argc < 2 ? "no output folder" : "one output folder only");
+  if (IsOption(argv[1])) return UsageError(kTool, std::string("unknown option ") + argv[1]);
+  const std::string strFolder = std::string(argv[1]) + "/";
+  const bool bOk = WriteObj(RoundedCube(), strFolder, "cubedef.obj", "rounded cube") &&
+                   WriteObj(RoundedCylinder(), strFolder, "cyldef.obj", "capped cylinder with rounded rims") &&
+                   WriteObj(GeodesicSphere(), strFolder, "isodef.obj", "geodesic sphere");
+  return bOk ? 0 : 1;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: %s <output folder>\n", argv[0]);
-    return 2;
-  }
-  const std::string strFolder = std::string(argv[1]) + "/";
-  const bool bOk = WriteObj(RoundedCube(), strFolder, "cubedef.obj", "rounded cube") &&
-                   WriteObj(RoundedCylinder(), strFolder, "cyldef.obj", "capped cylinder with rounded rims") &&
-                   WriteObj(GeodesicSphere(), strFolder, "isodef.obj", "geodesic sphere");
-  if (!bOk) std::fprintf(stderr, "%s: cannot write into %s\n", argv[0], argv[1]);
-  return bOk ? 0 : 1;
+  return RunTool(kTool, argc, argv, [&] { return Run(argc, argv); });
 }

@@ -4,9 +4,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
+#include <string>
 
 #include "song.h"
+#include "tool_io.h"
 #include "wav.h"
 
 namespace {
@@ -40,21 +41,20 @@ void PrintLevels(const std::vector<std::int16_t>& samples) {
               Decibels(peak / 32768.0));
 }
 
+const ToolInfo kTool = {"vimra-musicgen", "vimra-musicgen OUTPUT.wav"};
+
+int Run(int argc, char** argv) {
+  if (argc != 2) return UsageError(kTool, argc < 2 ? "no output file" : "one output file only");
+  if (IsOption(argv[1])) return UsageError(kTool, std::string("unknown option ") + argv[1]);
+  const std::vector<std::int16_t> samples = musicgen::RenderSong();
+  const std::vector<std::uint8_t> bytes = musicgen::EncodeWav(samples);
+  if (!WriteWholeFile(kTool, argv[1], bytes.data(), bytes.size())) return 1;
+  PrintLevels(samples);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: %s OUTPUT.wav\n", argv[0]);
-    return 2;
-  }
-  const std::vector<std::int16_t> samples = musicgen::RenderSong();
-  const std::vector<std::uint8_t> bytes = musicgen::EncodeWav(samples);
-  std::ofstream file(argv[1], std::ios::binary);
-  file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  if (!file) {
-    std::fprintf(stderr, "cannot write %s\n", argv[1]);
-    return 1;
-  }
-  PrintLevels(samples);
-  return 0;
+  return RunTool(kTool, argc, argv, [&] { return Run(argc, argv); });
 }

@@ -1,16 +1,40 @@
-// Reads a data file into memory for the platform layers (the cube-map loader,
-// the sound library). Only a regular file is read: a directory, FIFO, device
-// or socket counts as missing and never blocks. A file larger than the cap, a
-// short read or an allocation failure also counts as missing.
+// Reading data files safely, for every reader of a data file (the mesh files,
+// the cube map, the music). Only a regular file is read: a directory, FIFO,
+// device or socket counts as missing and is never opened, so it never blocks.
+// A file larger than its format's cap, a file that ends before the size it had
+// when opened, and an allocation failure also count as missing.
 #pragma once
 
 #include <cstddef>
 #include <vector>
 
-// Largest files the loaders take: far above any real file of their format,
+// Largest files the readers take: far above any real file of their format,
 // far below what would exhaust memory.
+constexpr size_t kMaxMeshFileBytes = size_t{64} << 20;
 constexpr size_t kMaxCubeMapFileBytes = size_t{256} << 20;
 constexpr size_t kMaxSoundFileBytes = size_t{128} << 20;
+// A mesh file's lines are held as a list: each costs a string record even when
+// empty, so the count is capped too (a real file has a few hundred thousand).
+constexpr size_t kMaxMeshFileLines = size_t{1} << 22;
+
+// A regular file open for reading, no larger than the cap when opened.
+class DataFile {
+ public:
+  DataFile(const char* pszName, size_t uMaxBytes);
+  ~DataFile();
+  DataFile(const DataFile&) = delete;
+  DataFile& operator=(const DataFile&) = delete;
+
+  bool IsOpen() const { return iFd >= 0; }
+  // The size the file had when it was opened.
+  size_t Size() const { return uSize; }
+  // Fills all uCount bytes, or returns false (end of file or a read error).
+  bool ReadExactly(void* pBuffer, size_t uCount);
+
+ private:
+  int iFd = -1;
+  size_t uSize = 0;
+};
 
 // True with the whole content in Bytes; false (Bytes empty) otherwise.
 bool ReadWholeFile(const char* pszName, size_t uMaxBytes, std::vector<unsigned char>& Bytes);

@@ -17,8 +17,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <fstream>
 #include <memory>
+#include <utility>
 #include <vector>
 
 struct FSOUND_SAMPLE {
@@ -29,12 +29,16 @@ struct FSOUND_SAMPLE {
   Mix_Chunk* pChunk;
 };
 
+// The song plays from the file's bytes, which it keeps for its whole life.
 struct FMUSIC_MODULE {
-  explicit FMUSIC_MODULE(Mix_Music* pLoaded) : pMusic(pLoaded) {}
-  ~FMUSIC_MODULE() { Mix_FreeMusic(pMusic); }
+  explicit FMUSIC_MODULE(std::vector<unsigned char> FileBytes) : Bytes(std::move(FileBytes)) {}
+  ~FMUSIC_MODULE() {
+    if (pMusic != nullptr) Mix_FreeMusic(pMusic);
+  }
   FMUSIC_MODULE(const FMUSIC_MODULE&) = delete;
   FMUSIC_MODULE& operator=(const FMUSIC_MODULE&) = delete;
-  Mix_Music* pMusic;
+  std::vector<unsigned char> Bytes;
+  Mix_Music* pMusic = nullptr;
   int iVolume = 255;
 };
 
@@ -97,11 +101,7 @@ bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 // SDL_mixer's module players also take WAV and other files as "modules", so a
 // song must carry the signature of MOD, S3M, XM or IT. Soundtracker files of
 // 15 samples have none and are refused.
-bool HasModuleSignature(const char* pName) {
-  std::vector<unsigned char> Header(1084, 0);
-  std::ifstream File(pName, std::ios::binary);
-  File.read(reinterpret_cast<char*>(Header.data()), static_cast<std::streamsize>(Header.size()));
-  Header.resize(static_cast<size_t>(File.gcount()));
+bool HasModuleSignature(const std::vector<unsigned char>& Header) {
   if (TagAt(Header, 0, "Extended Module: ") || TagAt(Header, 0, "IMPM") || TagAt(Header, 44, "SCRM")) return true;
   if (Header.size() < 1084) return false;
   const unsigned char* pTag = Header.data() + 1080;
@@ -222,12 +222,14 @@ class SdlMixerBackend final : public FmodBackend {
   }
 
   FMUSIC_MODULE* LoadSong(const char* pName) override {
-    if (!bOpen || pName == nullptr || !HasModuleSignature(pName)) return nullptr;
-    SDL_RWops* pFile = SDL_RWFromFile(pName, "rb");
-    if (pFile == nullptr) return nullptr;
-    Mix_Music* pMusic = Mix_LoadMUSType_RW(pFile, MUS_MOD, 1);
-    if (pMusic == nullptr) return nullptr;
-    Modules.push_back(std::make_unique<FMUSIC_MODULE>(pMusic));
+    if (!bOpen || pName == nullptr) return nullptr;
+    std::vector<unsigned char> Bytes;
+    if (!ReadWholeFile(pName, kMaxSoundFileBytes, Bytes) || !HasModuleSignature(Bytes)) return nullptr;
+    auto pModule = std::make_unique<FMUSIC_MODULE>(std::move(Bytes));
+    SDL_RWops* pFile = SDL_RWFromConstMem(pModule->Bytes.data(), static_cast<int>(pModule->Bytes.size()));
+    pModule->pMusic = Mix_LoadMUSType_RW(pFile, MUS_MOD, 1);
+    if (pModule->pMusic == nullptr) return nullptr;
+    Modules.push_back(std::move(pModule));
     return Modules.back().get();
   }
 
