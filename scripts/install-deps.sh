@@ -8,7 +8,8 @@ packages=(
   libsdl2-dev libsdl2-mixer-dev libepoxy-dev libstb-dev
   libgl1-mesa-dri libegl-mesa0 libegl1 libgles2
   googletest libgtest-dev
-  xvfb xauth xdotool
+  xvfb xauth xdotool time
+  clang-14 libclang-rt-14-dev
   lame sox
 )
 

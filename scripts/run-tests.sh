@@ -1,8 +1,23 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs the whole test suite.
+# Sets up, builds and runs the whole test suite, and beside it the fuzzing
+# harnesses for FUZZ_SECONDS each (default 60; 0 skips them).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/install-deps.sh"
 "$root/scripts/build.sh"
+
+fuzz_seconds="${FUZZ_SECONDS:-60}"
+if [ "$fuzz_seconds" -gt 0 ]; then
+  # Its own clang build, then both harnesses side by side, while ctest runs.
+  bash "$root/fuzz/run-fuzz.sh" "$fuzz_seconds" > "$root/build/fuzz.log" 2>&1 &
+  fuzz_pid=$!
+fi
 cd "$root/build"
-ctest --output-on-failure -j"$(nproc)" --timeout 600
+status=0
+ctest --output-on-failure -j"$(nproc)" --timeout 600 || status=$?
+if [ "$fuzz_seconds" -gt 0 ]; then
+  wait "$fuzz_pid" || status=1
+  echo "--- fuzzing"
+  cat "$root/build/fuzz.log"
+fi
+exit $status

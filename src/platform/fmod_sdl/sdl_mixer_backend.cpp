@@ -50,6 +50,10 @@ constexpr int kSampleSlots = 1024;  // sample indices 0..1023, as a bound on wha
 constexpr int kChunkFrames = 1024;  // about 23 ms at 44100 Hz: low latency without underruns on a busy CPU
 constexpr int kRawRate = 44100;
 constexpr int kDecoders = MIX_INIT_MP3 | MIX_INIT_OGG | MIX_INIT_MOD;
+// Longest sound a sample may hold. A sample is decoded whole into the mixer's
+// format, and a small file of a low rate can hold hours: 30 minutes are about
+// 320 MB at 44.1 kHz stereo, far more than any demo's music.
+constexpr double kMaxSampleSeconds = 30 * 60;
 
 int ClampVolume(int iVolume) { return std::clamp(iVolume, 0, kMaxVolume); }
 
@@ -72,6 +76,7 @@ Mix_Chunk* DecodeRaw(const unsigned char* pData, size_t iSize, unsigned int dwMo
   const uint32_t dwFrameBytes = dwChannels * dwBits / 8;
   const size_t iDataBytes = iSize - iSize % dwFrameBytes;
   if (iDataBytes == 0 || iDataBytes > UINT32_MAX - 36) return nullptr;
+  if (static_cast<double>(iDataBytes / dwFrameBytes) / kRawRate > kMaxSampleSeconds) return nullptr;
   std::vector<unsigned char> Wav;
   Wav.reserve(44 + iDataBytes);
   PutTag(Wav, "RIFF");
@@ -89,6 +94,25 @@ Mix_Chunk* DecodeRaw(const unsigned char* pData, size_t iSize, unsigned int dwMo
   PutLe(Wav, static_cast<uint32_t>(iDataBytes), 4);
   Wav.insert(Wav.end(), pData, pData + iDataBytes);
   return Mix_LoadWAV_RW(SDL_RWFromConstMem(Wav.data(), static_cast<int>(Wav.size())), 1);
+}
+
+// Seconds of sound a file holds as its decoder reads its headers; -1 when it
+// cannot tell.
+double SoundSeconds(const unsigned char* pData, size_t iSize) {
+#if SDL_MIXER_VERSION_ATLEAST(2, 6, 0)
+  Mix_Music* pMusic = Mix_LoadMUS_RW(SDL_RWFromConstMem(pData, static_cast<int>(iSize)), 1);
+  if (pMusic == nullptr) return -1;
+  const double fSeconds = Mix_MusicDuration(pMusic);
+  Mix_FreeMusic(pMusic);
+  return fSeconds;
+#else
+  return -1;
+#endif
+}
+
+Mix_Chunk* DecodeFile(const unsigned char* pData, size_t iSize) {
+  if (iSize > INT32_MAX || SoundSeconds(pData, iSize) > kMaxSampleSeconds) return nullptr;
+  return Mix_LoadWAV_RW(SDL_RWFromConstMem(pData, static_cast<int>(iSize)), 1);
 }
 
 bool TagAt(const std::vector<unsigned char>& Header, size_t iOffset, const char* pTag) {
@@ -184,10 +208,7 @@ class SdlMixerBackend final : public FmodBackend {
     if (!ReadWholeFile(pName, kMaxSoundFileBytes, Bytes) || static_cast<size_t>(iOffset) >= Bytes.size()) return nullptr;
     const unsigned char* pData = Bytes.data() + iOffset;
     const size_t iSize = Bytes.size() - static_cast<size_t>(iOffset);
-    Mix_Chunk* pChunk =
-        (dwMode & FSOUND_LOADRAW) != 0
-            ? DecodeRaw(pData, iSize, dwMode)
-            : Mix_LoadWAV_RW(SDL_RWFromConstMem(pData, static_cast<int>(std::min<size_t>(iSize, INT32_MAX))), 1);
+    Mix_Chunk* pChunk = (dwMode & FSOUND_LOADRAW) != 0 ? DecodeRaw(pData, iSize, dwMode) : DecodeFile(pData, iSize);
     if (pChunk == nullptr) return nullptr;
     if (static_cast<size_t>(iSlot) >= Samples.size()) Samples.resize(static_cast<size_t>(iSlot) + 1);
     Samples[static_cast<size_t>(iSlot)] = std::make_unique<FSOUND_SAMPLE>(pChunk);

@@ -2,6 +2,8 @@
 // that every refusal is a return value.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <random>
 
 #include "disk_output.h"
@@ -126,6 +128,29 @@ TEST_F(SoundBackend, UnreadableFilesGiveNoHandle) {
   EXPECT_EQ(FSOUND_Sample_Load(-2, strWav.c_str(), 0, 0), nullptr);
   EXPECT_EQ(FSOUND_Sample_Load(1024, strWav.c_str(), 0, 0), nullptr);
   EXPECT_NE(FSOUND_Sample_Load(1023, strWav.c_str(), 0, 0), nullptr);
+}
+
+// A small file can hold hours of sound that would take gigabytes decoded: a
+// sample longer than half an hour is refused, WAV or raw, and so is anything
+// that is not a regular file.
+TEST_F(SoundBackend, SamplesThatWouldExhaustMemoryGiveNoHandle) {
+  constexpr uint32_t kLowRate = 2000;
+  const std::string strLong = Folder.File("long.wav");
+  WriteMonoWav(strLong, std::vector<int16_t>(size_t{kLowRate} * 31 * 60, 100), kLowRate);
+  const std::string strShort = Folder.File("short.wav");
+  WriteMonoWav(strShort, std::vector<int16_t>(size_t{kLowRate} * 60, 100), kLowRate);
+  const std::string strRaw = Folder.File("long.raw");  // 31 minutes of 8-bit mono at 44.1 kHz
+  WriteBytes(strRaw, std::vector<unsigned char>(size_t{44100} * 31 * 60, 0x80));
+  const std::string strFifo = Folder.File("fifo.mp3");
+  ASSERT_EQ(mkfifo(strFifo.c_str(), 0600), 0);
+
+  ASSERT_TRUE(Open(FSOUND_OUTPUT_NOSOUND, 8));
+  EXPECT_EQ(FSOUND_Sample_Load(FSOUND_FREE, strLong.c_str(), kDemoMode, 0), nullptr);
+  EXPECT_EQ(FSOUND_Sample_Load(FSOUND_FREE, strRaw.c_str(), FSOUND_LOADRAW | kDemoMode, 0), nullptr);
+  EXPECT_EQ(FSOUND_Sample_Load(FSOUND_FREE, strFifo.c_str(), kDemoMode, 0), nullptr);
+  EXPECT_EQ(FMUSIC_LoadSong(strFifo.c_str()), nullptr);
+  EXPECT_EQ(FSOUND_Sample_Load(FSOUND_FREE, Folder.File("").c_str(), kDemoMode, 0), nullptr) << "a directory";
+  EXPECT_NE(FSOUND_Sample_Load(FSOUND_FREE, strShort.c_str(), kDemoMode, 0), nullptr);
 }
 
 // With no audio device anywhere the silent output still opens, loads and
