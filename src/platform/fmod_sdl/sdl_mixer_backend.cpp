@@ -51,9 +51,9 @@ constexpr int kChunkFrames = 1024;  // about 23 ms at 44100 Hz: low latency with
 constexpr int kRawRate = 44100;
 constexpr int kDecoders = MIX_INIT_MP3 | MIX_INIT_OGG | MIX_INIT_MOD;
 // Longest sound a sample may hold. A sample is decoded whole into the mixer's
-// format, and a small file of a low rate can hold hours: 30 minutes are about
-// 320 MB at 44.1 kHz stereo, far more than any demo's music.
-constexpr double kMaxSampleSeconds = 30 * 60;
+// format, and a small file of a low rate can hold hours: 10 minutes are about
+// 106 MB at 44.1 kHz stereo, far more than any demo's music.
+constexpr double kMaxSampleSeconds = 10 * 60;
 
 int ClampVolume(int iVolume) { return std::clamp(iVolume, 0, kMaxVolume); }
 
@@ -96,17 +96,63 @@ Mix_Chunk* DecodeRaw(const unsigned char* pData, size_t iSize, unsigned int dwMo
   return Mix_LoadWAV_RW(SDL_RWFromConstMem(Wav.data(), static_cast<int>(Wav.size())), 1);
 }
 
-// Seconds of sound a file holds as its decoder reads its headers; -1 when it
-// cannot tell.
+// Seconds of MPEG audio in the bytes, counted frame by frame: a length header
+// (Xing, VBRI) speaks only for the first of several files joined into one.
+double MpegAudioSeconds(const unsigned char* pData, size_t iSize) {
+  static const int kBitrates[2][3][15] = {
+      // MPEG-1, layers I, II, III (kbit/s)
+      {{0, 32, 64, 96, 128, 160, 192, 224, 256, 288, 320, 352, 384, 416, 448},
+       {0, 32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384},
+       {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320}},
+      // MPEG-2 and 2.5
+      {{0, 32, 48, 56, 64, 80, 96, 112, 128, 144, 160, 176, 192, 224, 256},
+       {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160},
+       {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160}}};
+  static const int kRates[4][3] = {{11025, 12000, 8000}, {0, 0, 0}, {22050, 24000, 16000}, {44100, 48000, 32000}};
+  size_t i = 0;
+  if (iSize >= 10 && std::memcmp(pData, "ID3", 3) == 0) {
+    const size_t iTag = size_t(pData[6] & 0x7F) << 21 | size_t(pData[7] & 0x7F) << 14 | size_t(pData[8] & 0x7F) << 7 |
+                        size_t(pData[9] & 0x7F);
+    i = 10 + iTag + ((pData[5] & 0x10) != 0 ? 10 : 0);
+  }
+  double fSeconds = 0;
+  while (i + 4 <= iSize) {
+    const uint32_t dwHeader = uint32_t(pData[i]) << 24 | uint32_t(pData[i + 1]) << 16 | uint32_t(pData[i + 2]) << 8 |
+                              uint32_t(pData[i + 3]);
+    const int iVersion = (dwHeader >> 19) & 3;  // 0: 2.5, 2: 2, 3: 1
+    const int iLayer = 4 - static_cast<int>((dwHeader >> 17) & 3);
+    const int iBitrateIndex = (dwHeader >> 12) & 15;
+    const int iRateIndex = (dwHeader >> 10) & 3;
+    if ((dwHeader & 0xFFE00000) != 0xFFE00000 || iVersion == 1 || iLayer == 4 || iBitrateIndex == 0 ||
+        iBitrateIndex == 15 || iRateIndex == 3) {
+      ++i;
+      continue;
+    }
+    const bool bMpeg1 = iVersion == 3;
+    const int iBitrate = kBitrates[bMpeg1 ? 0 : 1][iLayer - 1][iBitrateIndex] * 1000;
+    const int iRate = kRates[iVersion][iRateIndex];
+    const int iPadding = (dwHeader >> 9) & 1;
+    const int iSamples = iLayer == 1 ? 384 : iLayer == 2 || bMpeg1 ? 1152 : 576;
+    const int iFrameBytes =
+        iLayer == 1 ? (12 * iBitrate / iRate + iPadding) * 4 : iSamples / 8 * iBitrate / iRate + iPadding;
+    fSeconds += static_cast<double>(iSamples) / iRate;
+    i += static_cast<size_t>(std::max(iFrameBytes, 1));
+  }
+  return fSeconds;
+}
+
+// Seconds of sound a file holds, as far as can be told before decoding it;
+// -1 when it cannot be told.
 double SoundSeconds(const unsigned char* pData, size_t iSize) {
 #if SDL_MIXER_VERSION_ATLEAST(2, 6, 0)
   Mix_Music* pMusic = Mix_LoadMUS_RW(SDL_RWFromConstMem(pData, static_cast<int>(iSize)), 1);
   if (pMusic == nullptr) return -1;
-  const double fSeconds = Mix_MusicDuration(pMusic);
+  double fSeconds = Mix_MusicDuration(pMusic);
+  if (Mix_GetMusicType(pMusic) == MUS_MP3) fSeconds = std::max(fSeconds, MpegAudioSeconds(pData, iSize));
   Mix_FreeMusic(pMusic);
   return fSeconds;
 #else
-  return -1;
+  return MpegAudioSeconds(pData, iSize);
 #endif
 }
 

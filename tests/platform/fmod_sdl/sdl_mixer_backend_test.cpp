@@ -4,6 +4,8 @@
 
 #include <sys/stat.h>
 
+#include <fstream>
+#include <iterator>
 #include <random>
 
 #include "disk_output.h"
@@ -131,26 +133,38 @@ TEST_F(SoundBackend, UnreadableFilesGiveNoHandle) {
 }
 
 // A small file can hold hours of sound that would take gigabytes decoded: a
-// sample longer than half an hour is refused, WAV or raw, and so is anything
-// that is not a regular file.
+// sample longer than ten minutes is refused, WAV, MP3 or raw, and so is
+// anything that is not a regular file.
 TEST_F(SoundBackend, SamplesThatWouldExhaustMemoryGiveNoHandle) {
   constexpr uint32_t kLowRate = 2000;
   const std::string strLong = Folder.File("long.wav");
-  WriteMonoWav(strLong, std::vector<int16_t>(size_t{kLowRate} * 31 * 60, 100), kLowRate);
+  WriteMonoWav(strLong, std::vector<int16_t>(size_t{kLowRate} * 11 * 60, 100), kLowRate);
   const std::string strShort = Folder.File("short.wav");
   WriteMonoWav(strShort, std::vector<int16_t>(size_t{kLowRate} * 60, 100), kLowRate);
-  const std::string strRaw = Folder.File("long.raw");  // 31 minutes of 8-bit mono at 44.1 kHz
-  WriteBytes(strRaw, std::vector<unsigned char>(size_t{44100} * 31 * 60, 0x80));
+  const std::string strRaw = Folder.File("long.raw");  // 11 minutes of 8-bit mono at 44.1 kHz
+  WriteBytes(strRaw, std::vector<unsigned char>(size_t{44100} * 11 * 60, 0x80));
+  // Eight copies of the demo's 85 s of music joined: the first copy's length
+  // header speaks for itself alone.
+  std::ifstream Music(std::string(VIMRA_TEST_DATA_DIR) + "/demodemo.mp3", std::ios::binary);
+  const std::vector<unsigned char> MusicBytes((std::istreambuf_iterator<char>(Music)), {});
+  ASSERT_GT(MusicBytes.size(), 100000u);
+  std::vector<unsigned char> Joined;
+  for (int i = 0; i < 8; ++i) Joined.insert(Joined.end(), MusicBytes.begin(), MusicBytes.end());
+  const std::string strJoined = Folder.File("joined.mp3");
+  WriteBytes(strJoined, Joined);
   const std::string strFifo = Folder.File("fifo.mp3");
   ASSERT_EQ(mkfifo(strFifo.c_str(), 0600), 0);
 
   ASSERT_TRUE(Open(FSOUND_OUTPUT_NOSOUND, 8));
   EXPECT_EQ(FSOUND_Sample_Load(FSOUND_FREE, strLong.c_str(), kDemoMode, 0), nullptr);
   EXPECT_EQ(FSOUND_Sample_Load(FSOUND_FREE, strRaw.c_str(), FSOUND_LOADRAW | kDemoMode, 0), nullptr);
+  EXPECT_EQ(FSOUND_Sample_Load(FSOUND_FREE, strJoined.c_str(), kDemoMode, 0), nullptr);
   EXPECT_EQ(FSOUND_Sample_Load(FSOUND_FREE, strFifo.c_str(), kDemoMode, 0), nullptr);
   EXPECT_EQ(FMUSIC_LoadSong(strFifo.c_str()), nullptr);
   EXPECT_EQ(FSOUND_Sample_Load(FSOUND_FREE, Folder.File("").c_str(), kDemoMode, 0), nullptr) << "a directory";
   EXPECT_NE(FSOUND_Sample_Load(FSOUND_FREE, strShort.c_str(), kDemoMode, 0), nullptr);
+  WriteBytes(strJoined, MusicBytes);
+  EXPECT_NE(FSOUND_Sample_Load(FSOUND_FREE, strJoined.c_str(), kDemoMode, 0), nullptr);
 }
 
 // With no audio device anywhere the silent output still opens, loads and
