@@ -92,9 +92,12 @@ void DrawMesh(const ObjMesh& Mesh, double fYaw, double fPitch, Image* pImage, in
   // The corners of a cube of half size 0.9 reach 1.56 from the centre.
   const double fScale = iSize * 0.5 / 1.6;
   for (const auto& T : Mesh.Triangles) {
+    // A triangle naming a vertex the file lacks is left out.
+    bool bNamesVertices = true;
+    for (int k = 0; k < 3; ++k) bNamesVertices &= T[k] >= 0 && T[k] < static_cast<int>(Mesh.Positions.size());
+    if (!bNamesVertices) continue;
     Vec3 P[3];
     for (int k = 0; k < 3; ++k) {
-      if (T[k] < 0 || T[k] >= static_cast<int>(Mesh.Positions.size())) return;
       const Vec3 q = Turn(Mesh.Positions[T[k]], fYaw, fPitch);
       P[k] = {iSize * 0.5 + q.x * fScale, iSize * 0.5 - q.y * fScale, q.z};
     }
