@@ -11,6 +11,7 @@ packages=(
   xvfb xauth xdotool time
   clang-14 libclang-rt-14-dev
   lame sox
+  emscripten chromium python3
 )
 
 missing=()

@@ -1,11 +1,11 @@
-// The library's entry points: each forwards to the current backend.
+// The library's entry points: each forwards to the current backend. Shared by
+// every platform's sound layer; each defines its PlatformFmodBackend().
 #include "fmod_seams.h"
-#include "sdl_mixer_backend.h"
 
 namespace {
 FmodBackend* pOverride = nullptr;
 
-FmodBackend& Backend() { return pOverride != nullptr ? *pOverride : SdlMixerBackendInstance(); }
+FmodBackend& Backend() { return pOverride != nullptr ? *pOverride : PlatformFmodBackend(); }
 }  // namespace
 
 void FmodSetBackend(FmodBackend* pBackend) { pOverride = pBackend; }

@@ -25,5 +25,9 @@ class FmodBackend {
   virtual signed char PlaySong(FMUSIC_MODULE* pModule) = 0;
 };
 
-// Routes the library calls to pBackend (not owned); null restores SDL2_mixer.
+// The platform's real backend (SDL2_mixer, Web Audio): one per process,
+// created on first use and never destroyed.
+FmodBackend& PlatformFmodBackend();
+
+// Routes the library calls to pBackend (not owned); null restores the platform's.
 void FmodSetBackend(FmodBackend* pBackend);

@@ -391,3 +391,5 @@ FmodBackend& SdlMixerBackendInstance() {
   static SdlMixerBackend* pInstance = new SdlMixerBackend();
   return *pInstance;
 }
+
+FmodBackend& PlatformFmodBackend() { return SdlMixerBackendInstance(); }

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Builds the demo for the browser with emscripten into build-web/ (or the
+# folder given) and writes dist/web/: index.html, vimra.js, vimra.wasm and
+# the five data files. Serve that folder (scripts/serve-web.sh) and open it.
+# The build folder's `status` file says building, ok or failed, so tests
+# started beside a build can wait for it.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+build="${1:-$root/build-web}"
+dist="$root/dist/web"
+"$root/scripts/install-deps.sh"
+
+mkdir -p "$build"
+echo building > "$build/status"
+trap '[ "$(cat "$build/status")" = ok ] || echo failed > "$build/status"' EXIT
+
+# Debian's emcc runs its JavaScript tools with node and needs Debian's node
+# modules (acorn) when the machine's node is not Debian's own.
+export NODE_PATH="/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}"
+emcmake cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release > "$build/configure.log" 2>&1 ||
+  { cat "$build/configure.log"; exit 1; }
+cmake --build "$build" -j"${VIMRA_BUILD_JOBS:-$(nproc)}"
+
+rm -rf "$dist"
+mkdir -p "$dist"
+cp "$build/web/vimra.html" "$dist/index.html"
+cp "$build/web/vimra.js" "$build/web/vimra.wasm" "$dist/"
+for file in cubedef.obj cyldef.obj isodef.obj cube.dds demodemo.mp3; do cp "$root/data/$file" "$dist/"; done
+echo ok > "$build/status"
+echo "Built $dist:"
+(cd "$dist" && du -b index.html vimra.js vimra.wasm cubedef.obj cyldef.obj isodef.obj cube.dds demodemo.mp3)

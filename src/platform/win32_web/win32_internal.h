@@ -1,0 +1,17 @@
+// State shared by the browser Win32 layer's files.
+#pragma once
+
+#include "win32_web.h"
+
+namespace win32 {
+
+// Milliseconds of page time the timer leaves out (the wait for the start gesture).
+extern double dHeldMilliseconds;
+
+// A key message for PeekMessageA; the queue drops messages nobody fetches.
+void QueueMessage(UINT uMessage, WPARAM wParam);
+
+// Starts the keyboard callbacks once.
+void ListenToKeys();
+
+}  // namespace win32

@@ -1,0 +1,99 @@
+// The window is the page's one canvas, 1280x720 (the page scales it with its
+// aspect kept). Only the predefined "STATIC" class is known; it has no window
+// procedure of the program's, so DispatchMessageA has nothing to call.
+#include <emscripten.h>
+
+#include <cstring>
+#include <deque>
+
+#include "win32_internal.h"
+
+struct HWND__ {
+  int iWidth, iHeight;
+};
+
+namespace {
+
+HWND__ Canvas;
+bool bCanvasTaken = false;
+bool bStarted = false;
+std::deque<MSG> Messages;
+constexpr size_t kMaxQueuedMessages = 64;
+
+}  // namespace
+
+EM_JS(void, PageSetUpCanvas, (const char* pszTitle, int iWidth, int iHeight), {
+  document.title = UTF8ToString(pszTitle);
+  const canvas = document.querySelector("#canvas");
+  canvas.width = iWidth;
+  canvas.height = iHeight;
+});
+EM_JS(void, PageShowCanvas, (), { if (Module.page) Module.page.showCanvas(); });
+EM_JS(void, PageSetCursorHidden, (int bHidden), {
+  document.querySelector("#canvas").style.cursor = bHidden ? "none" : "";
+});
+EM_JS(void, PageFrameShown, (), { if (Module.page) Module.page.frameShown(); });
+EM_JS(void, PageAskForStart, (), { if (Module.page) Module.page.askForStart(); });
+EM_JS(int, PageStartGestureSeen, (), { return Module.page && Module.page.started ? 1 : 0; });
+
+namespace win32 {
+
+void QueueMessage(UINT uMessage, WPARAM wParam) {
+  if (Messages.size() >= kMaxQueuedMessages) Messages.pop_front();
+  MSG msg{};
+  msg.message = uMessage;
+  msg.wParam = wParam;
+  msg.time = timeGetTime();
+  Messages.push_back(msg);
+}
+
+}  // namespace win32
+
+HWND CreateWindowExA(DWORD, LPCSTR lpClassName, LPCSTR lpWindowName, DWORD, int, int, int nWidth, int nHeight, HWND,
+                     HMENU, HINSTANCE, LPVOID) {
+  if (lpClassName == nullptr || std::strcmp(lpClassName, "STATIC") != 0) return nullptr;
+  if (bCanvasTaken || nWidth <= 0 || nHeight <= 0) return nullptr;
+  // The Windows size is the outer size; the canvas is the client area, made
+  // at the requested size, and the device scales into it.
+  Canvas = HWND__{nWidth, nHeight};
+  bCanvasTaken = true;
+  PageSetUpCanvas(lpWindowName != nullptr ? lpWindowName : "", nWidth, nHeight);
+  win32::ListenToKeys();
+  return &Canvas;
+}
+
+BOOL ShowWindow(HWND hWnd, int) {
+  if (hWnd != &Canvas) return FALSE;
+  PageShowCanvas();
+  return FALSE;
+}
+
+int ShowCursor(BOOL bShow) {
+  static int iDisplayCount = 0;
+  iDisplayCount += bShow ? 1 : -1;
+  PageSetCursorHidden(iDisplayCount < 0);
+  return iDisplayCount;
+}
+
+BOOL PeekMessageA(LPMSG lpMsg, HWND, UINT, UINT, UINT wRemoveMsg) {
+  if (Messages.empty()) return FALSE;
+  if (lpMsg != nullptr) *lpMsg = Messages.front();
+  if ((wRemoveMsg & PM_REMOVE) != 0) Messages.pop_front();
+  return TRUE;
+}
+
+LRESULT DispatchMessageA(const MSG*) { return 0; }
+
+bool Win32WebStarted() { return bStarted; }
+
+void Win32WebFrameShown() {
+  // Returning to the browser's event loop puts the canvas on the screen.
+  PageFrameShown();
+  emscripten_sleep(0);
+  if (bStarted) return;
+  PageAskForStart();
+  const double dWaitStart = emscripten_get_now();
+  while (PageStartGestureSeen() == 0) emscripten_sleep(50);
+  win32::dHeldMilliseconds += emscripten_get_now() - dWaitStart;
+  bStarted = true;
+}
