@@ -1,8 +1,17 @@
 // Every GL call of the device goes through Gl(), which counts it, so tests and
 // the bench can see what a draw costs and prove that the state caches work.
+//
+// The device runs on OpenGL 3.3 core on the desktop and on WebGL2 (OpenGL ES
+// 3.0) in the browser. The few desktop calls ES lacks are the Gl* helpers
+// below; in ES they do what ES does anyway, or nothing (noted on each).
 #pragma once
 
+#if defined(__EMSCRIPTEN__)
+#include <GLES3/gl3.h>
+#include <GLES2/gl2ext.h>
+#else
 #include <epoxy/gl.h>
+#endif
 
 #include <cstdint>
 
@@ -16,5 +25,37 @@ inline auto Gl(Fn fn, Args... args) {
   ++iGlCalls;
   return fn(args...);
 }
+
+#if defined(__EMSCRIPTEN__)
+// The fixed-function shaders' first lines: GLSL ES 3.00 at full precision.
+inline constexpr const char kGlslHeader[] =
+    "#version 300 es\nprecision highp float;\nprecision highp int;\nprecision highp samplerCube;\n";
+// ES 3.0 has no border colour: D3DTADDRESS_BORDER clamps to the edge.
+inline constexpr GLint kClampToBorder = GL_CLAMP_TO_EDGE;
+inline void GlSetBorderColour(GLuint, const GLfloat*) {}
+// ES takes flat-shaded colours from a triangle's last vertex (D3D: its first).
+inline void GlFlatShadeFromFirstVertex() {}
+// ES fills only: D3DFILL_POINT and D3DFILL_WIREFRAME draw solid.
+inline void GlFillMode(uint32_t) {}
+// ES always samples a multisampled buffer fully.
+inline void GlSetMultisample(GLint, GLint&) {}
+#else
+inline constexpr const char kGlslHeader[] = "#version 330 core\n";
+inline constexpr GLint kClampToBorder = GL_CLAMP_TO_BORDER;
+inline void GlSetBorderColour(GLuint iSampler, const GLfloat* pColour) {
+  Gl(glSamplerParameterfv, iSampler, static_cast<GLenum>(GL_TEXTURE_BORDER_COLOR), pColour);
+}
+inline void GlFlatShadeFromFirstVertex() { Gl(glProvokingVertex, static_cast<GLenum>(GL_FIRST_VERTEX_CONVENTION)); }
+// D3DFILL_POINT (1), D3DFILL_WIREFRAME (2), D3DFILL_SOLID (3).
+inline void GlFillMode(uint32_t iD3dFillMode) {
+  const GLenum eMode = iD3dFillMode == 1 ? GL_POINT : iD3dFillMode == 2 ? GL_LINE : GL_FILL;
+  Gl(glPolygonMode, static_cast<GLenum>(GL_FRONT_AND_BACK), eMode);
+}
+inline void GlSetMultisample(GLint iOn, GLint& iCached) {
+  if (iCached == iOn) return;
+  Gl(iOn ? glEnable : glDisable, static_cast<GLenum>(GL_MULTISAMPLE));
+  iCached = iOn;
+}
+#endif
 
 }  // namespace d3d9gl

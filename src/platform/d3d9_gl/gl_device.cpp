@@ -141,7 +141,7 @@ static GLint AddressMode(DWORD dwMode) {
   switch (dwMode) {
     case 2: return GL_MIRRORED_REPEAT;  // D3DTADDRESS_MIRROR
     case D3DTADDRESS_CLAMP: return GL_CLAMP_TO_EDGE;
-    case 4: return GL_CLAMP_TO_BORDER;  // D3DTADDRESS_BORDER
+    case 4: return kClampToBorder;  // D3DTADDRESS_BORDER
     case 5: return GL_CLAMP_TO_EDGE;    // D3DTADDRESS_MIRRORONCE: not in GL 3.3
     default: return GL_REPEAT;
   }
@@ -151,14 +151,13 @@ static bool IsSupportedOp(DWORD dwOp) { return dwOp >= D3DTOP_SELECTARG1 && dwOp
 
 // ---- creation and baseline ---------------------------------------------------
 
-GlDevice::GlDevice(GlDirect3D* pParent, SDL_Window* pWindow, SDL_GLContext pContext,
-                   const D3DPRESENT_PARAMETERS& Params, int iSamples)
-    : pParent(pParent), pWindow(pWindow), pContext(pContext), Params(Params), iSamples(iSamples) {
+GlDevice::GlDevice(GlDirect3D* pParent, GlContext* pContext, const D3DPRESENT_PARAMETERS& Params, int iSamples)
+    : pParent(pParent), pContext(pContext), Params(Params), iSamples(iSamples) {
   pParent->AddRef();
   iGlCallsAtStart = iGlCalls;
   iWidth = static_cast<int>(Params.BackBufferWidth);
   iHeight = static_cast<int>(Params.BackBufferHeight);
-  bS3tc = epoxy_has_gl_extension("GL_EXT_texture_compression_s3tc");
+  bS3tc = GlHasExtension(pContext, "GL_EXT_texture_compression_s3tc");
 
   // Direct3D 9's defaults, not GL's.
   std::fill(std::begin(RenderStates), std::end(RenderStates), 0u);
@@ -247,7 +246,7 @@ void GlDevice::SetBaseline() {
   // D3D's front faces are clockwise on screen; the back buffer is not flipped.
   Gl(glFrontFace, GL_CW);
   // Flat shading takes the first vertex of a triangle, as D3D does.
-  Gl(glProvokingVertex, GL_FIRST_VERTEX_CONVENTION);
+  GlFlatShadeFromFirstVertex();
   Gl(glPixelStorei, GL_UNPACK_ALIGNMENT, 1);
   Gl(glPixelStorei, GL_PACK_ALIGNMENT, 1);
   Gl(glGenBuffers, 1, &iUniformBuffer);
@@ -264,8 +263,7 @@ void GlDevice::SetBaseline() {
 // device, so nothing is bound any more when the device goes. The context owns
 // every GL object the device made; deleting it frees them.
 GlDevice::~GlDevice() {
-  SDL_GL_MakeCurrent(pWindow, nullptr);
-  SDL_GL_DeleteContext(pContext);
+  DestroyGlContext(pContext);
   pParent->Release();
 }
 
@@ -276,7 +274,7 @@ ULONG GlDevice::Release() {
 }
 
 void GlDevice::MakeCurrent() {
-  if (SDL_GL_GetCurrentContext() != pContext) SDL_GL_MakeCurrent(pWindow, pContext);
+  MakeGlContextCurrent(pContext);
 }
 
 // ---- GL state cache -------------------------------------------------------------
@@ -320,6 +318,14 @@ void GlDevice::BindForUpload(GLenum eTarget, GLuint iTexture) {
   Cache.BoundTextures[kUploadUnit] = static_cast<GLint>(iTexture);
 }
 
+void GlDevice::BindBufferOutsideArrays(GLenum eTarget, GLuint iBuffer) {
+  if (Cache.iVertexArray != 0) {
+    Gl(glBindVertexArray, 0u);
+    Cache.iVertexArray = 0;
+  }
+  Gl(glBindBuffer, eTarget, iBuffer);
+}
+
 void GlDevice::ForgetBuffer(GLuint iBuffer) {
   for (auto it = VertexArrays.begin(); it != VertexArrays.end();) {
     if (it->first.iVertexBuffer == iBuffer || it->first.iIndexBuffer == iBuffer) {
@@ -358,7 +364,7 @@ HRESULT GlDevice::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLO
   if (Flags & D3DCLEAR_ZBUFFER) {
     const float fDepth = std::clamp(Z, 0.0f, 1.0f);
     if (Cache.fClearDepth != fDepth) {
-      Gl(glClearDepth, static_cast<double>(fDepth));
+      Gl(glClearDepthf, fDepth);
       Cache.fClearDepth = fDepth;
     }
     SetDepthMask(true);
@@ -420,13 +426,13 @@ HRESULT GlDevice::Present(const RECT*, const RECT*, HWND, const RGNDATA*) {
     iSource = iResolveFramebuffer;
   }
   int iWindowWidth = 0, iWindowHeight = 0;
-  SDL_GL_GetDrawableSize(pWindow, &iWindowWidth, &iWindowHeight);
+  GlDrawableSize(pContext, iWindowWidth, iWindowHeight);
   const bool bSameSize = iWindowWidth == iWidth && iWindowHeight == iHeight;
   Gl(glBindFramebuffer, GL_READ_FRAMEBUFFER, iSource);
   Gl(glBindFramebuffer, GL_DRAW_FRAMEBUFFER, 0u);
   Gl(glBlitFramebuffer, 0, 0, iWidth, iHeight, 0, 0, iWindowWidth, iWindowHeight,
      static_cast<GLbitfield>(GL_COLOR_BUFFER_BIT), static_cast<GLenum>(bSameSize ? GL_NEAREST : GL_LINEAR));
-  SDL_GL_SwapWindow(pWindow);
+  PresentGlContext(pContext);
   Gl(glBindFramebuffer, GL_FRAMEBUFFER, iDrawFramebuffer);
   return D3D_OK;
 }
@@ -762,12 +768,12 @@ void GlDevice::ApplyRasterState() {
     Cache.iBlendDst = iDst;
   }
   SetColourMask(rs[D3DRS_COLORWRITEENABLE]);
-  const GLint iPolygonMode = rs[D3DRS_FILLMODE] == 1 ? GL_POINT : rs[D3DRS_FILLMODE] == 2 ? GL_LINE : GL_FILL;
-  if (Cache.iPolygonMode != iPolygonMode) {
-    Gl(glPolygonMode, static_cast<GLenum>(GL_FRONT_AND_BACK), static_cast<GLenum>(iPolygonMode));
-    Cache.iPolygonMode = iPolygonMode;
+  const GLint iFillMode = static_cast<GLint>(rs[D3DRS_FILLMODE]);
+  if (Cache.iPolygonMode != iFillMode) {
+    GlFillMode(rs[D3DRS_FILLMODE]);
+    Cache.iPolygonMode = iFillMode;
   }
-  SetCap(GL_MULTISAMPLE, rs[D3DRS_MULTISAMPLEANTIALIAS] != FALSE, Cache.iMultisample);
+  GlSetMultisample(rs[D3DRS_MULTISAMPLEANTIALIAS] != FALSE, Cache.iMultisample);
   SetCap(GL_DITHER, rs[D3DRS_DITHERENABLE] != FALSE, Cache.iDither);
 }
 
@@ -834,7 +840,7 @@ void GlDevice::ApplySamplers() {
     Gl(glSamplerParameteri, Samplers[s], GL_TEXTURE_WRAP_R, AddressMode(pState[D3DSAMP_ADDRESSW]));
     float Border[4];
     ColourToFloats(pState[D3DSAMP_BORDERCOLOR], Border);
-    Gl(glSamplerParameterfv, Samplers[s], GL_TEXTURE_BORDER_COLOR, static_cast<const GLfloat*>(Border));
+    GlSetBorderColour(Samplers[s], static_cast<const GLfloat*>(Border));
     SamplerDirty[s] = false;
   }
 }
@@ -844,9 +850,11 @@ bool GlDevice::VertexArrayKey::operator<(const VertexArrayKey& o) const {
          std::tie(o.iVertexBuffer, o.iIndexBuffer, o.iOffset, o.iStride);
 }
 
-void GlDevice::BindVertexArray() {
+// The base vertex moves the attributes' start (WebGL2 has no base-vertex draw).
+void GlDevice::BindVertexArray(UINT iBaseVertex) {
   const VertexArrayKey Key = {static_cast<GlVertexBuffer*>(pStream)->Store.iBuffer,
-                              static_cast<GlIndexBuffer*>(pIndices)->Store.iBuffer, iStreamOffset, iStreamStride};
+                              static_cast<GlIndexBuffer*>(pIndices)->Store.iBuffer,
+                              iStreamOffset + iBaseVertex * iStreamStride, iStreamStride};
   auto it = VertexArrays.find(Key);
   if (it == VertexArrays.end()) {
     GLuint iVertexArray = 0;
@@ -898,10 +906,10 @@ HRESULT GlDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE Type, INT BaseVertexInde
   if (bPipelineDirty) ApplyTextures();
   ApplySamplers();
   bPipelineDirty = bValuesDirty = false;
-  BindVertexArray();
-  Gl(glDrawElementsBaseVertex, static_cast<GLenum>(GL_TRIANGLES), static_cast<GLsizei>(iIndexCount),
+  BindVertexArray(static_cast<UINT>(BaseVertexIndex));
+  Gl(glDrawElements, static_cast<GLenum>(GL_TRIANGLES), static_cast<GLsizei>(iIndexCount),
      static_cast<GLenum>(pIndexBuffer->IndexSize() == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT),
-     reinterpret_cast<const void*>(static_cast<uintptr_t>(startIndex) * pIndexBuffer->IndexSize()), BaseVertexIndex);
+     reinterpret_cast<const void*>(static_cast<uintptr_t>(startIndex) * pIndexBuffer->IndexSize()));
   return D3D_OK;
 }
 

@@ -18,14 +18,13 @@
 // with a cache of what GL holds before it is set.
 #pragma once
 
-#include <SDL.h>
-
 #include <map>
 #include <unordered_map>
 #include <vector>
 
 #include "d3d9.h"
 #include "gl_calls.h"
+#include "gl_context.h"
 #include "gl_ffp.h"
 
 namespace d3d9gl {
@@ -50,7 +49,7 @@ struct GlStateCache {
   GLint iBlendSrc = -1;
   GLint iBlendDst = -1;
   GLint iColourMask = -1;  // D3DCOLORWRITEENABLE bits
-  GLint iPolygonMode = -1;
+  GLint iPolygonMode = -1;  // D3DRS_FILLMODE
   GLint iMultisample = -1;
   GLint iDither = -1;
   GLint iScissor = -1;
@@ -68,8 +67,7 @@ struct LightSlot {
 class GlDevice final : public IDirect3DDevice9 {
  public:
   // Takes the context; the caller has made it current.
-  GlDevice(GlDirect3D* pParent, SDL_Window* pWindow, SDL_GLContext pContext, const D3DPRESENT_PARAMETERS& Params,
-           int iSamples);
+  GlDevice(GlDirect3D* pParent, GlContext* pContext, const D3DPRESENT_PARAMETERS& Params, int iSamples);
   ~GlDevice() override;
   // False when the back buffer could not be made (the device is then unusable).
   bool BuildBackBuffer();
@@ -106,6 +104,9 @@ class GlDevice final : public IDirect3DDevice9 {
   void MakeCurrent();
   // Binds a texture on the upload unit (cached like the stages' units).
   void BindForUpload(GLenum eTarget, GLuint iTexture);
+  // Binds a buffer to eTarget with no vertex array bound (an element buffer
+  // binding is part of the bound vertex array).
+  void BindBufferOutsideArrays(GLenum eTarget, GLuint iBuffer);
   // A GL buffer or texture is about to be deleted: forget what refers to it.
   void ForgetBuffer(GLuint iBuffer);
   void ForgetTexture(GLuint iTexture);
@@ -125,7 +126,7 @@ class GlDevice final : public IDirect3DDevice9 {
   void ApplyUniforms();
   void ApplyTextures();
   void ApplySamplers();
-  void BindVertexArray();
+  void BindVertexArray(UINT iBaseVertex);
   void ResolveTo(GLuint iTargetFramebuffer);
   // The lights in force, in index order, at most kMaxActiveLights.
   int ActiveLights(const D3DLIGHT9* Out[kMaxActiveLights]) const;
@@ -139,8 +140,7 @@ class GlDevice final : public IDirect3DDevice9 {
 
   ULONG iRefCount = 1;
   GlDirect3D* pParent;
-  SDL_Window* pWindow;
-  SDL_GLContext pContext;
+  GlContext* pContext;
   D3DPRESENT_PARAMETERS Params;
   int iSamples;
   int iWidth, iHeight;

@@ -1,6 +1,5 @@
 #include "gl_direct3d.h"
 
-#include <SDL.h>
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
@@ -9,8 +8,8 @@
 #include <functional>
 
 #include "d3d9_seams.h"
+#include "gl_context.h"
 #include "gl_device.h"
-#include "win32_seams.h"
 
 namespace d3d9gl {
 
@@ -18,13 +17,13 @@ uint64_t iGlCalls = 0;
 
 bool IsSoftwareRenderer(const char* pszRenderer) {
   if (pszRenderer == nullptr) return true;
-  for (const char* pszName : {"llvmpipe", "softpipe", "swrast"}) {
+  for (const char* pszName : {"llvmpipe", "softpipe", "swrast", "SwiftShader"}) {
     if (std::strstr(pszRenderer, pszName) != nullptr) return true;
   }
   return false;
 }
 
-GlDirect3D::~GlDirect3D() { SDL_GL_UnloadLibrary(); }
+GlDirect3D::~GlDirect3D() { UnloadGl(); }
 
 ULONG GlDirect3D::Release() {
   const ULONG iLeft = --iRefCount;
@@ -40,8 +39,8 @@ HRESULT GlDirect3D::CreateDevice(UINT, D3DDEVTYPE, HWND hFocusWindow, DWORD Beha
   const bool bHardware = (BehaviorFlags & D3DCREATE_HARDWARE_VERTEXPROCESSING) != 0;
   const bool bSoftware = (BehaviorFlags & D3DCREATE_SOFTWARE_VERTEXPROCESSING) != 0;
   if (bHardware == bSoftware) return D3DERR_INVALIDCALL;
-  SDL_Window* pWindow = Win32GetSdlWindow(pParams->hDeviceWindow != nullptr ? pParams->hDeviceWindow : hFocusWindow);
-  if (pWindow == nullptr) return D3DERR_INVALIDCALL;
+  const HWND hWindow = pParams->hDeviceWindow != nullptr ? pParams->hDeviceWindow : hFocusWindow;
+  if (hWindow == nullptr) return D3DERR_INVALIDCALL;
   int iSamples = 0;
   if (pParams->MultiSampleType != D3DMULTISAMPLE_NONE) {
     // Multisampling needs a discarding swap effect, as in Direct3D.
@@ -49,34 +48,29 @@ HRESULT GlDirect3D::CreateDevice(UINT, D3DDEVTYPE, HWND hFocusWindow, DWORD Beha
     iSamples = static_cast<int>(pParams->MultiSampleType);
   }
 
-  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
-  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
-  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
-  SDL_GLContext pContext = SDL_GL_CreateContext(pWindow);
+  GlContext* pContext = CreateGlContext(hWindow, pParams->PresentationInterval != D3DPRESENT_INTERVAL_IMMEDIATE);
   if (pContext == nullptr) return D3DERR_NOTAVAILABLE;
   HRESULT hr = D3D_OK;
   GLint iMaxSamples = 0;
   Gl(glGetIntegerv, GL_MAX_SAMPLES, &iMaxSamples);
-  if (bHardware && IsSoftwareRenderer(reinterpret_cast<const char*>(Gl(glGetString, GL_RENDERER)))) {
+  if (bHardware && IsSoftwareRenderer(GlRendererName(pContext))) {
     hr = D3DERR_NOTAVAILABLE;
   } else if (iSamples > iMaxSamples) {
     hr = D3DERR_NOTAVAILABLE;
   }
   if (FAILED(hr)) {
-    SDL_GL_MakeCurrent(pWindow, nullptr);
-    SDL_GL_DeleteContext(pContext);
+    DestroyGlContext(pContext);
     return hr;
   }
 
   // A zero back-buffer size means the window's client area, as in windowed Direct3D.
   if (pParams->BackBufferWidth == 0 || pParams->BackBufferHeight == 0) {
     int iWidth = 0, iHeight = 0;
-    SDL_GetWindowSize(pWindow, &iWidth, &iHeight);
+    GlDrawableSize(pContext, iWidth, iHeight);
     if (pParams->BackBufferWidth == 0) pParams->BackBufferWidth = static_cast<UINT>(iWidth);
     if (pParams->BackBufferHeight == 0) pParams->BackBufferHeight = static_cast<UINT>(iHeight);
   }
-  SDL_GL_SetSwapInterval(pParams->PresentationInterval == D3DPRESENT_INTERVAL_IMMEDIATE ? 0 : 1);
-  auto* pDevice = new GlDevice(this, pWindow, pContext, *pParams, iSamples);
+  auto* pDevice = new GlDevice(this, pContext, *pParams, iSamples);
   if (!pDevice->BuildBackBuffer()) {
     pDevice->Release();
     return D3DERR_NOTAVAILABLE;
@@ -108,9 +102,7 @@ IDirect3D9* Direct3DCreate9(UINT SDKVersion) {
   if (fnCreateOverride) return fnCreateOverride(SDKVersion);
   if (SDKVersion != D3D_SDK_VERSION) return nullptr;
   KeepLargeBlocksInTheHeap();
-  if (SDL_WasInit(SDL_INIT_VIDEO) == 0 && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return nullptr;
-  // A video driver without GL (SDL's "dummy") cannot load a GL library.
-  if (SDL_GL_LoadLibrary(nullptr) != 0) return nullptr;
+  if (!d3d9gl::LoadGl()) return nullptr;
   return new d3d9gl::GlDirect3D();
 }
 

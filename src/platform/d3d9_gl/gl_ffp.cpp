@@ -122,7 +122,7 @@ static std::string TexCoordSource(const FfpKey& Key, int i) {
 }
 
 std::string FfpVertexSource(const FfpKey& Key) {
-  std::string strOut = "#version 330 core\n";
+  std::string strOut = kGlslHeader;
   strOut += kBlockSource;
   strOut += "layout(location = 0) in vec3 aPosition;\n"
             "layout(location = 1) in vec3 aNormal;\n"
@@ -194,7 +194,7 @@ static const char* AlphaCompare(uint8_t iFunc) {
 }
 
 std::string FfpFragmentSource(const FfpKey& Key) {
-  std::string strOut = "#version 330 core\n";
+  std::string strOut = kGlslHeader;
   strOut += kBlockSource;
   strOut += Varyings(Key, "in");
   for (int i = 0; i < Key.iStageCount; ++i) {

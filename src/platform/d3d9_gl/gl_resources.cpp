@@ -10,10 +10,15 @@ namespace d3d9gl {
 
 // ---- buffers ----------------------------------------------------------------------
 
-GlBufferStore::GlBufferStore(GlDevice* pDevice, UINT iLength, DWORD dwUsage) : pDevice(pDevice), Bytes(iLength) {
+GlBufferStore::GlBufferStore(GlDevice* pDevice, UINT iLength, DWORD dwUsage, GLenum eTarget)
+    : pDevice(pDevice), Bytes(iLength) {
   pDevice->AddRef();
   pDevice->MakeCurrent();
   Gl(glGenBuffers, 1, &iBuffer);
+  // WebGL fixes a buffer's kind at its first binding (an element buffer can
+  // later be bound to the copy targets, but a buffer first bound there can
+  // never hold indices): bind it to its own target once.
+  pDevice->BindBufferOutsideArrays(eTarget, iBuffer);
   // Uploads go through the copy target: binding an element buffer would
   // change whatever vertex array is bound.
   Gl(glBindBuffer, GL_COPY_WRITE_BUFFER, iBuffer);
@@ -194,17 +199,32 @@ HRESULT GlCubeTexture::UnlockRect(D3DCUBEMAP_FACES FaceType, UINT Level) {
   return D3D_OK;
 }
 
+// D3D's B, G, R, A bytes as GL's R, G, B, A (ES takes no BGRA uploads);
+// without alpha (X8R8G8B8) the x byte reads as opaque, as in D3D.
+static std::vector<unsigned char> RgbaFromBgra(const unsigned char* pBgra, size_t iPixels, bool bOpaque) {
+  std::vector<unsigned char> Rgba(iPixels * 4);
+  for (size_t i = 0; i < iPixels; ++i) {
+    Rgba[4 * i + 0] = pBgra[4 * i + 2];
+    Rgba[4 * i + 1] = pBgra[4 * i + 1];
+    Rgba[4 * i + 2] = pBgra[4 * i + 0];
+    Rgba[4 * i + 3] = bOpaque ? 0xFF : pBgra[4 * i + 3];
+  }
+  return Rgba;
+}
+
 // D3D and GL pick and orient cube faces the same way, so each face goes up
 // in its own rows' order, unflipped. Expects the texture bound for upload.
 void GlCubeTexture::Upload(UINT iFace, UINT iLevel) {
   const GLenum eTarget = GL_TEXTURE_CUBE_MAP_POSITIVE_X + iFace;
   const GLsizei iSize = static_cast<GLsizei>(LevelEdge(iLevel));
+  const size_t iPixels = static_cast<size_t>(iSize) * static_cast<size_t>(iSize);
   const std::vector<unsigned char>& Bytes = Image(iFace, iLevel);
   if (IsCompressed() && bDecode) {
-    std::vector<unsigned char> Bgra(static_cast<size_t>(iSize) * static_cast<size_t>(iSize) * 4);
+    std::vector<unsigned char> Bgra(iPixels * 4);
     DecodeDxt(eFormat, Bytes.data(), static_cast<UINT>(iSize), static_cast<UINT>(iSize), Bgra.data());
-    Gl(glTexImage2D, eTarget, static_cast<GLint>(iLevel), GL_RGBA8, iSize, iSize, 0, static_cast<GLenum>(GL_BGRA),
-       static_cast<GLenum>(GL_UNSIGNED_BYTE), static_cast<const void*>(Bgra.data()));
+    const std::vector<unsigned char> Rgba = RgbaFromBgra(Bgra.data(), iPixels, false);
+    Gl(glTexImage2D, eTarget, static_cast<GLint>(iLevel), GL_RGBA8, iSize, iSize, 0, static_cast<GLenum>(GL_RGBA),
+       static_cast<GLenum>(GL_UNSIGNED_BYTE), static_cast<const void*>(Rgba.data()));
     return;
   }
   if (IsCompressed()) {
@@ -212,10 +232,9 @@ void GlCubeTexture::Upload(UINT iFace, UINT iLevel) {
        static_cast<GLsizei>(Bytes.size()), static_cast<const void*>(Bytes.data()));
     return;
   }
-  // X8R8G8B8 keeps no alpha: an RGB texture reads alpha 1 whatever the x byte holds.
-  const GLint iInternal = eFormat == D3DFMT_X8R8G8B8 ? GL_RGB8 : GL_RGBA8;
-  Gl(glTexImage2D, eTarget, static_cast<GLint>(iLevel), iInternal, iSize, iSize, 0, static_cast<GLenum>(GL_BGRA),
-     static_cast<GLenum>(GL_UNSIGNED_INT_8_8_8_8_REV), static_cast<const void*>(Bytes.data()));
+  const std::vector<unsigned char> Rgba = RgbaFromBgra(Bytes.data(), iPixels, eFormat == D3DFMT_X8R8G8B8);
+  Gl(glTexImage2D, eTarget, static_cast<GLint>(iLevel), GL_RGBA8, iSize, iSize, 0, static_cast<GLenum>(GL_RGBA),
+     static_cast<GLenum>(GL_UNSIGNED_BYTE), static_cast<const void*>(Rgba.data()));
 }
 
 }  // namespace d3d9gl

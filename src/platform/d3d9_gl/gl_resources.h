@@ -15,7 +15,8 @@ class GlDevice;
 // The part shared by vertex and index buffers.
 class GlBufferStore {
  public:
-  GlBufferStore(GlDevice* pDevice, UINT iLength, DWORD dwUsage);
+  // eTarget: GL_ARRAY_BUFFER or GL_ELEMENT_ARRAY_BUFFER, the buffer's kind.
+  GlBufferStore(GlDevice* pDevice, UINT iLength, DWORD dwUsage, GLenum eTarget);
   ~GlBufferStore();
   HRESULT Lock(UINT iOffset, UINT iSize, void** ppData, DWORD dwFlags);
   HRESULT Unlock();
@@ -31,7 +32,8 @@ class GlBufferStore {
 
 class GlVertexBuffer final : public IDirect3DVertexBuffer9 {
  public:
-  GlVertexBuffer(GlDevice* pDevice, UINT iLength, DWORD dwUsage) : Store(pDevice, iLength, dwUsage) {}
+  GlVertexBuffer(GlDevice* pDevice, UINT iLength, DWORD dwUsage)
+      : Store(pDevice, iLength, dwUsage, GL_ARRAY_BUFFER) {}
   ULONG AddRef() override { return ++iRefCount; }
   ULONG Release() override;
   HRESULT Lock(UINT OffsetToLock, UINT SizeToLock, void** ppbData, DWORD Flags) override {
@@ -48,7 +50,7 @@ class GlVertexBuffer final : public IDirect3DVertexBuffer9 {
 class GlIndexBuffer final : public IDirect3DIndexBuffer9 {
  public:
   GlIndexBuffer(GlDevice* pDevice, UINT iLength, DWORD dwUsage, D3DFORMAT eFormat)
-      : Store(pDevice, iLength, dwUsage), eFormat(eFormat) {}
+      : Store(pDevice, iLength, dwUsage, GL_ELEMENT_ARRAY_BUFFER), eFormat(eFormat) {}
   ULONG AddRef() override { return ++iRefCount; }
   ULONG Release() override;
   HRESULT Lock(UINT OffsetToLock, UINT SizeToLock, void** ppbData, DWORD Flags) override {
