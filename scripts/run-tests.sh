@@ -1,9 +1,15 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs the whole test suite, and beside it the fuzzing
-# harnesses for FUZZ_SECONDS each (default 60; 0 skips them).
+# harnesses for FUZZ_SECONDS each (default 60; 0 skips them). The browser
+# build (scripts/build-web.sh) runs in the background beside the desktop
+# build; the web tests wait for it.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/install-deps.sh"
+mkdir -p "$root/build-web"
+echo building > "$root/build-web/status"
+"$root/scripts/build-web.sh" > "$root/build-web/build.log" 2>&1 &
+web_build=$!
 "$root/scripts/build.sh"
 
 fuzz_seconds="${FUZZ_SECONDS:-60}"
@@ -15,6 +21,7 @@ fi
 cd "$root/build"
 status=0
 ctest --output-on-failure -j"$(nproc)" --timeout 600 || status=$?
+wait "$web_build" || { echo "web build failed:"; tail -n 40 "$root/build-web/build.log"; status=1; }
 if [ "$fuzz_seconds" -gt 0 ]; then
   wait "$fuzz_pid" || status=1
   echo "--- fuzzing"

@@ -12,20 +12,22 @@
 #include "win32_internal.h"
 
 namespace win32 {
-double dHeldMilliseconds = 0.0;
-}
 
-static DWORD ReadClock() {
-  return static_cast<DWORD>(static_cast<uint64_t>(emscripten_get_now() - win32::dHeldMilliseconds));
-}
+double dHeldMilliseconds = 0.0;
+double dLastReadingAt = 0.0;
+
+DWORD ReadClock() { return static_cast<DWORD>(static_cast<uint64_t>(emscripten_get_now() - dHeldMilliseconds)); }
+
+}  // namespace win32
 
 DWORD timeGetTime() {
   static DWORD dwPrevious = 0;
-  DWORD dwNow = ReadClock();
+  DWORD dwNow = win32::ReadClock();
   if (dwNow == dwPrevious) {
     emscripten_sleep(1);
-    dwNow = ReadClock();
+    dwNow = win32::ReadClock();
   }
   dwPrevious = dwNow;
+  win32::dLastReadingAt = emscripten_get_now();
   return dwNow;
 }

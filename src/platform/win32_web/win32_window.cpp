@@ -32,7 +32,7 @@ EM_JS(void, PageShowCanvas, (), { if (Module.page) Module.page.showCanvas(); });
 EM_JS(void, PageSetCursorHidden, (int bHidden), {
   document.querySelector("#canvas").style.cursor = bHidden ? "none" : "";
 });
-EM_JS(void, PageFrameShown, (), { if (Module.page) Module.page.frameShown(); });
+EM_JS(void, PageFrameShown, (double dWorkMs), { if (Module.page) Module.page.frameShown(dWorkMs); });
 EM_JS(void, PageAskForStart, (), { if (Module.page) Module.page.askForStart(); });
 EM_JS(int, PageStartGestureSeen, (), { return Module.page && Module.page.started ? 1 : 0; });
 
@@ -43,7 +43,7 @@ void QueueMessage(UINT uMessage, WPARAM wParam) {
   MSG msg{};
   msg.message = uMessage;
   msg.wParam = wParam;
-  msg.time = timeGetTime();
+  msg.time = ReadClock();
   Messages.push_back(msg);
 }
 
@@ -88,7 +88,7 @@ bool Win32WebStarted() { return bStarted; }
 
 void Win32WebFrameShown() {
   // Returning to the browser's event loop puts the canvas on the screen.
-  PageFrameShown();
+  PageFrameShown(emscripten_get_now() - win32::dLastReadingAt);
   emscripten_sleep(0);
   if (bStarted) return;
   PageAskForStart();

@@ -1,0 +1,52 @@
+// web_frame_compare: compares the browser's picture of a frame with the
+// desktop program's, and fails when they lie further apart than the frame
+// tolerance (mean absolute error at most 1/255, 99th percentile at most
+// 8/255, per colour channel).
+//   web_frame_compare DESKTOP.png BROWSER.png
+#include <cstdio>
+#include <vector>
+
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+#pragma GCC diagnostic ignored "-Wunused-function"
+#define STB_IMAGE_IMPLEMENTATION
+#define STB_IMAGE_STATIC
+#define STBI_ONLY_PNG
+#include <stb_image.h>
+#pragma GCC diagnostic pop
+
+#include "image_compare.h"
+
+namespace {
+
+bool Load(const char* pszPath, std::vector<unsigned char>& Pixels, int& iWidth, int& iHeight) {
+  int iChannels = 0;
+  unsigned char* pData = stbi_load(pszPath, &iWidth, &iHeight, &iChannels, 4);
+  if (pData == nullptr) {
+    std::fprintf(stderr, "web_frame_compare: cannot read %s: %s\n", pszPath, stbi_failure_reason());
+    return false;
+  }
+  Pixels.assign(pData, pData + static_cast<size_t>(iWidth) * static_cast<size_t>(iHeight) * 4);
+  stbi_image_free(pData);
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: web_frame_compare DESKTOP.png BROWSER.png\n");
+    return 2;
+  }
+  std::vector<unsigned char> A, B;
+  int iWidthA = 0, iHeightA = 0, iWidthB = 0, iHeightB = 0;
+  if (!Load(argv[1], A, iWidthA, iHeightA) || !Load(argv[2], B, iWidthB, iHeightB)) return 2;
+  if (iWidthA != iWidthB || iHeightA != iHeightB) {
+    std::fprintf(stderr, "web_frame_compare: %dx%d against %dx%d\n", iWidthA, iHeightA, iWidthB, iHeightB);
+    return 1;
+  }
+  const ImageDifference Difference = CompareImages(A, B, iWidthA, iHeightA);
+  const bool bWithin = WithinTolerance(Difference, 1.0, 8);
+  std::printf("%s: %s (%s)\n", argv[2], Describe(Difference).c_str(), bWithin ? "within tolerance" : "TOO FAR");
+  return bWithin ? 0 : 1;
+}
