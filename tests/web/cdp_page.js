@@ -31,13 +31,14 @@ function serve(root, missing = []) {
 }
 
 class Browser {
-  constructor() {
+  // extraArgs: more Chromium switches (e.g. '--disable-3d-apis').
+  constructor(extraArgs = []) {
     this.profile = fs.mkdtempSync(path.join(os.tmpdir(), 'vimra-chromium-'));
     const args = [
       '--headless=new', '--no-sandbox', '--use-angle=swiftshader', '--enable-unsafe-swiftshader',
       '--disable-gpu-sandbox', '--no-first-run', '--disable-background-networking', '--disable-component-update',
       '--disable-sync', '--remote-debugging-pipe', `--user-data-dir=${this.profile}`, '--window-size=1280,720',
-      '--disable-background-timer-throttling', '--disable-renderer-backgrounding', 'about:blank',
+      '--disable-background-timer-throttling', '--disable-renderer-backgrounding', ...extraArgs, 'about:blank',
     ];
     this.process = spawn(process.env.CHROMIUM || 'chromium', args, { stdio: ['ignore', 'ignore', 'pipe', 'pipe', 'pipe'] });
     this.log = '';

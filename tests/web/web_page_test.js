@@ -2,6 +2,8 @@
 //   node web_page_test.js frames DIST OUT_DIR TIME_MS...   writes OUT_DIR/web-TIME.png per frame
 //   node web_page_test.js play DIST OUT_DIR                 plays to the end with F2; screenshots
 //   node web_page_test.js missing-data DIST OUT_DIR         the same without cube.dds, isodef.obj, demodemo.mp3
+//   node web_page_test.js escape DIST OUT_DIR               Escape ends the demo at once
+//   node web_page_test.js no-webgl DIST OUT_DIR             without WebGL: the fatal message, exit code -1
 //   node web_page_test.js timing DIST OUT_DIR               the whole demo at normal speed: frame times per scene
 // Exit code 0 when every check holds; each failure is printed.
 'use strict';
@@ -29,9 +31,12 @@ function percentile(values, fraction) {
   return sorted[Math.min(sorted.length - 1, Math.ceil(sorted.length * fraction) - 1)];
 }
 
-async function withPage(dist, query, missing, body) {
+// options.browserArgs: more Chromium switches; options.expected: console lines
+// the case expects (they are not counted as problems).
+async function withPage(dist, query, missing, body, options = {}) {
+  const { browserArgs = [], expected = [] } = options;
   const server = await serve(path.resolve(dist), missing);
-  const browser = new Browser();
+  const browser = new Browser(browserArgs);
   const log = [];
   try {
     const page = await browser.open(`http://127.0.0.1:${server.address().port}/${query}`, (line) => log.push(line));
@@ -42,7 +47,8 @@ async function withPage(dist, query, missing, body) {
   } finally {
     await browser.close();
     server.close();
-    const problems = log.filter((line) => /exception|error|INVALID/i.test(line) && !/favicon|404/.test(line));
+    const problems = log.filter((line) => /exception|error|INVALID/i.test(line) && !/favicon|404/.test(line) &&
+                                          !expected.some((pattern) => pattern.test(line)));
     if (problems.length > 0) console.log('page console:\n  ' + problems.slice(0, 20).join('\n  '));
     check(problems.length === 0, 'no script exceptions or WebGL errors in the console');
   }
@@ -117,11 +123,37 @@ async function missingData(dist, outDir) {
   });
 }
 
+async function escape(dist, outDir) {
+  await withPage(dist, '', [], async (page) => {
+    await start(page, outDir, 'escape');
+    await sleep(1000);
+    await page.press('Escape', 27);
+    await page.waitFor("vimraPage.state === 'ended'", 30);
+    check(await page.evaluate('vimraPage.exitCode') === 0, 'Escape ends the demo at once with exit code 0');
+    const shown = await page.evaluate('vimraPage.frameShownAt.length');
+    await sleep(500);
+    check(await page.evaluate('vimraPage.frameShownAt.length') === shown, 'no frame is drawn after Escape');
+  });
+}
+
+// Without WebGL the device cannot start: the fatal message on the page, then exit code -1.
+async function noWebGl(dist) {
+  await withPage(dist, '', [], async (page) => {
+    await page.waitFor('window.vimraPage && vimraPage.messageOpen', 60);
+    check(await page.evaluate("document.getElementById('message-caption').textContent") === 'fatal Error' &&
+          await page.evaluate("document.getElementById('message-text').textContent") === 'D3D not initialized!',
+          'the page shows "D3D not initialized!" titled "fatal Error"');
+    await page.evaluate("document.getElementById('message-ok').click()");
+    await page.waitFor("vimraPage.state === 'ended'", 30);
+    check(await page.evaluate('vimraPage.exitCode') === -1, 'dismissing it ends the run with exit code -1');
+  }, { browserArgs: ['--disable-3d-apis'], expected: [/fatal Error: D3D not initialized!/] });
+}
+
 // Scenes by demo time at speed 1 (timeline units of 4150 ms: 10 and 18).
 const kScenes = [['columns', 0, 41500], ['ring and flyer', 41500, 74700], ['rows', 74700, 85080]];
 
 async function timing(dist, outDir) {
-  await withPage(dist, '', [], async (page) => {
+  await withPage(dist, '?sync', [], async (page) => {
     await start(page, outDir, 'timing');
     const startedAt = await page.evaluate('performance.now()');
     await page.waitFor("vimraPage.state === 'ended'", 150);
@@ -150,7 +182,7 @@ async function timing(dist, outDir) {
 async function main() {
   const [mode, dist, outDir, ...rest] = process.argv.slice(2);
   if (!mode || !dist || !outDir) {
-    console.error('usage: web_page_test.js frames|play|missing-data|timing DIST OUT_DIR [TIME_MS...]');
+    console.error('usage: web_page_test.js frames|play|missing-data|escape|no-webgl|timing DIST OUT_DIR [TIME_MS...]');
     process.exit(2);
   }
   fs.mkdirSync(outDir, { recursive: true });
@@ -158,6 +190,8 @@ async function main() {
   else if (mode === 'play') await play(dist, outDir);
   else if (mode === 'missing-data') await missingData(dist, outDir);
   else if (mode === 'timing') await timing(dist, outDir);
+  else if (mode === 'escape') await escape(dist, outDir);
+  else if (mode === 'no-webgl') await noWebGl(dist);
   else {
     console.error(`web_page_test.js: unknown mode ${mode}`);
     process.exit(2);

@@ -3,7 +3,7 @@
 # web build in dist/web. Started beside that build (scripts/run-tests.sh runs
 # scripts/build-web.sh in the background), it waits for the build to finish.
 #   web_test.sh CASE ROOT [VIMRA_FRAME WEB_FRAME_COMPARE]
-# Cases: frames (against the desktop program's frames), play, missing-data.
+# Cases: frames (against the desktop program's frames), play, missing-data, escape, no-webgl.
 set -uo pipefail
 case_name="$1"
 root="$2"
@@ -41,7 +41,7 @@ case "$case_name" in
     done
     exit $failed
     ;;
-  play | missing-data)
+  play | missing-data | escape | no-webgl)
     exec node "$runner" "$case_name" "$dist" "$work"
     ;;
   *)

@@ -243,6 +243,51 @@ TEST_F(RasterTest, PixelCentresSitOnIntegerCoordinates) {
   EXPECT_EQ(F.At(640, 301), 0xFFFFFFFFu);
 }
 
+TEST_F(RasterTest, BaseVertexShiftsWhichVerticesTheIndicesReach) {
+  // Vertices 0-3 a square on the left, 4-7 the same square on the right; the
+  // indices name only 0-3, so the base vertex picks the square.
+  std::vector<Vertex> Vertices;
+  std::vector<uint16_t> Indices, Unused;
+  AddSquare(Vertices, Indices, 2.0f, 1);
+  AddSquare(Vertices, Unused, 2.0f, 1);
+  for (size_t i = 0; i < Vertices.size(); ++i) Vertices[i].x += i < 4 ? -1.5f : 1.5f;
+  const Mesh Squares(pDevice, Vertices, Indices);
+  const D3DXMATRIX matWorld = Translation(0, 0, 10);
+  pDevice->SetTransform(D3DTS_WORLD, &matWorld);
+  pDevice->SetFVF(0x112);
+  pDevice->SetIndices(Squares.pIndices);
+  pDevice->SetStreamSource(0, Squares.pVertices, 0, sizeof(Vertex));
+  for (INT iBase : {4, 0, 4}) {
+    SCOPED_TRACE(testing::Message() << "base vertex " << iBase);
+    pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    ASSERT_EQ(pDevice->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, iBase, 0, 4, 0, 2), D3D_OK);
+    const Frame F = ReadFrame(pDevice);
+    EXPECT_EQ(F.At(640 - 346, 360), iBase == 0 ? 0xFFFFFFFFu : 0xFF000000u);
+    EXPECT_EQ(F.At(640 + 346, 360), iBase == 4 ? 0xFFFFFFFFu : 0xFF000000u);
+  }
+  // Past the end of the vertex buffer is refused, not drawn.
+  EXPECT_EQ(pDevice->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 5, 0, 4, 0, 2), D3DERR_INVALIDCALL);
+}
+
+TEST_F(RasterTest, BuffersMadeBetweenDrawsLeaveTheDrawnMeshIntact) {
+  // Making an index buffer binds it once as indices; the mesh drawn before
+  // must keep its own.
+  std::vector<Vertex> Vertices;
+  std::vector<uint16_t> Indices;
+  AddSquare(Vertices, Indices, 2.0f, 1);
+  const Mesh First(pDevice, Vertices, Indices);
+  ASSERT_EQ(First.Draw(pDevice, Translation(0, 0, 10)), D3D_OK);
+  std::vector<Vertex> Other;
+  std::vector<uint16_t> OtherIndices;
+  AddSquare(Other, OtherIndices, 0.5f, 2);
+  const Mesh Second(pDevice, Other, OtherIndices);
+  pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+  ASSERT_EQ(First.Draw(pDevice, Translation(0, 0, 10)), D3D_OK);
+  const Frame F = ReadFrame(pDevice);
+  EXPECT_EQ(F.At(640, 360), 0xFFFFFFFFu);
+  EXPECT_EQ(F.At(640 + 60, 360 + 60), 0xFFFFFFFFu);  // outside the small square, inside the first
+}
+
 TEST_F(RasterTest, FlatShadingTakesTheFirstVertexColour) {
   // One triangle lit by a light that reaches only its first vertex's normal.
   std::vector<Vertex> Vertices = {{-1, -1, 0, 0, 0, -1, 0, 0}, {-1, 1, 0, 0, 0, 1, 0, 0}, {1, -1, 0, 0, 0, 1, 0, 0}};
