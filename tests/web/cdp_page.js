@@ -40,7 +40,9 @@ class Browser {
       '--disable-sync', '--remote-debugging-pipe', `--user-data-dir=${this.profile}`, '--window-size=1280,720',
       '--disable-background-timer-throttling', '--disable-renderer-backgrounding', ...extraArgs, 'about:blank',
     ];
-    this.process = spawn(process.env.CHROMIUM || 'chromium', args, { stdio: ['ignore', 'ignore', 'pipe', 'pipe', 'pipe'] });
+    // Its own process group, so that closing it ends its helper processes too.
+    this.process = spawn(process.env.CHROMIUM || 'chromium', args,
+                         { stdio: ['ignore', 'ignore', 'pipe', 'pipe', 'pipe'], detached: true });
     this.log = '';
     this.process.stderr.on('data', (chunk) => { this.log += chunk; });
     this.nextId = 1;
@@ -98,10 +100,23 @@ class Browser {
 
   async close() {
     const exited = new Promise((resolve) => this.process.once('exit', resolve));
-    if (this.process.exitCode === null) this.process.kill('SIGKILL');
+    if (this.process.exitCode === null) {
+      try {
+        process.kill(-this.process.pid, 'SIGKILL');
+      } catch (error) {
+        this.process.kill('SIGKILL');
+      }
+    }
     await exited;
-    // The browser's helper processes may still write for a moment after it is gone.
-    fs.rmSync(this.profile, { recursive: true, force: true, maxRetries: 10, retryDelay: 200 });
+    // A helper process may still write into the profile for a moment.
+    for (let attempt = 0; attempt < 20; ++attempt) {
+      try {
+        fs.rmSync(this.profile, { recursive: true, force: true });
+        return;
+      } catch (error) {
+        await new Promise((resolve) => setTimeout(resolve, 250));
+      }
+    }
   }
 }
 
