@@ -1,5 +1,14 @@
 // timeGetTime: milliseconds of a monotonic clock, as 32 bits that wrap.
+//
+// A caller that asks again within the same millisecond is waiting for the
+// clock to move on (the frame loop paces itself this way), so the second call
+// sleeps until the next millisecond begins instead of answering the same
+// value at once: the values returned and the pacing are those of a busy loop,
+// but the CPU is given away while the clock stands still.
+#include <errno.h>
 #include <time.h>
+
+#include <atomic>
 
 #include "win32_internal.h"
 #include "win32_seams.h"
@@ -8,12 +17,35 @@ namespace win32 {
 std::function<DWORD()> fnTimeSource;
 }
 
+namespace {
+
+constexpr uint64_t kNanosecondsPerMs = 1000000u;
+
+uint64_t NowNanoseconds() {
+  timespec Now;
+  clock_gettime(CLOCK_MONOTONIC, &Now);
+  return static_cast<uint64_t>(Now.tv_sec) * 1000000000u + static_cast<uint64_t>(Now.tv_nsec);
+}
+
+void SleepUntil(uint64_t iNanoseconds) {
+  const timespec Until{static_cast<time_t>(iNanoseconds / 1000000000u), static_cast<long>(iNanoseconds % 1000000000u)};
+  while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &Until, nullptr) == EINTR) {
+  }
+}
+
+std::atomic<uint64_t> iLastAnsweredMs{UINT64_MAX};
+
+}  // namespace
+
 void Win32SetTimeSource(std::function<DWORD()> fnTime) { win32::fnTimeSource = std::move(fnTime); }
 
 DWORD timeGetTime() {
   if (win32::fnTimeSource) return win32::fnTimeSource();
-  timespec Now;
-  clock_gettime(CLOCK_MONOTONIC, &Now);
-  const uint64_t iMilliseconds = static_cast<uint64_t>(Now.tv_sec) * 1000u + static_cast<uint64_t>(Now.tv_nsec) / 1000000u;
-  return static_cast<DWORD>(iMilliseconds);
+  uint64_t iMs = NowNanoseconds() / kNanosecondsPerMs;
+  if (iMs == iLastAnsweredMs.load(std::memory_order_relaxed)) {
+    SleepUntil((iMs + 1) * kNanosecondsPerMs);
+    iMs = NowNanoseconds() / kNanosecondsPerMs;
+  }
+  iLastAnsweredMs.store(iMs, std::memory_order_relaxed);
+  return static_cast<DWORD>(iMs);
 }
