@@ -1,6 +1,7 @@
 #include "host/run_demo.h"
 
 #include "host/demo_clock.h"
+#include "host/frame_stats.h"
 #include "host/grid_indices.h"
 #include "core/globals.h"
 #include "host/timeline.h"
@@ -106,6 +107,7 @@ void RunDemo() {
 
   // Demo time 0 is the moment the music started.
   StartClock();
+  StartFrameStats();
   MSG msg;
   for (;;) {
     AdvanceClock();
@@ -114,8 +116,13 @@ void RunDemo() {
     if (fTime > kDemoEnd) break;
     pDevice->EndScene();
     pDevice->Present(nullptr, nullptr, nullptr, nullptr);
-    if (GetAsyncKeyState(VK_ESCAPE) != 0) ExitProcess(0);
+    NoteFramePresented();
+    if (GetAsyncKeyState(VK_ESCAPE) != 0) {
+      ReportFrameStats();
+      ExitProcess(0);
+    }
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE) != 0) DispatchMessageA(&msg);
     ReadSpeedKeys();
   }
+  ReportFrameStats();
 }

@@ -1,0 +1,85 @@
+#include "host/frame_stats.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include "core/globals.h"
+
+const SceneSpan kSceneSpans[4] = {{"columns, sliding camera", 0},
+                                  {"columns, camera from below", 20750},
+                                  {"ring and flyer", 41500},
+                                  {"swinging rows", 74700}};
+
+namespace {
+
+int SceneOf(DWORD dwDemoTimeMs) {
+  int iScene = 0;
+  for (int i = 0; i < 4; ++i)
+    if (dwDemoTimeMs >= kSceneSpans[i].dwFrom) iScene = i;
+  return iScene;
+}
+
+double Percentile(std::vector<double> Values, double fFraction) {
+  std::sort(Values.begin(), Values.end());
+  const size_t i = std::min(Values.size() - 1, static_cast<size_t>(fFraction * double(Values.size() - 1) + 0.5));
+  return Values[i];
+}
+
+std::string Line(const char* pszName, const std::vector<double>& Times, double fSeconds) {
+  char szLine[200];
+  std::snprintf(szLine, sizeof szLine, "  %-28s %6zu frames %7.1f fps  median %6.2f ms  p99 %6.2f ms\n", pszName,
+                Times.size(), fSeconds > 0 ? double(Times.size()) / fSeconds : 0.0, Percentile(Times, 0.5),
+                Percentile(Times, 0.99));
+  return szLine;
+}
+
+std::unique_ptr<FrameStats> pStats;
+std::chrono::steady_clock::time_point StatsStart;
+
+}  // namespace
+
+void FrameStats::Note(DWORD dwDemoTimeMs, double fWallSeconds) {
+  // The first frame has no frame before it to be timed against.
+  if (fLastWall >= 0) {
+    const int iScene = SceneOf(dwDemoTimeMs);
+    FrameMs[iScene].push_back((fWallSeconds - fLastWall) * 1000.0);
+    fSceneSeconds[iScene] += fWallSeconds - fLastWall;
+  }
+  fLastWall = fWallSeconds;
+}
+
+std::string FrameStats::Report() const {
+  std::string strReport;
+  std::vector<double> All;
+  double fSeconds = 0;
+  for (int i = 0; i < 4; ++i) {
+    if (FrameMs[i].empty()) continue;
+    strReport += Line(kSceneSpans[i].pszName, FrameMs[i], fSceneSeconds[i]);
+    All.insert(All.end(), FrameMs[i].begin(), FrameMs[i].end());
+    fSeconds += fSceneSeconds[i];
+  }
+  if (All.empty()) return "  no frames presented\n";
+  return strReport + Line("whole run", All, fSeconds);
+}
+
+void StartFrameStats() {
+  const char* pszStats = std::getenv("VIMRA_STATS");
+  if (pszStats == nullptr || std::strcmp(pszStats, "1") != 0) return;
+  pStats = std::make_unique<FrameStats>();
+  StatsStart = std::chrono::steady_clock::now();
+}
+
+void NoteFramePresented() {
+  if (!pStats) return;
+  pStats->Note(dwDemoTime, std::chrono::duration<double>(std::chrono::steady_clock::now() - StatsStart).count());
+}
+
+void ReportFrameStats() {
+  if (!pStats) return;
+  std::fprintf(stderr, "vimra: frame statistics (frame time = wall time between presented frames)\n%s",
+               pStats->Report().c_str());
+}

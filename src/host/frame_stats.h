@@ -1,0 +1,39 @@
+// Frame statistics for a viewer who asks how fast the demo runs: with
+// VIMRA_STATS=1 in the environment, the frame loop notes every presented
+// frame and the run ends by printing, on stderr, the frames presented, the
+// mean frame rate and the median and 99th-percentile frame time, per scene.
+// Without it nothing is noted or printed.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "win32.h"
+
+// The camera moves of the timeline, by the demo time (ms) each one starts at.
+struct SceneSpan {
+  const char* pszName;
+  DWORD dwFrom;
+};
+extern const SceneSpan kSceneSpans[4];
+
+// Frame times per scene; a frame belongs to the scene its demo time lies in,
+// and its time is the wall time since the frame presented before it.
+class FrameStats {
+ public:
+  void Note(DWORD dwDemoTimeMs, double fWallSeconds);
+  // One line per scene that has frames, then one for the whole run.
+  std::string Report() const;
+
+ private:
+  std::vector<double> FrameMs[4];
+  double fSceneSeconds[4] = {};
+  double fLastWall = -1;
+};
+
+// What the frame loop calls: read VIMRA_STATS once at the clock start, note
+// each presented frame, print the report at the end (or on Escape).
+void StartFrameStats();
+void NoteFramePresented();
+void ReportFrameStats();
