@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config git
-  libsdl2-dev libsdl2-mixer-dev libepoxy-dev libstb-dev
+  libsdl2-dev libsdl2-mixer-dev libmpg123-dev libasound2-dev libepoxy-dev libstb-dev
   libgl1-mesa-dri libegl-mesa0 libegl1 libgles2
   googletest libgtest-dev
   xvfb xauth xdotool time

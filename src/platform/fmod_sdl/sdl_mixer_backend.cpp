@@ -9,24 +9,37 @@
 // requested rate; SDL converts to whatever the hardware wants.
 #include "sdl_mixer_backend.h"
 
+#include "mp3_stream.h"
 #include "read_whole_file.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>
+#include <alsa/asoundlib.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cstdarg>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <utility>
 #include <vector>
 
+// A sample is a chunk decoded at load, or an MP3 whose decoding goes on while
+// it plays (the stream owns its chunk).
 struct FSOUND_SAMPLE {
   explicit FSOUND_SAMPLE(Mix_Chunk* pLoaded) : pChunk(pLoaded) {}
-  ~FSOUND_SAMPLE() { Mix_FreeChunk(pChunk); }
+  explicit FSOUND_SAMPLE(std::unique_ptr<Mp3Stream> pDecoding)
+      : pChunk(pDecoding->Chunk()), pStream(std::move(pDecoding)) {}
+  ~FSOUND_SAMPLE() {
+    if (!pStream) Mix_FreeChunk(pChunk);
+  }
   FSOUND_SAMPLE(const FSOUND_SAMPLE&) = delete;
   FSOUND_SAMPLE& operator=(const FSOUND_SAMPLE&) = delete;
   Mix_Chunk* pChunk;
+  std::unique_ptr<Mp3Stream> pStream;
 };
 
 // The song plays from the file's bytes, which it keeps for its whole life.
@@ -54,6 +67,60 @@ constexpr int kDecoders = MIX_INIT_MP3 | MIX_INIT_OGG | MIX_INIT_MOD;
 // format, and a small file of a low rate can hold hours: 10 minutes are about
 // 106 MB at 44.1 kHz stereo, far more than any demo's music.
 constexpr double kMaxSampleSeconds = 10 * 60;
+
+// Looking for an output on a machine without one makes ALSA print a dozen
+// lines of its own; the library says it once, plainly, instead.
+void IgnoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
+
+// SDL's own messages about the audio drivers it tried are dropped; every
+// other message goes to stderr as SDL would print it.
+void RouteSdlLog(void*, int iCategory, SDL_LogPriority Priority, const char* pszMessage) {
+  if (iCategory == SDL_LOG_CATEGORY_AUDIO) return;
+  static const char* const kPriorities[SDL_NUM_LOG_PRIORITIES] = {"",     "VERBOSE", "DEBUG",   "INFO",
+                                                                  "WARN", "ERROR",   "CRITICAL"};
+  const bool bKnown = Priority > 0 && Priority < SDL_NUM_LOG_PRIORITIES;
+  std::fprintf(stderr, "%s: %s\n", bKnown ? kPriorities[Priority] : "LOG", pszMessage);
+}
+
+// Some output libraries print their failures straight to stderr (sndio's
+// ALSA backend does): while SDL looks for an output, stderr is /dev/null.
+class StderrSilenced {
+ public:
+  StderrSilenced() {
+    std::fflush(stderr);
+    iSaved = dup(STDERR_FILENO);
+    const int iNull = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (iSaved >= 0 && iNull >= 0) dup2(iNull, STDERR_FILENO);
+    if (iNull >= 0) close(iNull);
+  }
+  ~StderrSilenced() {
+    if (iSaved < 0) return;
+    dup2(iSaved, STDERR_FILENO);
+    close(iSaved);
+  }
+  StderrSilenced(const StderrSilenced&) = delete;
+  StderrSilenced& operator=(const StderrSilenced&) = delete;
+
+ private:
+  int iSaved = -1;
+};
+
+void QuietenOutputSearch() {
+  static const bool bDone = [] {
+    snd_lib_error_set_handler(IgnoreAlsaError);
+    SDL_LogSetOutputFunction(RouteSdlLog, nullptr);
+    return true;
+  }();
+  (void)bDone;
+}
+
+void SayWhenSilent() {
+  static bool bSaid = false;
+  const char* pszDriver = SDL_GetCurrentAudioDriver();
+  if (bSaid || pszDriver == nullptr || std::strcmp(pszDriver, "dummy") != 0) return;
+  std::fprintf(stderr, "no sound output: playing silently\n");
+  bSaid = true;
+}
 
 int ClampVolume(int iVolume) { return std::clamp(iVolume, 0, kMaxVolume); }
 
@@ -214,7 +281,12 @@ class SdlMixerBackend final : public FmodBackend {
     if (!bAudioUp || bOpen || iMixRate <= 0 || iChannels < 0) return 0;
     Mix_Init(kDecoders);  // a decoder that is missing only fails the files that need it
     const char* pDevice = iDriver > 0 ? SDL_GetAudioDeviceName(iDriver, 0) : nullptr;
-    if (Mix_OpenAudioDevice(iMixRate, AUDIO_S16SYS, 2, kChunkFrames, pDevice, 0) != 0) {
+    int iOpened = 0;
+    {
+      StderrSilenced Quiet;
+      iOpened = Mix_OpenAudioDevice(iMixRate, AUDIO_S16SYS, 2, kChunkFrames, pDevice, 0);
+    }
+    if (iOpened != 0) {
       Mix_Quit();
       return 0;
     }
@@ -222,6 +294,7 @@ class SdlMixerBackend final : public FmodBackend {
     ChannelVolumes.assign(static_cast<size_t>(iChannels), kMaxVolume);
     bOpen = true;
     for (int i = 0; i < iChannels; ++i) ApplyChannelVolume(i);
+    SayWhenSilent();
     return 1;
   }
 
@@ -252,12 +325,25 @@ class SdlMixerBackend final : public FmodBackend {
     if (iSlot < 0) return nullptr;
     std::vector<unsigned char> Bytes;
     if (!ReadWholeFile(pName, kMaxSoundFileBytes, Bytes) || static_cast<size_t>(iOffset) >= Bytes.size()) return nullptr;
-    const unsigned char* pData = Bytes.data() + iOffset;
-    const size_t iSize = Bytes.size() - static_cast<size_t>(iOffset);
-    Mix_Chunk* pChunk = (dwMode & FSOUND_LOADRAW) != 0 ? DecodeRaw(pData, iSize, dwMode) : DecodeFile(pData, iSize);
-    if (pChunk == nullptr) return nullptr;
+    if (iOffset > 0) Bytes.erase(Bytes.begin(), Bytes.begin() + iOffset);
+    std::unique_ptr<FSOUND_SAMPLE> pLoaded;
+    if ((dwMode & FSOUND_LOADRAW) == 0 && Mp3Stream::IsMpegAudio(Bytes)) {
+      // An MP3 plays as soon as its first seconds are decoded.
+      if (MpegAudioSeconds(Bytes.data(), Bytes.size()) > kMaxSampleSeconds) return nullptr;
+      int iRate = 0, iChannels = 0;
+      Uint16 wFormat = 0;
+      Mix_QuerySpec(&iRate, &wFormat, &iChannels);
+      std::unique_ptr<Mp3Stream> pStream = Mp3Stream::Start(std::move(Bytes), iRate, iChannels, kMaxSampleSeconds);
+      if (!pStream) return nullptr;
+      pLoaded = std::make_unique<FSOUND_SAMPLE>(std::move(pStream));
+    } else {
+      Mix_Chunk* pChunk = (dwMode & FSOUND_LOADRAW) != 0 ? DecodeRaw(Bytes.data(), Bytes.size(), dwMode)
+                                                          : DecodeFile(Bytes.data(), Bytes.size());
+      if (pChunk == nullptr) return nullptr;
+      pLoaded = std::make_unique<FSOUND_SAMPLE>(pChunk);
+    }
     if (static_cast<size_t>(iSlot) >= Samples.size()) Samples.resize(static_cast<size_t>(iSlot) + 1);
-    Samples[static_cast<size_t>(iSlot)] = std::make_unique<FSOUND_SAMPLE>(pChunk);
+    Samples[static_cast<size_t>(iSlot)] = std::move(pLoaded);
     return Samples[static_cast<size_t>(iSlot)].get();
   }
 
@@ -269,7 +355,15 @@ class SdlMixerBackend final : public FmodBackend {
     ChannelVolumes[static_cast<size_t>(iChosen)] = kMaxVolume;
     ApplyChannelVolume(iChosen);
     Mix_SetPanning(iChosen, 255, 255);
-    return Mix_PlayChannel(iChosen, pSample->pChunk, 0) == iChosen ? iChosen : -1;
+    if (pSample->pStream) {
+      // The stream's effect must be the channel's first, so stop what plays
+      // there (and its effects) before attaching it.
+      Mix_HaltChannel(iChosen);
+      if (!pSample->pStream->AttachTo(iChosen)) return -1;
+    }
+    if (Mix_PlayChannel(iChosen, pSample->pChunk, 0) == iChosen) return iChosen;
+    if (pSample->pStream) Mp3Stream::DetachFrom(iChosen);
+    return -1;
   }
 
   signed char SetVolume(int iChannel, int iVolume) override {
@@ -321,8 +415,12 @@ class SdlMixerBackend final : public FmodBackend {
 
  private:
   bool StartAudio(const char* pDriverName) {
+    QuietenOutputSearch();
     if (pDriverName != nullptr) SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, pDriverName, SDL_HINT_OVERRIDE);
-    bAudioUp = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+    {
+      StderrSilenced Quiet;
+      bAudioUp = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+    }
     if (pDriverName != nullptr) SDL_ResetHint(SDL_HINT_AUDIODRIVER);
     return bAudioUp;
   }
