@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # End-to-end runs of the real program, as a person would run it.
 #   e2e.sh CASE PROGRAM DATA_DIR [FRAME_PROGRAM]
-# Cases: no-gl, headless, escape, hold-f2, no-data, leak-check, and
-# KIND:FILE with KIND one of dir, fifo, sparse and FILE one of the five data
-# files: that file is replaced by a directory, a FIFO without a writer or a
-# sparse file of 64 GiB; the demo must play to its end with exit code 0 and
-# that slot empty (FRAME_PROGRAM, vimra-frame, draws the proof).
+# Cases: no-gl, headless, escape, hold-f2, no-data, elsewhere, quiet,
+# leak-check, and KIND:FILE with KIND one of dir, fifo, sparse and FILE one of
+# the five data files: that file is replaced by a directory, a FIFO without a
+# writer or a sparse file of 64 GiB; the demo must play to its end with exit
+# code 0 and that slot empty (FRAME_PROGRAM, vimra-frame, draws the proof).
 set -uo pipefail
 case_name="$1"
 program="$2"
@@ -131,7 +131,14 @@ case "$case_name" in
     start_xvfb
     export SDL_AUDIODRIVER=dummy
     folder="$data"
-    [ "$case_name" = no-data ] && folder="$work"
+    if [ "$case_name" = no-data ]; then
+      # A copy of the program far from any data: no install beside it, no
+      # build tree around it.
+      folder="$work"
+      mkdir "$work/bin"
+      cp "$program" "$work/bin/vimra"
+      program="$work/bin/vimra"
+    fi
     start_demo "$folder"
     wait_for_window "$demo_pid"
     xdotool windowfocus --sync "$window" 2> /dev/null || xdotool windowfocus "$window"
@@ -140,6 +147,33 @@ case "$case_name" in
     xdotool keyup F2 2> /dev/null
     cat "$work/out.log"
     [ "$code" -eq 0 ] || fail "exit code $code"
+    if [ "$case_name" = no-data ]; then
+      grep -q "^vimra: no data files (cubedef.obj, cyldef.obj, isodef.obj, cube.dds, demodemo.mp3) in $work" \
+        "$work/out.log" || fail "no line naming the files looked for"
+    fi
+    ;;
+  elsewhere|quiet)
+    # Started from a folder without data, the build's program plays from the
+    # source tree's data and says so. Without a sound output it says that
+    # once, and nothing else reaches stderr. SIGTERM ends it as a window
+    # close does (SDL turns it into a quit), with the frame statistics.
+    export SDL_VIDEODRIVER=offscreen VIMRA_STATS=1
+    unset SDL_AUDIODRIVER
+    folder="$work"
+    [ "$case_name" = quiet ] && folder="$data"
+    (cd "$folder" && exec timeout --preserve-status -s TERM 6 "$program" > "$work/out.log" 2> "$work/err.log")
+    code=$?
+    cat "$work/err.log"
+    [ "$code" -eq 0 ] || fail "exit code $code"
+    grep -q "^  whole run  *[0-9]* frames" "$work/err.log" || fail "no frame statistics"
+    if [ "$case_name" = elsewhere ]; then
+      grep -qx "vimra: playing from $(realpath "$data") (the working directory has no data files)" "$work/err.log" ||
+        fail "no line saying where it plays from"
+    else
+      grep -qx "no sound output: playing silently" "$work/err.log" || { echo "this machine has a sound output"; exit 77; }
+      others=$(grep -v -e "^no sound output: playing silently$" -e "^vimra: frame statistics" -e "^  " "$work/err.log")
+      [ -z "$others" ] || fail "stderr has more than the silent-output line: $others"
+    fi
     ;;
   leak-check)
     # The sanitizer build checks for leaks when the process ends; here a

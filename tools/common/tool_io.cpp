@@ -1,5 +1,7 @@
 #include "tool_io.h"
 
+#include "vimra_version.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -28,11 +30,16 @@ void AppendBytes(void* pContext, void* pData, int iSize) {
 
 int RunTool(const ToolInfo& Tool, int argc, char** argv, const std::function<int()>& fnBody) {
   int iCode = 0;
-  bool bHelp = false;
-  for (int i = 1; i < argc; ++i) bHelp |= std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0;
+  bool bHelp = false, bVersion = false;
+  for (int i = 1; i < argc; ++i) {
+    bHelp |= std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0;
+    bVersion |= std::strcmp(argv[i], "--version") == 0;
+  }
   try {
     if (bHelp) {
       PrintUsage(Tool, stdout);
+    } else if (bVersion) {
+      std::printf("%s (Vimra) %s\n", Tool.pszName, VIMRA_VERSION);
     } else {
       iCode = fnBody();
     }

@@ -14,7 +14,8 @@ struct ToolInfo {
 };
 
 // Runs the tool's body. "--help" or "-h" anywhere on the command line prints
-// the usage to standard output and returns 0 without running it. An
+// the usage to standard output and returns 0 without running it; so does
+// "--version" with "NAME (Vimra) VERSION". An
 // exception escaping the body is reported and returns 1, and so does a
 // failure to write standard output.
 int RunTool(const ToolInfo& Tool, int argc, char** argv, const std::function<int()>& fnBody);
