@@ -1,0 +1,78 @@
+// vimra-icon: makes a square icon from a picture: the centred square of the
+// picture, as large as its shorter side, averaged down to SIZE x SIZE (each
+// icon pixel the mean of the picture pixels it covers, weighted by how much
+// of each it covers), written as an RGBA PNG.
+//   vimra-icon IN.png SIZE OUT.png
+#define STB_IMAGE_IMPLEMENTATION
+#define STB_IMAGE_STATIC
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#define STB_IMAGE_WRITE_STATIC
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+#pragma GCC diagnostic ignored "-Wunused-function"
+#pragma GCC diagnostic ignored "-Wsign-compare"
+#include <stb_image.h>
+#include <stb_image_write.h>
+#pragma GCC diagnostic pop
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "vimra_version.h"
+
+namespace {
+
+constexpr int kMaxSize = 1024;
+
+int Usage() {
+  std::fprintf(stderr, "usage: vimra-icon IN.png SIZE OUT.png   (SIZE 1..%d)\n", kMaxSize);
+  return 2;
+}
+
+// How much of source cell [i, i+1) lies in [fFrom, fTo).
+double Overlap(int i, double fFrom, double fTo) { return std::max(0.0, std::min(fTo, i + 1.0) - std::max(fFrom, double(i))); }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (AnswerVersion(argc, argv, "vimra-icon")) return 0;
+  if (argc != 4) return Usage();
+  char* pEnd = nullptr;
+  const long iSize = std::strtol(argv[2], &pEnd, 10);
+  if (pEnd == argv[2] || *pEnd != '\0' || iSize < 1 || iSize > kMaxSize) return Usage();
+  int iWidth = 0, iHeight = 0, iChannels = 0;
+  unsigned char* pPixels = stbi_load(argv[1], &iWidth, &iHeight, &iChannels, 4);
+  if (pPixels == nullptr) {
+    std::fprintf(stderr, "vimra-icon: cannot read %s as a picture\n", argv[1]);
+    return 1;
+  }
+  const int iSide = std::min(iWidth, iHeight);
+  const int iLeft = (iWidth - iSide) / 2, iTop = (iHeight - iSide) / 2;
+  const double fScale = double(iSide) / double(iSize);
+  std::vector<unsigned char> Icon(static_cast<size_t>(iSize * iSize * 4));
+  for (int y = 0; y < iSize; ++y) {
+    for (int x = 0; x < iSize; ++x) {
+      const double fX0 = x * fScale, fX1 = (x + 1) * fScale, fY0 = y * fScale, fY1 = (y + 1) * fScale;
+      double Sum[4] = {}, fWeight = 0;
+      for (int sy = static_cast<int>(fY0); sy < std::min(iSide, static_cast<int>(std::ceil(fY1))); ++sy) {
+        for (int sx = static_cast<int>(fX0); sx < std::min(iSide, static_cast<int>(std::ceil(fX1))); ++sx) {
+          const double fW = Overlap(sx, fX0, fX1) * Overlap(sy, fY0, fY1);
+          const unsigned char* pSource = pPixels + (static_cast<size_t>(iTop + sy) * iWidth + iLeft + sx) * 4;
+          for (int c = 0; c < 4; ++c) Sum[c] += fW * pSource[c];
+          fWeight += fW;
+        }
+      }
+      for (int c = 0; c < 4; ++c)
+        Icon[(static_cast<size_t>(y) * iSize + x) * 4 + c] = static_cast<unsigned char>(std::lround(Sum[c] / fWeight));
+    }
+  }
+  stbi_image_free(pPixels);
+  if (stbi_write_png(argv[3], iSize, iSize, 4, Icon.data(), iSize * 4) == 0) {
+    std::fprintf(stderr, "vimra-icon: cannot write %s\n", argv[3]);
+    return 1;
+  }
+  return 0;
+}
