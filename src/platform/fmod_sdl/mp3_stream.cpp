@@ -93,7 +93,7 @@ std::unique_ptr<Mp3Stream> Mp3Stream::Start(std::vector<unsigned char> Bytes, in
                             static_cast<uint64_t>(iFileRate) - 1) / static_cast<uint64_t>(iFileRate);
   pStream->iTotalBytes = static_cast<size_t>(iFrames) * pStream->iFrameBytes;
   if (pStream->iTotalBytes == 0 || pStream->iTotalBytes > UINT32_MAX) return nullptr;
-  pStream->Pcm.resize(pStream->iTotalBytes);
+  pStream->pPcm = std::make_unique_for_overwrite<unsigned char[]>(pStream->iTotalBytes);
   // Fresh anonymous pages read as zeros without ever being written.
   pStream->pSilence = mmap(nullptr, pStream->iTotalBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (pStream->pSilence == MAP_FAILED) {
@@ -135,7 +135,7 @@ bool Mp3Stream::DecodeUntil(size_t iUntil) {
     if (iAvailable > 0) {
       const size_t iRoom = iTotalBytes - decoder.iWritten;
       // What the length estimate did not foresee is dropped.
-      const int iGot = iRoom > 0 ? SDL_AudioStreamGet(decoder.pConverter, Pcm.data() + decoder.iWritten,
+      const int iGot = iRoom > 0 ? SDL_AudioStreamGet(decoder.pConverter, pPcm.get() + decoder.iWritten,
                                                         static_cast<int>(std::min<size_t>(iRoom, iAvailable)))
                                  : SDL_AudioStreamGet(decoder.pConverter, Piece, std::min<int>(iAvailable, sizeof Piece));
       if (iGot <= 0) break;
@@ -161,7 +161,10 @@ bool Mp3Stream::DecodeUntil(size_t iUntil) {
 
 void Mp3Stream::Finish() {
   const size_t iWritten = pDecoder->iWritten;
-  std::fill(Pcm.begin() + static_cast<std::ptrdiff_t>(iWritten), Pcm.end(), 0);
+  std::fill(pPcm.get() + iWritten, pPcm.get() + iTotalBytes, 0);
+  // The file is read no more.
+  pDecoder.reset();
+  std::vector<unsigned char>().swap(Bytes);
   iDecoded.store(iTotalBytes, std::memory_order_release);
   {
     std::lock_guard<std::mutex> Guard(Lock);
@@ -195,7 +198,7 @@ void Mp3Stream::Effect(int, void* pOut, int iLength, void* pPlayState) {
   const size_t iCursor = pPlay->iCursor;
   const size_t iWanted = iCursor < stream.iTotalBytes ? std::min<size_t>(static_cast<size_t>(iLength), stream.iTotalBytes - iCursor) : 0;
   const size_t iReady = stream.WaitFor(iCursor + iWanted);
-  if (iReady > iCursor) std::memcpy(pOut, stream.Pcm.data() + iCursor, std::min(iWanted, iReady - iCursor));
+  if (iReady > iCursor) std::memcpy(pOut, stream.pPcm.get() + iCursor, std::min(iWanted, iReady - iCursor));
   pPlay->iCursor += static_cast<size_t>(iLength);
 }
 

@@ -25,7 +25,7 @@ class Mp3Stream {
   static bool IsMpegAudio(const std::vector<unsigned char>& Bytes);
 
   // Decoded at load: enough for the worker to get well ahead of the mixer.
-  static constexpr double kHeadSeconds = 3.0;
+  static constexpr double kHeadSeconds = 2.0;
 
   // Starts decoding MPEG audio Bytes into the mixer's format (16-bit, iChannels
   // channels at iRate Hz); null when Bytes are not MPEG audio, their length
@@ -49,7 +49,7 @@ class Mp3Stream {
   // Waits until iBytes are decoded or decoding has ended; the bytes decoded.
   size_t WaitFor(size_t iBytes);
   // The decoded data (valid up to DecodedBytes()).
-  const unsigned char* Data() const { return Pcm.data(); }
+  const unsigned char* Data() const { return pPcm.get(); }
 
  private:
   Mp3Stream() = default;
@@ -61,7 +61,8 @@ class Mp3Stream {
 
   std::vector<unsigned char> Bytes;
   std::unique_ptr<Decoder> pDecoder;
-  std::vector<unsigned char> Pcm;
+  // Left unwritten at load: its pages are touched only as the decoder fills them.
+  std::unique_ptr<unsigned char[]> pPcm;
   void* pSilence = nullptr;  // zero pages of the chunk's length, never written
   Mix_Chunk* pChunk = nullptr;
   size_t iTotalBytes = 0;
