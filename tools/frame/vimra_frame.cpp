@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "d3d9_seams.h"
+#include "data_folder.h"
 #include "host/demo_clock.h"
 #include "core/globals.h"
 #include "host/run_demo.h"
@@ -30,7 +31,7 @@ bool ParseTime(const char* pszText, DWORD& dwTime) {
 }
 
 int Run(int argc, char** argv) {
-  std::filesystem::path DataFolder = std::filesystem::current_path();
+  std::filesystem::path DataFolder;
   std::vector<std::pair<DWORD, std::filesystem::path>> Frames;
   for (int i = 1; i < argc; ++i) {
     const std::string strArg = argv[i];
@@ -57,8 +58,14 @@ int Run(int argc, char** argv) {
   setenv("SDL_VIDEODRIVER", "offscreen", 1);
   setenv("SDL_AUDIODRIVER", "dummy", 1);
   std::error_code error;
-  std::filesystem::current_path(DataFolder, error);
+  // Without --data, the demo's own lookup: the working directory, else the
+  // installed or the source tree's data.
+  if (DataFolder.empty()) EnterDataFolder("vimra-frame");
+  else std::filesystem::current_path(DataFolder, error);
   if (error) return Failure(kTool, "cannot enter " + DataFolder.string() + ": " + error.message());
+  // The frames are drawn without what is missing, as the demo would draw them.
+  for (const std::string& strMissing : MissingDataFiles(std::filesystem::current_path(error)))
+    std::fprintf(stderr, "vimra-frame: warning: %s is missing; the frames are drawn without it\n", strMissing.c_str());
   Win32SetExitHandler([](UINT uCode) {
     std::fprintf(stderr, "vimra-frame: the start-up ended the process (code %d)\n", static_cast<int>(uCode));
     std::exit(1);

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "d3d9_seams.h"
+#include "data_folder.h"
 #include "core/globals.h"
 #include "host/run_demo.h"
 #include "mesh/generators.h"
@@ -294,7 +295,7 @@ bool ContactSheetPicture(const std::filesystem::path& Folder) {
 }
 
 int Run(int argc, char** argv) {
-  std::filesystem::path DataFolder = std::filesystem::current_path();
+  std::filesystem::path DataFolder;
   std::string strOut;
   for (int i = 1; i < argc; i++) {
     const std::string strArg = argv[i];
@@ -314,20 +315,24 @@ int Run(int argc, char** argv) {
   const std::filesystem::path OutFolder = std::filesystem::absolute(strOut, error);
   if (error) return UsageError(kTool, "'" + strOut + "' is not a folder name");
   // The data folder is checked before anything is created.
-  if (!std::filesystem::is_directory(DataFolder, error))
+  if (!DataFolder.empty() && !std::filesystem::is_directory(DataFolder, error))
     return Failure(kTool, "no data folder " + DataFolder.string());
   setenv("SDL_VIDEODRIVER", "offscreen", 1);
   std::filesystem::create_directories(OutFolder, error);
   if (error || !std::filesystem::is_directory(OutFolder))
     return Failure(kTool, "cannot create " + OutFolder.string() + (error ? ": " + error.message() : ""));
-  std::filesystem::current_path(DataFolder, error);
+  // Without --data, the demo's own lookup: the working directory, else the
+  // installed or the source tree's data.
+  if (DataFolder.empty()) EnterDataFolder("vimra-gallery");
+  else std::filesystem::current_path(DataFolder, error);
   if (error) return Failure(kTool, "cannot enter " + DataFolder.string() + ": " + error.message());
   Win32SetExitHandler([](UINT) {
     std::fprintf(stderr, "vimra-gallery: no Direct3D device\n");
     std::exit(1);
   });
   StartUp();
-  if (pCubeTexture == nullptr) std::printf("no cube.dds in %s: drawing without the reflection\n", DataFolder.c_str());
+  if (pCubeTexture == nullptr)
+    std::printf("no cube.dds in %s: drawing without the reflection\n", std::filesystem::current_path(error).c_str());
   bool bOk = GridPicture(OutFolder) && EllipsoidPicture(OutFolder) && SubdivisionPicture(OutFolder) &&
              SuperquadricPicture(OutFolder) && ShadowPictures(OutFolder) && ContactSheetPicture(OutFolder);
   return bOk ? 0 : 1;
