@@ -58,6 +58,7 @@ typedef MSG* LPMSG;
 
 // Window styles and show commands.
 constexpr DWORD WS_OVERLAPPEDWINDOW = 0x00CF0000;
+constexpr DWORD WS_THICKFRAME = 0x00040000;  // a sizing border: the window can be resized and maximised
 constexpr int SW_SHOWNORMAL = 1;
 
 // PeekMessage flags.

@@ -27,17 +27,20 @@ SDL_Window* Win32GetSdlWindow(HWND hWnd) {
   return nullptr;
 }
 
-HWND CreateWindowExA(DWORD, LPCSTR lpClassName, LPCSTR lpWindowName, DWORD, int X, int Y, int nWidth, int nHeight,
-                     HWND, HMENU, HINSTANCE, LPVOID) {
+HWND CreateWindowExA(DWORD, LPCSTR lpClassName, LPCSTR lpWindowName, DWORD dwStyle, int X, int Y, int nWidth,
+                     int nHeight, HWND, HMENU, HINSTANCE, LPVOID) {
   if (lpClassName == nullptr || std::strcmp(lpClassName, "STATIC") != 0) return nullptr;
   if (!win32::EnsureVideo()) return nullptr;
   // The Windows size is the outer size; SDL sizes the client area, so the
   // window is created at the requested size and the device scales into it.
   const char* pszTitle = lpWindowName != nullptr ? lpWindowName : "";
-  SDL_Window* pWindow = SDL_CreateWindow(pszTitle, X, Y, nWidth, nHeight, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+  // A sizing border (part of WS_OVERLAPPEDWINDOW) makes the window resizable
+  // and maximisable, as on Windows.
+  const Uint32 dwFlags = SDL_WINDOW_HIDDEN | ((dwStyle & WS_THICKFRAME) != 0 ? SDL_WINDOW_RESIZABLE : 0);
+  SDL_Window* pWindow = SDL_CreateWindow(pszTitle, X, Y, nWidth, nHeight, dwFlags | SDL_WINDOW_OPENGL);
   if (pWindow == nullptr) {
     // A video driver without GL still gives a window; the device then fails.
-    pWindow = SDL_CreateWindow(pszTitle, X, Y, nWidth, nHeight, SDL_WINDOW_HIDDEN);
+    pWindow = SDL_CreateWindow(pszTitle, X, Y, nWidth, nHeight, dwFlags);
   }
   if (pWindow == nullptr) return nullptr;
   Windows.push_back(std::make_unique<HWND__>(HWND__{pWindow}));
@@ -59,6 +62,23 @@ int ShowCursor(BOOL bShow) {
   return iDisplayCount;
 }
 
+// F11 and Alt+Enter switch a window between its size and the whole desktop
+// (the back buffer keeps its size; the device scales it into the window).
+static bool IsFullscreenToggle(const SDL_KeyboardEvent& Key) {
+  if (Key.repeat != 0) return false;
+  const SDL_Scancode Scancode = Key.keysym.scancode;
+  const bool bAlt = (Key.keysym.mod & KMOD_ALT) != 0;
+  return Scancode == SDL_SCANCODE_F11 ||
+         (bAlt && (Scancode == SDL_SCANCODE_RETURN || Scancode == SDL_SCANCODE_KP_ENTER));
+}
+
+static void ToggleFullscreen(Uint32 dwWindowId) {
+  SDL_Window* pWindow = SDL_GetWindowFromID(dwWindowId);
+  if (pWindow == nullptr) return;
+  const bool bFullscreen = (SDL_GetWindowFlags(pWindow) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0;
+  SDL_SetWindowFullscreen(pWindow, bFullscreen ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+}
+
 BOOL PeekMessageA(LPMSG lpMsg, HWND, UINT, UINT, UINT wRemoveMsg) {
   if (SDL_WasInit(SDL_INIT_EVENTS) == 0) return FALSE;
   SDL_Event event;
@@ -66,6 +86,8 @@ BOOL PeekMessageA(LPMSG lpMsg, HWND, UINT, UINT, UINT wRemoveMsg) {
                                                      : SDL_PeepEvents(&event, 1, SDL_PEEKEVENT, SDL_FIRSTEVENT,
                                                                       SDL_LASTEVENT);
   if (iFound <= 0) return FALSE;
+  if ((wRemoveMsg & PM_REMOVE) != 0 && event.type == SDL_KEYDOWN && IsFullscreenToggle(event.key))
+    ToggleFullscreen(event.key.windowID);
   if (lpMsg != nullptr) {
     *lpMsg = MSG{};
     lpMsg->time = event.common.timestamp;
