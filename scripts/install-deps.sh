@@ -8,7 +8,7 @@ packages=(
   libsdl2-dev libsdl2-mixer-dev libmpg123-dev libasound2-dev libepoxy-dev libstb-dev
   libgl1-mesa-dri libegl-mesa0 libegl1 libgles2
   googletest libgtest-dev
-  xvfb xauth xdotool time
+  xvfb xauth xdotool x11-apps time
   clang-14 libclang-rt-14-dev
   lame sox
   emscripten chromium python3

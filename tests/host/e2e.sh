@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # End-to-end runs of the real program, as a person would run it.
 #   e2e.sh CASE PROGRAM DATA_DIR [FRAME_PROGRAM]
-# Cases: no-gl, headless, escape, hold-f2, no-data, elsewhere, quiet,
+# Cases: no-gl, headless, escape, hold-f2, no-data, elsewhere, quiet, bars,
 # leak-check, and KIND:FILE with KIND one of dir, fifo, sparse and FILE one of
 # the five data files: that file is replaced by a directory, a FIFO without a
 # writer or a sparse file of 64 GiB; the demo must play to its end with exit
@@ -94,7 +94,81 @@ wait_demo() {
   code=$?
 }
 
+# Captures the window into $work/shot.xwd; pixel X Y then prints "R G B".
+capture() {
+  xwd -silent -id "$window" > "$work/shot.xwd" || fail "xwd failed"
+  read -r header_size _ _ _ shot_width shot_height _ byte_order _ _ _ bits bytes_per_line _ _ _ _ _ _ colours < \
+    <(od -An -tu4 --endian=big -N 80 -v -w80 "$work/shot.xwd")
+  [ "$bits" -eq 32 ] && [ "$byte_order" -eq 0 ] || fail "unexpected capture format ($bits bits, byte order $byte_order)"
+  pixels_at=$((header_size + colours * 12))
+}
+pixel() {
+  local bgr
+  bgr=$(od -An -tu1 -j $((pixels_at + $2 * bytes_per_line + $1 * 4)) -N 3 "$work/shot.xwd")
+  set -- $bgr
+  echo "$3 $2 $1"
+}
+is_black() { [ "$(pixel "$1" "$2")" = "0 0 0" ]; }
+# The window's size once it has settled at $1 x $2.
+wait_for_size() {
+  for _ in $(seq 100); do
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+    [ "$WIDTH" -eq "$1" ] && [ "$HEIGHT" -eq "$2" ] && return 0
+    sleep 0.1
+  done
+  fail "the window is ${WIDTH}x$HEIGHT, not $1x$2"
+}
+# The picture fills the window's width or height and keeps 16:9; the rest is
+# black bars. Checked a few pixels inside each edge of the expected picture.
+expect_bars() {
+  local w=$1 h=$2 pw ph left top
+  pw=$w; ph=$((w * 9 / 16))
+  if [ "$ph" -gt "$h" ]; then ph=$h; pw=$((h * 16 / 9)); fi
+  left=$(((w - pw) / 2)); top=$(((h - ph) / 2))
+  sleep 0.5
+  capture
+  [ "$shot_width" -eq "$w" ] && [ "$shot_height" -eq "$h" ] || fail "captured ${shot_width}x$shot_height, not ${w}x$h"
+  cp "$work/shot.xwd" "${E2E_SHOTS:-$work}/bars-${w}x$h.xwd" 2> /dev/null
+  if [ "$top" -gt 2 ]; then
+    is_black $((w / 2)) $((top / 2)) || fail "${w}x$h: no bar above ($(pixel $((w / 2)) $((top / 2))))"
+    is_black $((w / 2)) $((h - 1 - top / 2)) || fail "${w}x$h: no bar below"
+  fi
+  if [ "$left" -gt 2 ]; then
+    is_black $((left / 2)) $((h / 2)) || fail "${w}x$h: no bar on the left ($(pixel $((left / 2)) $((h / 2))))"
+    is_black $((w - 1 - left / 2)) $((h / 2)) || fail "${w}x$h: no bar on the right"
+  fi
+  # Just inside each edge of the picture: the demo's sky or its objects, never black.
+  for point in "$((left + 3)) $((h / 2))" "$((left + pw - 4)) $((h / 2))" "$((w / 2)) $((top + 3))" \
+               "$((w / 2)) $((top + ph - 4))"; do
+    if is_black $point; then fail "${w}x$h: black inside the picture at $point"; fi
+  done
+}
+
 case "$case_name" in
+  bars)
+    # Resized without a window manager, then fullscreen with F11 and back with
+    # Alt+Enter: the picture keeps its shape with bars around it.
+    start_xvfb
+    export SDL_AUDIODRIVER=dummy
+    start_demo "$data"
+    wait_for_window "$demo_pid"
+    sleep 1
+    xdotool windowsize "$window" 1000 800
+    wait_for_size 1000 800
+    expect_bars 1000 800
+    xdotool windowsize "$window" 1280 500
+    wait_for_size 1280 500
+    expect_bars 1280 500
+    xdotool windowfocus --sync "$window" 2> /dev/null || xdotool windowfocus "$window"
+    xdotool key F11
+    wait_for_size 1280 800
+    expect_bars 1280 800
+    xdotool key alt+Return
+    wait_for_size 1280 500
+    xdotool key Escape
+    wait_demo "$demo_pid" 30
+    [ "$code" -eq 0 ] || fail "exit code $code"
+    ;;
   no-gl)
     # SDL's dummy video driver gives a window without GL: the fatal path.
     (cd "$data" && env -u DISPLAY -u WAYLAND_DISPLAY SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy "$program" \
