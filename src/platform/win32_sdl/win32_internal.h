@@ -10,6 +10,8 @@
 
 struct HWND__ {
   SDL_Window* pWindow;
+  bool bFullscreen = false;
+  SDL_Rect Windowed = {};  // where the window was before it went fullscreen
 };
 
 namespace win32 {

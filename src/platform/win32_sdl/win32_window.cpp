@@ -1,5 +1,6 @@
 // Windows over SDL2. Only the predefined "STATIC" class is known; it has no
 // window procedure of the program's, so DispatchMessageA has nothing to call.
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -72,11 +73,31 @@ static bool IsFullscreenToggle(const SDL_KeyboardEvent& Key) {
          (bAlt && (Scancode == SDL_SCANCODE_RETURN || Scancode == SDL_SCANCODE_KP_ENTER));
 }
 
+// Desktop fullscreen: the window, without its border, covers its display and
+// the window manager is asked to make it fullscreen. Without a window manager
+// the move and resize alone do it; with one, either way the window ends up
+// covering the display. Going back restores the border, size and place.
 static void ToggleFullscreen(Uint32 dwWindowId) {
   SDL_Window* pWindow = SDL_GetWindowFromID(dwWindowId);
-  if (pWindow == nullptr) return;
-  const bool bFullscreen = (SDL_GetWindowFlags(pWindow) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0;
-  SDL_SetWindowFullscreen(pWindow, bFullscreen ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+  const auto itWindow = std::find_if(Windows.begin(), Windows.end(), [&](const auto& p) { return p->pWindow == pWindow; });
+  if (pWindow == nullptr || itWindow == Windows.end()) return;
+  HWND__& Window = **itWindow;
+  if (!Window.bFullscreen) {
+    SDL_Rect Display;
+    if (SDL_GetDisplayBounds(std::max(0, SDL_GetWindowDisplayIndex(pWindow)), &Display) != 0) return;
+    SDL_GetWindowPosition(pWindow, &Window.Windowed.x, &Window.Windowed.y);
+    SDL_GetWindowSize(pWindow, &Window.Windowed.w, &Window.Windowed.h);
+    SDL_SetWindowBordered(pWindow, SDL_FALSE);
+    SDL_SetWindowPosition(pWindow, Display.x, Display.y);
+    SDL_SetWindowSize(pWindow, Display.w, Display.h);
+    SDL_SetWindowFullscreen(pWindow, SDL_WINDOW_FULLSCREEN_DESKTOP);
+  } else {
+    SDL_SetWindowFullscreen(pWindow, 0);
+    SDL_SetWindowBordered(pWindow, SDL_TRUE);
+    SDL_SetWindowSize(pWindow, Window.Windowed.w, Window.Windowed.h);
+    SDL_SetWindowPosition(pWindow, Window.Windowed.x, Window.Windowed.y);
+  }
+  Window.bFullscreen = !Window.bFullscreen;
 }
 
 BOOL PeekMessageA(LPMSG lpMsg, HWND, UINT, UINT, UINT wRemoveMsg) {
