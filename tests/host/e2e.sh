@@ -148,6 +148,7 @@ case "$case_name" in
   bars)
     # Resized without a window manager, then fullscreen with F11 and back with
     # Alt+Enter: the picture keeps its shape with bars around it.
+    command -v xwd > /dev/null || { echo "xwd missing"; exit 77; }
     start_xvfb
     export SDL_AUDIODRIVER=dummy
     start_demo "$data"
