@@ -5,50 +5,41 @@
 //   vimra-icon IN.png SIZE OUT.png
 #define STB_IMAGE_IMPLEMENTATION
 #define STB_IMAGE_STATIC
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#define STB_IMAGE_WRITE_STATIC
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 #pragma GCC diagnostic ignored "-Wunused-function"
 #pragma GCC diagnostic ignored "-Wsign-compare"
 #include <stb_image.h>
-#include <stb_image_write.h>
 #pragma GCC diagnostic pop
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
-#include "vimra_version.h"
+#include "tool_io.h"
 
 namespace {
 
 constexpr int kMaxSize = 1024;
-
-int Usage() {
-  std::fprintf(stderr, "usage: vimra-icon IN.png SIZE OUT.png   (SIZE 1..%d)\n", kMaxSize);
-  return 2;
-}
+const ToolInfo kTool = {"vimra-icon", "vimra-icon IN.png SIZE OUT.png   (SIZE 1..1024)"};
 
 // How much of source cell [i, i+1) lies in [fFrom, fTo).
 double Overlap(int i, double fFrom, double fTo) { return std::max(0.0, std::min(fTo, i + 1.0) - std::max(fFrom, double(i))); }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  if (AnswerVersion(argc, argv, "vimra-icon")) return 0;
-  if (argc != 4) return Usage();
+int Run(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i)
+    if (IsOption(argv[i])) return UsageError(kTool, std::string("unknown option ") + argv[i]);
+  if (argc != 4) return UsageError(kTool, "needs a picture, a size and an output file");
   char* pEnd = nullptr;
   const long iSize = std::strtol(argv[2], &pEnd, 10);
-  if (pEnd == argv[2] || *pEnd != '\0' || iSize < 1 || iSize > kMaxSize) return Usage();
+  if (pEnd == argv[2] || *pEnd != '\0' || iSize < 1 || iSize > kMaxSize)
+    return UsageError(kTool, std::string("'") + argv[2] + "' is not a size from 1 to 1024");
   int iWidth = 0, iHeight = 0, iChannels = 0;
   unsigned char* pPixels = stbi_load(argv[1], &iWidth, &iHeight, &iChannels, 4);
-  if (pPixels == nullptr) {
-    std::fprintf(stderr, "vimra-icon: cannot read %s as a picture\n", argv[1]);
-    return 1;
-  }
+  if (pPixels == nullptr) return Failure(kTool, std::string("cannot read ") + argv[1] + " as a picture");
   const int iSide = std::min(iWidth, iHeight);
   const int iLeft = (iWidth - iSide) / 2, iTop = (iHeight - iSide) / 2;
   const double fScale = double(iSide) / double(iSize);
@@ -70,9 +61,12 @@ int main(int argc, char** argv) {
     }
   }
   stbi_image_free(pPixels);
-  if (stbi_write_png(argv[3], iSize, iSize, 4, Icon.data(), iSize * 4) == 0) {
-    std::fprintf(stderr, "vimra-icon: cannot write %s\n", argv[3]);
-    return 1;
-  }
-  return 0;
+  const int iIconSize = static_cast<int>(iSize);
+  return WritePngFile(kTool, argv[3], iIconSize, iIconSize, 4, Icon.data()) ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  return RunTool(kTool, argc, argv, [&] { return Run(argc, argv); });
 }

@@ -23,7 +23,6 @@
 #pragma GCC diagnostic pop
 
 #include "look_metrics.h"
-#include "vimra_version.h"
 
 namespace {
 
@@ -40,7 +39,6 @@ bool WriteMarks(const std::filesystem::path& Path, unsigned char* pPixels, int i
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (AnswerVersion(argc, argv, "vimra-look-metrics")) return 0;
   int iFirst = 1;
   std::filesystem::path MarksFolder;
   if (argc > 2 && std::strcmp(argv[1], "--marks") == 0) {

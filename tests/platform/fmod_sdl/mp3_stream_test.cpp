@@ -47,7 +47,7 @@ class Mp3StreamTest : public testing::Test {
 TEST_F(Mp3StreamTest, HoldsWhatTheWholeFileDecodesTo) {
   Mix_Chunk* pWhole = Mix_LoadWAV(MusicPath().c_str());
   ASSERT_NE(pWhole, nullptr);
-  std::unique_ptr<Mp3Stream> pStream = Mp3Stream::Start(ReadAll(MusicPath()), kRate, 2, 1.0);
+  std::unique_ptr<Mp3Stream> pStream = Mp3Stream::Start(ReadAll(MusicPath()), kRate, 2, 600.0, 1.0);
   ASSERT_NE(pStream, nullptr);
   // One second is ready when Start returns; the rest follows on the worker.
   EXPECT_GE(pStream->DecodedBytes(), kRate * kFrameBytes);
@@ -72,9 +72,11 @@ TEST_F(Mp3StreamTest, OtherFilesAreNotTakenForMpegAudio) {
   EXPECT_FALSE(Mp3Stream::IsMpegAudio({'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'}));
   EXPECT_FALSE(Mp3Stream::IsMpegAudio({'O', 'g', 'g', 'S'}));
   EXPECT_FALSE(Mp3Stream::IsMpegAudio({}));
-  EXPECT_EQ(Mp3Stream::Start({'O', 'g', 'g', 'S', 0, 0}, kRate, 2), nullptr);
+  EXPECT_EQ(Mp3Stream::Start({'O', 'g', 'g', 'S', 0, 0}, kRate, 2, 600.0), nullptr);
+  // Longer than the cap: refused before anything is decoded.
+  EXPECT_EQ(Mp3Stream::Start(ReadAll(MusicPath()), kRate, 2, 60.0), nullptr);
   // Sync bits followed by nothing decodable: no length, no stream.
-  EXPECT_EQ(Mp3Stream::Start({0xFF, 0xFB, 0x00, 0x00}, kRate, 2), nullptr);
+  EXPECT_EQ(Mp3Stream::Start({0xFF, 0xFB, 0x00, 0x00}, kRate, 2, 600.0), nullptr);
 }
 
 // Through the library's calls, as the demo plays it: the disk output holds

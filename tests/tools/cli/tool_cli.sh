@@ -39,6 +39,7 @@ expect_nothing_created() {
 mkdir "$work/empty"
 (cd "$work/empty" && expect 0 "^usage: $name" "$program" --help)
 (cd "$work/empty" && expect 0 "^usage: $name" "$program" -h)
+(cd "$work/empty" && expect 0 "^$name \(Vimra\) [0-9]+\.[0-9]+\.[0-9]+$" "$program" --version)
 expect_nothing_created
 expect 2 "unknown option --bogus" "$program" --bogus
 expect 2 "usage: $name" "$program"
@@ -101,6 +102,14 @@ case "$name" in
   vimra-musicgen)
     expect 2 "one output file only" "$program" a b
     expect 1 "cannot write /dev/full" "$program" /dev/full
+    ;;
+  vimra-icon)
+    expect 2 "not a size" "$program" in.png 0 out.png
+    expect 1 "cannot read $work/none.png" "$program" "$work/none.png" 16 out.png
+    "$(dirname "$program")/../../vimra-frame" --data "$data" 1000 "$work/frame.png" > /dev/null
+    expect 1 "cannot write /dev/full" "$program" "$work/frame.png" 16 /dev/full
+    expect 0 "" "$program" "$work/frame.png" 16 icon.png
+    [ -s icon.png ] || { echo "FAIL: no icon.png"; failures=$((failures + 1)); }
     ;;
   *)
     echo "unknown tool $name"
