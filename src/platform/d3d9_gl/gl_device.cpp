@@ -417,6 +417,15 @@ void GlDevice::ResolveTo(GLuint iTargetFramebuffer) {
      static_cast<GLenum>(GL_NEAREST));
 }
 
+PresentRect FitKeepingShape(int iSourceWidth, int iSourceHeight, int iWindowWidth, int iWindowHeight) {
+  if (iSourceWidth <= 0 || iSourceHeight <= 0 || iWindowWidth <= 0 || iWindowHeight <= 0) return {0, 0, 0, 0};
+  const int64_t iSw = iSourceWidth, iSh = iSourceHeight, iWw = iWindowWidth, iWh = iWindowHeight;
+  int64_t iW = iWw, iH = (iWw * iSh + iSw / 2) / iSw;
+  if (iH > iWh) iH = iWh, iW = std::min(iWw, (iWh * iSw + iSh / 2) / iSh);
+  const int iShownWidth = static_cast<int>(iW), iShownHeight = static_cast<int>(iH);
+  return {(iWindowWidth - iShownWidth) / 2, (iWindowHeight - iShownHeight) / 2, iShownWidth, iShownHeight};
+}
+
 HRESULT GlDevice::Present(const RECT*, const RECT*, HWND, const RGNDATA*) {
   MakeCurrent();
   // GL refuses a scaled blit out of a multisampled buffer: resolve at full size first.
@@ -427,10 +436,20 @@ HRESULT GlDevice::Present(const RECT*, const RECT*, HWND, const RGNDATA*) {
   }
   int iWindowWidth = 0, iWindowHeight = 0;
   GlDrawableSize(pContext, iWindowWidth, iWindowHeight);
-  const bool bSameSize = iWindowWidth == iWidth && iWindowHeight == iHeight;
+  const PresentRect Shown = FitKeepingShape(iWidth, iHeight, iWindowWidth, iWindowHeight);
+  const bool bSameSize = Shown.iWidth == iWidth && Shown.iHeight == iHeight;
   Gl(glBindFramebuffer, GL_READ_FRAMEBUFFER, iSource);
   Gl(glBindFramebuffer, GL_DRAW_FRAMEBUFFER, 0u);
-  Gl(glBlitFramebuffer, 0, 0, iWidth, iHeight, 0, 0, iWindowWidth, iWindowHeight,
+  SetCap(GL_SCISSOR_TEST, 0, Cache.iScissor);  // a blit is scissored too
+  if (Shown.iWidth != iWindowWidth || Shown.iHeight != iWindowHeight) {
+    constexpr float kBars[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+    Gl(glClearColor, kBars[0], kBars[1], kBars[2], kBars[3]);
+    std::memcpy(Cache.ClearColour, kBars, sizeof kBars);
+    SetColourMask(0xF);
+    bPipelineDirty = true;  // the write masks must be put back before the next draw
+    Gl(glClear, static_cast<GLbitfield>(GL_COLOR_BUFFER_BIT));
+  }
+  Gl(glBlitFramebuffer, 0, 0, iWidth, iHeight, Shown.iX, Shown.iY, Shown.iX + Shown.iWidth, Shown.iY + Shown.iHeight,
      static_cast<GLbitfield>(GL_COLOR_BUFFER_BIT), static_cast<GLenum>(bSameSize ? GL_NEAREST : GL_LINEAR));
   PresentGlContext(pContext);
   Gl(glBindFramebuffer, GL_FRAMEBUFFER, iDrawFramebuffer);

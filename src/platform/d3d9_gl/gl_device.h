@@ -31,6 +31,13 @@ namespace d3d9gl {
 
 class GlDirect3D;
 
+// Where Present shows a back buffer in a window of another size: as large as
+// fits with its shape kept, centred (bars fill the rest).
+struct PresentRect {
+  int iX, iY, iWidth, iHeight;
+};
+PresentRect FitKeepingShape(int iSourceWidth, int iSourceHeight, int iWindowWidth, int iWindowHeight);
+
 // Texture unit used to upload textures, apart from the stages' units.
 constexpr GLuint kUploadUnit = kStageCount;
 

@@ -6,7 +6,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <tuple>
 
+#include "gl_device.h"
 #include "gl_test_scene.h"
 
 using namespace gltest;
@@ -75,6 +77,57 @@ TEST_F(DeviceTest, ClearFillsTheBackBufferAndRectanglesCountFromTheTop) {
   EXPECT_EQ(F.At(30, 24), 0xFF8CAAC6u);
   EXPECT_EQ(F.At(29, 25), 0xFF8CAAC6u);
   EXPECT_EQ(F.At(9, 20), 0xFF8CAAC6u);
+}
+
+// A window of another shape than the back buffer shows the whole picture as
+// large as fits, centred, with bars on the two sides that are left over.
+TEST(PresentRectTest, PictureKeepsItsShapeInAnyWindow) {
+  using d3d9gl::FitKeepingShape;
+  auto Rect = [](int iX, int iY, int iW, int iH) { return std::make_tuple(iX, iY, iW, iH); };
+  auto Of = [](const d3d9gl::PresentRect& r) { return std::make_tuple(r.iX, r.iY, r.iWidth, r.iHeight); };
+  EXPECT_EQ(Of(FitKeepingShape(1280, 720, 1280, 720)), Rect(0, 0, 1280, 720));
+  EXPECT_EQ(Of(FitKeepingShape(1280, 720, 1920, 1080)), Rect(0, 0, 1920, 1080));
+  EXPECT_EQ(Of(FitKeepingShape(1280, 720, 1280, 800)), Rect(0, 40, 1280, 720));    // 16:10 screen
+  EXPECT_EQ(Of(FitKeepingShape(1280, 720, 1000, 800)), Rect(0, 118, 1000, 563));   // taller
+  EXPECT_EQ(Of(FitKeepingShape(1280, 720, 1280, 500)), Rect(195, 0, 889, 500));    // wider
+  EXPECT_EQ(Of(FitKeepingShape(1280, 720, 3440, 1440)), Rect(440, 0, 2560, 1440));  // ultra-wide
+  EXPECT_EQ(Of(FitKeepingShape(1280, 720, 1, 1)), Rect(0, 0, 1, 1));
+  EXPECT_EQ(Of(FitKeepingShape(1280, 720, 0, 600)), Rect(0, 0, 0, 0));  // minimised
+}
+
+TEST_F(DeviceTest, PresentPutsBarsBesideAPictureOfAnotherShape) {
+  // A square back buffer in the 16:9 window: bars left and right.
+  pDevice->Release();
+  D3DPRESENT_PARAMETERS Params = gltest::DemoParams(D3DMULTISAMPLE_NONE);
+  Params.BackBufferWidth = 200;
+  Params.BackBufferHeight = 200;
+  pDevice = nullptr;
+  ASSERT_EQ(pD3D->CreateDevice(0, D3DDEVTYPE_HAL, gltest::TestWindow(), D3DCREATE_SOFTWARE_VERTEXPROCESSING, &Params,
+                               &pDevice),
+            D3D_OK);
+  // A scissor left on by a rectangle clear must not cut the picture.
+  const D3DRECT Corner = {0, 0, 10, 10};
+  ASSERT_EQ(pDevice->Clear(1, &Corner, D3DCLEAR_TARGET, 0xFF8CAAC6, 1.0f, 0), D3D_OK);
+  ASSERT_EQ(pDevice->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF8CAAC6, 1.0f, 0), D3D_OK);
+  ASSERT_EQ(pDevice->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+  // The offscreen window's surface keeps what was presented: read it back.
+  std::vector<unsigned char> Window(1280 * 720 * 4);
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+  glReadPixels(0, 0, 1280, 720, GL_RGBA, GL_UNSIGNED_BYTE, Window.data());
+  auto At = [&](int x, int y) {
+    const unsigned char* p = &Window[(static_cast<size_t>(y) * 1280 + x) * 4];
+    return std::make_tuple(int(p[0]), int(p[1]), int(p[2]));
+  };
+  const auto Black = std::make_tuple(0, 0, 0), Sky = std::make_tuple(0x8C, 0xAA, 0xC6);
+  EXPECT_EQ(At(100, 360), Black);
+  EXPECT_EQ(At(278, 10), Black);
+  EXPECT_EQ(At(1001, 700), Black);
+  EXPECT_EQ(At(282, 2), Sky);
+  EXPECT_EQ(At(640, 360), Sky);
+  EXPECT_EQ(At(997, 717), Sky);
+  // The device's own clear colour is not the bars': the next clear is the sky again.
+  ASSERT_EQ(pDevice->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF8CAAC6, 1.0f, 0), D3D_OK);
+  EXPECT_EQ(ReadFrame(pDevice).At(100, 100), 0xFF8CAAC6u);
 }
 
 TEST_F(DeviceTest, ClearWritesEveryChannelWhateverTheWriteMask) {
