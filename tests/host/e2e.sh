@@ -32,7 +32,7 @@ start_xvfb() {
   # side by side never share a server.
   Xvfb -displayfd 3 -screen 0 1280x800x24 +extension GLX -nolisten tcp 3> "$work/display" > "$work/xvfb.log" 2>&1 &
   xvfb_pid=$!
-  for _ in $(seq 100); do
+  for _ in $(seq 300); do
     if [ -s "$work/display" ]; then
       export DISPLAY=":$(head -n 1 "$work/display")"
       xdotool getdisplaygeometry > /dev/null 2>&1 && return 0
@@ -42,8 +42,10 @@ start_xvfb() {
   fail "Xvfb did not start"
 }
 
+# Generous: on a loaded machine the start-up (GL on the software rasteriser,
+# the music's first seconds) can take many seconds; a pass costs no waiting.
 wait_for_window() {
-  for _ in $(seq 300); do
+  for _ in $(seq 1200); do
     window=$(xdotool search --name '^Vimra$' 2>/dev/null | head -n 1)
     [ -n "$window" ] && return 0
     kill -0 "$1" 2> /dev/null || fail "the demo ended before its window appeared"
