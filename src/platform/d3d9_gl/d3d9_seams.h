@@ -12,6 +12,12 @@
 // an empty function restores the GL implementation.
 void D3D9SetCreateOverride(std::function<IDirect3D9*(UINT)> fnCreate);
 
+// While iWidth is not zero, every device is made with this back-buffer size
+// and at most iSamples samples (0: none) instead of what the presentation
+// parameters ask; the parameters then tell what was made. For recordings at
+// sizes and antialiasing the window does not have.
+void D3D9SetBackBufferOverride(UINT iWidth, UINT iHeight, int iSamples);
+
 // The back buffer's current content (multisampling resolved), as tightly
 // packed RGBA rows, top row first. After Present it still holds the frame just
 // presented. False for a device that is not the GL device.

@@ -465,15 +465,15 @@ bool GlDevice::ReadBackBuffer(std::vector<unsigned char>& Pixels, int& iOutWidth
   }
   Gl(glBindFramebuffer, GL_READ_FRAMEBUFFER, iSource);
   const size_t iRowBytes = static_cast<size_t>(iWidth) * 4;
-  std::vector<unsigned char> Rows(iRowBytes * static_cast<size_t>(iHeight));
+  Pixels.resize(iRowBytes * static_cast<size_t>(iHeight));
   Gl(glReadPixels, 0, 0, iWidth, iHeight, static_cast<GLenum>(GL_RGBA), static_cast<GLenum>(GL_UNSIGNED_BYTE),
-     static_cast<void*>(Rows.data()));
+     static_cast<void*>(Pixels.data()));
   Gl(glBindFramebuffer, GL_FRAMEBUFFER, iDrawFramebuffer);
-  // GL's rows start at the bottom.
-  Pixels.resize(Rows.size());
-  for (int y = 0; y < iHeight; ++y) {
-    std::memcpy(&Pixels[static_cast<size_t>(y) * iRowBytes], &Rows[static_cast<size_t>(iHeight - 1 - y) * iRowBytes],
-                iRowBytes);
+  // GL's rows start at the bottom; flipped in place, so a caller's buffer is reused frame after frame.
+  for (int y = 0; y < iHeight / 2; ++y) {
+    auto itRow = Pixels.begin() + static_cast<std::ptrdiff_t>(static_cast<size_t>(y) * iRowBytes);
+    std::swap_ranges(itRow, itRow + static_cast<std::ptrdiff_t>(iRowBytes),
+                     Pixels.begin() + static_cast<std::ptrdiff_t>(static_cast<size_t>(iHeight - 1 - y) * iRowBytes));
   }
   iOutWidth = iWidth;
   iOutHeight = iHeight;

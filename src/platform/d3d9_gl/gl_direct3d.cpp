@@ -15,6 +15,9 @@ namespace d3d9gl {
 
 uint64_t iGlCalls = 0;
 
+static UINT iOverrideWidth = 0, iOverrideHeight = 0;
+static int iOverrideSamples = 0;
+
 bool IsSoftwareRenderer(const char* pszRenderer) {
   if (pszRenderer == nullptr) return true;
   for (const char* pszName : {"llvmpipe", "softpipe", "swrast", "SwiftShader"}) {
@@ -41,6 +44,12 @@ HRESULT GlDirect3D::CreateDevice(UINT, D3DDEVTYPE, HWND hFocusWindow, DWORD Beha
   if (bHardware == bSoftware) return D3DERR_INVALIDCALL;
   const HWND hWindow = pParams->hDeviceWindow != nullptr ? pParams->hDeviceWindow : hFocusWindow;
   if (hWindow == nullptr) return D3DERR_INVALIDCALL;
+  if (iOverrideWidth != 0) {
+    pParams->BackBufferWidth = iOverrideWidth;
+    pParams->BackBufferHeight = iOverrideHeight;
+    pParams->MultiSampleType = static_cast<D3DMULTISAMPLE_TYPE>(iOverrideSamples);
+    pParams->SwapEffect = D3DSWAPEFFECT_DISCARD;
+  }
   int iSamples = 0;
   if (pParams->MultiSampleType != D3DMULTISAMPLE_NONE) {
     // Multisampling needs a discarding swap effect, as in Direct3D.
@@ -55,6 +64,9 @@ HRESULT GlDirect3D::CreateDevice(UINT, D3DDEVTYPE, HWND hFocusWindow, DWORD Beha
   Gl(glGetIntegerv, GL_MAX_SAMPLES, &iMaxSamples);
   if (bHardware && IsSoftwareRenderer(GlRendererName(pContext))) {
     hr = D3DERR_NOTAVAILABLE;
+  } else if (iOverrideWidth != 0 && iSamples > iMaxSamples) {
+    iSamples = iMaxSamples >= 2 ? iMaxSamples : 0;
+    pParams->MultiSampleType = static_cast<D3DMULTISAMPLE_TYPE>(iSamples);
   } else if (iSamples > iMaxSamples) {
     hr = D3DERR_NOTAVAILABLE;
   }
@@ -80,6 +92,12 @@ HRESULT GlDirect3D::CreateDevice(UINT, D3DDEVTYPE, HWND hFocusWindow, DWORD Beha
 }
 
 }  // namespace d3d9gl
+
+void D3D9SetBackBufferOverride(UINT iWidth, UINT iHeight, int iSamples) {
+  d3d9gl::iOverrideWidth = iHeight != 0 ? iWidth : 0;
+  d3d9gl::iOverrideHeight = iHeight;
+  d3d9gl::iOverrideSamples = iSamples >= 2 ? iSamples : 0;
+}
 
 // ---- entry point and seams ---------------------------------------------------------
 

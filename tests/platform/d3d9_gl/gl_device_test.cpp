@@ -442,6 +442,48 @@ TEST(GlMultisample, FourSampleDeviceSmoothsEdges) {
   pD3D->Release();
 }
 
+// Recordings make the back buffer at their own size and antialiasing, whatever
+// the presentation parameters ask; the parameters learn what was made.
+TEST(GlBackBufferOverride, SizeAndSamplesReplaceTheParametersUntilCleared) {
+  IDirect3D9* pD3D = TestWindow() != nullptr ? Direct3DCreate9(D3D_SDK_VERSION) : nullptr;
+  if (pD3D == nullptr) GTEST_SKIP() << "no GL-capable display";
+  struct Case {
+    UINT iWidth, iHeight;
+    int iSamples;
+  };
+  for (const Case C : {Case{96, 54, 0}, Case{160, 90, 4}, Case{64, 36, 64}}) {
+    SCOPED_TRACE(testing::Message() << C.iWidth << "x" << C.iHeight << " samples " << C.iSamples);
+    D3D9SetBackBufferOverride(C.iWidth, C.iHeight, C.iSamples);
+    D3DPRESENT_PARAMETERS Params = DemoParams(D3DMULTISAMPLE_NONE);
+    Params.SwapEffect = D3DSWAPEFFECT_COPY;  // the override also makes multisampling legal
+    IDirect3DDevice9* pDevice = nullptr;
+    ASSERT_EQ(pD3D->CreateDevice(0, D3DDEVTYPE_HAL, TestWindow(), D3DCREATE_SOFTWARE_VERTEXPROCESSING, &Params,
+                                 &pDevice),
+              D3D_OK);
+    GLint iMaxSamples = 0;
+    glGetIntegerv(GL_MAX_SAMPLES, &iMaxSamples);
+    EXPECT_EQ(Params.BackBufferWidth, C.iWidth);
+    EXPECT_EQ(Params.BackBufferHeight, C.iHeight);
+    // More samples than GL has are lowered to its most, not refused.
+    const int iExpected = C.iSamples <= iMaxSamples ? C.iSamples : (iMaxSamples >= 2 ? iMaxSamples : 0);
+    EXPECT_EQ(static_cast<int>(Params.MultiSampleType), iExpected);
+    pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF102030, 1.0f, 0);
+    const Frame F = ReadFrame(pDevice);
+    EXPECT_EQ(F.iWidth, static_cast<int>(C.iWidth));
+    EXPECT_EQ(F.iHeight, static_cast<int>(C.iHeight));
+    EXPECT_EQ(F.At(static_cast<int>(C.iWidth) - 1, static_cast<int>(C.iHeight) - 1), 0xFF102030u);
+    EXPECT_EQ(pDevice->Release(), 0u);
+  }
+  D3D9SetBackBufferOverride(0, 0, 0);
+  D3DPRESENT_PARAMETERS Params = DemoParams(D3DMULTISAMPLE_NONE);
+  IDirect3DDevice9* pDevice = nullptr;
+  ASSERT_EQ(pD3D->CreateDevice(0, D3DDEVTYPE_HAL, TestWindow(), D3DCREATE_SOFTWARE_VERTEXPROCESSING, &Params, &pDevice),
+            D3D_OK);
+  EXPECT_EQ(ReadFrame(pDevice).iWidth, 1280);
+  EXPECT_EQ(pDevice->Release(), 0u);
+  pD3D->Release();
+}
+
 TEST_F(DeviceTest, RepeatedStatesCostNoGlCalls) {
   std::vector<Vertex> Vertices;
   std::vector<uint16_t> Indices;
