@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Records the whole demo as a person would share it and prints the time it
+# took, that time over the demo's 85.08 s, and the memory of the recorder and
+# of ffmpeg sampled every two seconds (first, last and peak: a flat line is
+# the target). Two cases: 1280x720 at 50 fps without antialiasing, and
+# 1920x1080 at 60 fps with the recorder's default antialiasing.
+#   bench_record.sh [KEEP_DIR]   (KEEP_DIR keeps the recordings)
+set -euo pipefail
+recorder="@RECORDER@"
+data="@DATA@"
+keep="${1:-}"
+out="$(mktemp -d)"
+trap 'rm -rf "$out"' EXIT
+
+rss_kb() { awk '/^VmRSS/ { print $2 }' "/proc/$1/status" 2> /dev/null || echo 0; }
+
+run_case() {
+  local name="$1"; shift
+  local file="$out/$name.mp4"
+  echo "== $name: vimra-record $*"
+  echo "   load average before: $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores"
+  local started; started="$(date +%s.%N)"
+  "$recorder" --quiet --data "$data" "$@" "$file" &
+  local pid=$!
+  local first="" last=0 peak=0 ffpeak=0 ff rss
+  while kill -0 "$pid" 2> /dev/null; do
+    rss="$(rss_kb "$pid")"
+    [ -n "$rss" ] && [ "$rss" -gt 0 ] || { sleep 2; continue; }
+    [ -z "$first" ] && first="$rss"
+    last="$rss"; [ "$rss" -gt "$peak" ] && peak="$rss"
+    for ff in $(pgrep -P "$pid" 2> /dev/null); do
+      rss="$(rss_kb "$ff")"; [ -n "$rss" ] && [ "$rss" -gt "$ffpeak" ] && ffpeak="$rss"
+    done
+    sleep 2
+  done
+  wait "$pid"
+  local ended; ended="$(date +%s.%N)"
+  awk -v s="$started" -v e="$ended" 'BEGIN { t = e - s; printf "   time %.1f s, %.2f x the demo length (85.08 s)\n", t, t / 85.08 }'
+  echo "   recorder RSS: first sample $((first / 1024)) MiB, last $((last / 1024)) MiB, peak $((peak / 1024)) MiB; ffmpeg peak $((ffpeak / 1024)) MiB"
+  echo "   load average after: $(cut -d' ' -f1-3 /proc/loadavg)"
+  if [ -n "$keep" ]; then mkdir -p "$keep" && cp "$file" "$keep/"; fi
+}
+
+run_case 720p50-none --size 720p --fps 50 --antialias none
+run_case 1080p60-auto --size 1080p --fps 60
