@@ -10,7 +10,7 @@ packages=(
   googletest libgtest-dev
   xvfb xauth xdotool x11-apps time
   clang-14 libclang-rt-14-dev
-  lame sox
+  lame sox ffmpeg
   emscripten chromium python3
 )
 
