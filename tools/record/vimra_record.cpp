@@ -175,6 +175,15 @@ int main(int argc, char** argv) {
     }
     if (iFile >= 0) close(iFile);
   }
+  // Ctrl+C and termination end the recording cleanly from here on; a broken pipe is a
+  // failed write, not a death.
+  struct sigaction Stop = {};
+  Stop.sa_handler = OnStopSignal;
+  sigemptyset(&Stop.sa_mask);
+  sigaction(SIGINT, &Stop, nullptr);
+  sigaction(SIGTERM, &Stop, nullptr);
+  signal(SIGPIPE, SIG_IGN);
+
   auto RemoveOutput = [&] {
     std::error_code error;
     if (!bSequence) {
@@ -226,15 +235,6 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "vimra-record: no demodemo.mp3 in %s; recording without music\n", DataFolder.c_str());
     }
   }
-
-  // Ctrl+C and termination end the recording cleanly; a broken pipe is a
-  // failed write, not a death.
-  struct sigaction Stop = {};
-  Stop.sa_handler = OnStopSignal;
-  sigemptyset(&Stop.sa_mask);
-  sigaction(SIGINT, &Stop, nullptr);
-  sigaction(SIGTERM, &Stop, nullptr);
-  signal(SIGPIPE, SIG_IGN);
 
   const char* pszFfmpeg = std::getenv("VIMRA_FFMPEG");
   FfmpegProcess Ffmpeg;
