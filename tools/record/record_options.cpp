@@ -269,7 +269,7 @@ std::vector<std::string> FfmpegArguments(const RecordOptions& Options, const std
   for (char& c : strExtension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   switch (Options.eKind) {
     case OutputKind::H264:
-      Args.insert(Args.end(), {"-c:v", "libx264", "-preset", "veryfast", "-crf", "18", "-pix_fmt", "yuv420p"});
+      Args.insert(Args.end(), {"-c:v", "libx264", "-preset", "superfast", "-crf", "18", "-pix_fmt", "yuv420p"});
       if (bMusic) Args.insert(Args.end(), {"-c:a", "aac", "-b:a", "192k"});
       if (strExtension == ".mkv") {
         Args.insert(Args.end(), {"-f", "matroska"});
