@@ -166,14 +166,18 @@ int main(int argc, char** argv) {
   // A video goes to a partial file beside the output and is renamed when
   // complete, so an earlier recording of the same name survives a failure.
   const std::filesystem::path Target = bSequence ? Options.Output : std::filesystem::path(Options.Output.string() + ".partial");
+  // Unwritable output is found before the long start-up; ffmpeg makes the file itself.
   {
     const std::filesystem::path Folder = Options.Output.parent_path();
-    const int iFile = bSequence ? -1 : open(Target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (bSequence ? access(Folder.c_str(), W_OK) != 0 : iFile < 0) {
+    const int iFile = bSequence ? -1 : open(Target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (bSequence ? access(Folder.c_str(), W_OK) != 0 : iFile < 0 && errno != EEXIST) {
       std::fprintf(stderr, "vimra-record: cannot write %s: %s\n", Options.Output.c_str(), std::strerror(errno));
       return 1;
     }
-    if (iFile >= 0) close(iFile);
+    if (iFile >= 0) {
+      close(iFile);
+      unlink(Target.c_str());
+    }
   }
   // Ctrl+C and termination end the recording cleanly from here on; a broken pipe is a
   // failed write, not a death.
@@ -196,7 +200,6 @@ int main(int argc, char** argv) {
   OffscreenLimits Limits;
   if (!ProbeOffscreenGl(Limits)) {
     std::fprintf(stderr, "vimra-record: no GL display for the offscreen device\n");
-    RemoveOutput();
     return 1;
   }
   const AntialiasChoice Choice = ChooseAntialias(Options.eAntialias, Options.iFactor, Limits.iMaxSamples);
@@ -209,20 +212,15 @@ int main(int argc, char** argv) {
   if (iRenderWidth > Limits.iMaxSize) {
     std::fprintf(stderr, "vimra-record: a %dx%d back buffer (%s) is larger than the device's limit of %d\n",
                  iRenderWidth, iRenderHeight, DescribeAntialias(Choice).c_str(), Limits.iMaxSize);
-    RemoveOutput();
     return 1;
   }
   D3D9SetBackBufferOverride(static_cast<UINT>(iRenderWidth), static_cast<UINT>(iRenderHeight),
                             Choice.eMethod == Antialias::Multisample ? Choice.iFactor : 0);
   const std::filesystem::path DataFolder = std::filesystem::absolute(Options.DataFolder);
-  if (!StartOffscreen("vimra-record", DataFolder)) {
-    RemoveOutput();
-    return 1;
-  }
+  if (!StartOffscreen("vimra-record", DataFolder)) return 1;
   if (Choice.eMethod == Antialias::Multisample && static_cast<int>(PresentParams.MultiSampleType) != Choice.iFactor) {
     std::fprintf(stderr, "vimra-record: the device made %d samples, not %d\n",
                  static_cast<int>(PresentParams.MultiSampleType), Choice.iFactor);
-    RemoveOutput();
     return 1;
   }
 
@@ -242,7 +240,6 @@ int main(int argc, char** argv) {
   if (!Ffmpeg.Start(pszFfmpeg != nullptr && *pszFfmpeg != '\0' ? pszFfmpeg : "ffmpeg",
                     FfmpegArguments(Options, strMusic, Target), strError)) {
     std::fprintf(stderr, "vimra-record: %s\n", strError.c_str());
-    RemoveOutput();
     return 1;
   }
 
