@@ -135,7 +135,7 @@ std::string Seconds(DWORD dwMs) {
 }  // namespace
 
 const char* RecordUsage() {
-  return "usage: vimra-record [options] OUTPUT\n"
+  return "vimra-record [options] OUTPUT\n"
          "Records the demo with its music to OUTPUT: H.264 in .mp4/.mov/.mkv, VP9 in .webm,\n"
          "or a PNG sequence for NAME%05d.png (numbered from 0, without music).\n"
          "  --data DIR          folder with the demo's data files (default: the current folder)\n"
@@ -148,7 +148,7 @@ const char* RecordUsage() {
          "                      has not the samples), ssaaK: rendered K times larger, filtered down;\n"
          "                      auto: the most of 8 or 4 samples the device has, else ssaa2\n"
          "  --quiet             no progress line\n"
-         "  --help              this text\n";
+         "  --help              this text";
 }
 
 ParsedArguments ParseRecordArguments(int argc, const char* const* argv) {
@@ -162,10 +162,6 @@ ParsedArguments ParseRecordArguments(int argc, const char* const* argv) {
   bool bHaveOutput = false, bHaveEnd = false;
   for (int i = 1; i < argc; ++i) {
     const std::string strArg = argv[i];
-    if (strArg == "--help" || strArg == "-h") {
-      Parsed.eOutcome = ParsedArguments::kHelp;
-      return Parsed;
-    }
     if (strArg == "--quiet") {
       Options.bQuiet = true;
       continue;

@@ -33,12 +33,14 @@ struct RecordOptions {
 };
 
 struct ParsedArguments {
-  enum { kRun, kHelp, kBad } eOutcome = kRun;
+  enum { kRun, kBad } eOutcome = kRun;
   std::string strError;  // for kBad: what is wrong, one line
   RecordOptions Options;
 };
 
+// --help is not among them: every tool answers it before parsing.
 ParsedArguments ParseRecordArguments(int argc, const char* const* argv);
+// The usage lines, without "usage: ".
 const char* RecordUsage();
 
 // The frames of [start, end) at the frame rate; frame i shows demo time

@@ -24,8 +24,11 @@
 #include "ffmpeg_process.h"
 #include "offscreen_demo.h"
 #include "record_options.h"
+#include "tool_io.h"
 
 namespace {
+
+const ToolInfo kTool = {"vimra-record", RecordUsage()};
 
 volatile sig_atomic_t iStopSignal = 0;
 
@@ -150,16 +153,9 @@ class Progress {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+static int Run(int argc, char** argv) {
   const ParsedArguments Parsed = ParseRecordArguments(argc, argv);
-  if (Parsed.eOutcome == ParsedArguments::kHelp) {
-    std::fputs(RecordUsage(), stdout);
-    return 0;
-  }
-  if (Parsed.eOutcome == ParsedArguments::kBad) {
-    std::fprintf(stderr, "vimra-record: %s\n%s", Parsed.strError.c_str(), RecordUsage());
-    return 2;
-  }
+  if (Parsed.eOutcome == ParsedArguments::kBad) return UsageError(kTool, Parsed.strError);
   RecordOptions Options = Parsed.Options;
   Options.Output = std::filesystem::absolute(Options.Output);
   const bool bSequence = Options.eKind == OutputKind::PngSequence;
@@ -171,8 +167,7 @@ int main(int argc, char** argv) {
     const std::filesystem::path Folder = Options.Output.parent_path();
     const int iFile = bSequence ? -1 : open(Target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (bSequence ? access(Folder.c_str(), W_OK) != 0 : iFile < 0 && errno != EEXIST) {
-      std::fprintf(stderr, "vimra-record: cannot write %s: %s\n", Options.Output.c_str(), std::strerror(errno));
-      return 1;
+      return Failure(kTool, "cannot write " + Options.Output.string() + ": " + std::strerror(errno));
     }
     if (iFile >= 0) {
       close(iFile);
@@ -199,8 +194,7 @@ int main(int argc, char** argv) {
 
   OffscreenLimits Limits;
   if (!ProbeOffscreenGl(Limits)) {
-    std::fprintf(stderr, "vimra-record: no GL display for the offscreen device\n");
-    return 1;
+    return Failure(kTool, "no GL display for the offscreen device");
   }
   const AntialiasChoice Choice = ChooseAntialias(Options.eAntialias, Options.iFactor, Limits.iMaxSamples);
   if (Options.eAntialias == Antialias::Multisample && Choice.eMethod != Antialias::Multisample) {
@@ -210,18 +204,17 @@ int main(int argc, char** argv) {
   const int iScale = Choice.eMethod == Antialias::Supersample ? Choice.iFactor : 1;
   const int iRenderWidth = Options.iWidth * iScale, iRenderHeight = Options.iHeight * iScale;
   if (iRenderWidth > Limits.iMaxSize) {
-    std::fprintf(stderr, "vimra-record: a %dx%d back buffer (%s) is larger than the device's limit of %d\n",
-                 iRenderWidth, iRenderHeight, DescribeAntialias(Choice).c_str(), Limits.iMaxSize);
-    return 1;
+    return Failure(kTool, "a " + std::to_string(iRenderWidth) + "x" + std::to_string(iRenderHeight) +
+                              " back buffer (" + DescribeAntialias(Choice) + ") is larger than the device's limit of " +
+                              std::to_string(Limits.iMaxSize));
   }
   D3D9SetBackBufferOverride(static_cast<UINT>(iRenderWidth), static_cast<UINT>(iRenderHeight),
                             Choice.eMethod == Antialias::Multisample ? Choice.iFactor : 0);
   const std::filesystem::path DataFolder = std::filesystem::absolute(Options.DataFolder);
-  if (!StartOffscreen("vimra-record", DataFolder)) return 1;
+  if (!StartOffscreen(kTool.pszName, DataFolder)) return 1;
   if (Choice.eMethod == Antialias::Multisample && static_cast<int>(PresentParams.MultiSampleType) != Choice.iFactor) {
-    std::fprintf(stderr, "vimra-record: the device made %d samples, not %d\n",
-                 static_cast<int>(PresentParams.MultiSampleType), Choice.iFactor);
-    return 1;
+    return Failure(kTool, "the device made " + std::to_string(static_cast<int>(PresentParams.MultiSampleType)) +
+                              " samples, not " + std::to_string(Choice.iFactor));
   }
 
   std::string strMusic;
@@ -239,8 +232,7 @@ int main(int argc, char** argv) {
   std::string strError;
   if (!Ffmpeg.Start(pszFfmpeg != nullptr && *pszFfmpeg != '\0' ? pszFfmpeg : "ffmpeg",
                     FfmpegArguments(Options, strMusic, Target), strError)) {
-    std::fprintf(stderr, "vimra-record: %s\n", strError.c_str());
-    return 1;
+    return Failure(kTool, strError);
   }
 
   const int iTotal = FrameCount(Options);
@@ -290,17 +282,16 @@ int main(int argc, char** argv) {
   }
   if (bReadFailed || Queue.Failed() || !bFinished || iWritten != iTotal) {
     RemoveOutput();
-    std::fprintf(stderr, "vimra-record: cannot write %s: %s\n", Options.Output.c_str(),
-                 bReadFailed ? "the back buffer could not be read" : (bFinished ? "ffmpeg stopped reading frames" : strError.c_str()));
-    return 1;
+    return Failure(kTool, "cannot write " + Options.Output.string() + ": " +
+                              (bReadFailed ? "the back buffer could not be read"
+                                           : (bFinished ? "ffmpeg stopped reading frames" : strError)));
   }
   if (!bSequence) {
     std::error_code error;
     std::filesystem::rename(Target, Options.Output, error);
     if (error) {
       RemoveOutput();
-      std::fprintf(stderr, "vimra-record: cannot write %s: %s\n", Options.Output.c_str(), error.message().c_str());
-      return 1;
+      return Failure(kTool, "cannot write " + Options.Output.string() + ": " + error.message());
     }
   }
   if (!Options.bQuiet) {
@@ -310,4 +301,8 @@ int main(int argc, char** argv) {
                  fSeconds * 1000.0 / static_cast<double>(Options.dwEndMs - Options.dwStartMs));
   }
   return 0;
+}
+
+int main(int argc, char** argv) {
+  return RunTool(kTool, argc, argv, [&] { return Run(argc, argv); });
 }

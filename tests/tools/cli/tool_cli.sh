@@ -111,6 +111,14 @@ case "$name" in
     expect 0 "" "$program" "$work/frame.png" 16 icon.png
     [ -s icon.png ] || { echo "FAIL: no icon.png"; failures=$((failures + 1)); }
     ;;
+  vimra-record)
+    expect 2 "--size needs a value" "$program" x.mp4 --size
+    expect 2 "not 16:9" "$program" --size 1000x700 x.mp4
+    expect 1 "cannot write $work/none/x.mp4" "$program" --data "$data" "$work/none/x.mp4"
+    full_link "$work/full/f000.png"
+    expect 1 "cannot write $work/full/f%03d.png" "$program" --quiet --data "$data" --size 64x36 --end 0.1 "$work/full/f%03d.png"
+    [ -z "$(ls -A "$work/full")" ] || { echo "FAIL: vimra-record left $(ls -A "$work/full")"; failures=$((failures + 1)); }
+    ;;
   *)
     echo "unknown tool $name"
     exit 1
