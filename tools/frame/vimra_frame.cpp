@@ -14,7 +14,9 @@
 #include "core/globals.h"
 #include "host/run_demo.h"
 #include "tool_io.h"
+#ifndef _WIN32
 #include "win32_seams.h"
+#endif
 
 namespace {
 
@@ -54,9 +56,6 @@ int Run(int argc, char** argv) {
   }
   if (Frames.empty()) return UsageError(kTool, "no frame to render");
 
-  // Always offscreen and silent: this renders pictures, it does not play.
-  setenv("SDL_VIDEODRIVER", "offscreen", 1);
-  setenv("SDL_AUDIODRIVER", "dummy", 1);
   std::error_code error;
   // Without --data, the demo's own lookup: the working directory, else the
   // installed or the source tree's data.
@@ -70,6 +69,9 @@ int Run(int argc, char** argv) {
     std::fprintf(stderr, "vimra-frame: the start-up ended the process (code %d)\n", static_cast<int>(uCode));
     std::exit(1);
   });
+#endif
+  // On Windows the window is a real one and a failed start-up shows the
+  // design's message box and ends with exit code -1.
   StartUp();
 
   for (const auto& [dwTime, Path] : Frames) {
@@ -80,7 +82,8 @@ int Run(int argc, char** argv) {
     int iWidth = 0, iHeight = 0;
     if (!D3D9ReadBackBuffer(pDevice, Pixels, iWidth, iHeight) || !D3D9WritePng(Path.string(), Pixels, iWidth, iHeight))
       return Failure(kTool, "cannot write " + Path.string());
-    std::printf("%s: demo time %u ms (%.4f units)\n", Path.c_str(), dwTime, static_cast<double>(fTime));
+    std::printf("%s: demo time %u ms (%.4f units)\n", Path.string().c_str(), static_cast<unsigned>(dwTime),
+                static_cast<double>(fTime));
   }
   return 0;
 }

@@ -30,6 +30,8 @@ typedef int32_t HRESULT;
 #endif
 #define WINAPI
 #define CALLBACK
+// The calling convention of interface methods (stdcall on 32-bit Windows).
+#define STDMETHODCALLTYPE
 
 struct HWND__;
 typedef HWND__* HWND;

@@ -59,7 +59,7 @@ bool EnterDataFolder(const char* pszProgram) {
     fs::current_path(*Found, Error);
     if (!Error) {
       std::fprintf(stderr, "%s: playing from %s (the working directory has no data files)\n", pszProgram,
-                   Found->c_str());
+                   Found->string().c_str());
       return true;
     }
   }

@@ -4,6 +4,11 @@
 
 #include "d3d9.h"
 
+// The loader's answer to a file it cannot read as a cube map.
+#ifndef D3DXERR_INVALIDDATA
+#define D3DXERR_INVALIDDATA ((HRESULT)0x88760B59)
+#endif
+
 struct D3DXVECTOR3 : D3DVECTOR {
   // Components are left unset, as the engine sets them before reading.
   D3DXVECTOR3() = default;
@@ -59,11 +64,11 @@ struct D3DXPLANE {
 // A stack of matrices whose top starts as the identity. The ...Local
 // operations multiply their matrix on the left of the top: top = M * top.
 struct ID3DXMatrixStack : IUnknown {
-  virtual HRESULT LoadIdentity() = 0;
-  virtual HRESULT TranslateLocal(float x, float y, float z) = 0;
-  virtual HRESULT RotateYawPitchRollLocal(float Yaw, float Pitch, float Roll) = 0;
-  virtual HRESULT ScaleLocal(float x, float y, float z) = 0;
-  virtual D3DXMATRIX* GetTop() = 0;
+  virtual HRESULT STDMETHODCALLTYPE LoadIdentity() = 0;
+  virtual HRESULT STDMETHODCALLTYPE TranslateLocal(float x, float y, float z) = 0;
+  virtual HRESULT STDMETHODCALLTYPE RotateYawPitchRollLocal(float Yaw, float Pitch, float Roll) = 0;
+  virtual HRESULT STDMETHODCALLTYPE ScaleLocal(float x, float y, float z) = 0;
+  virtual D3DXMATRIX* STDMETHODCALLTYPE GetTop() = 0;
 };
 typedef ID3DXMatrixStack* LPD3DXMATRIXSTACK;
 

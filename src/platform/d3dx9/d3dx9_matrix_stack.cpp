@@ -11,24 +11,31 @@ class MatrixStack final : public ID3DXMatrixStack {
  public:
   MatrixStack() : Stack(1) { D3DXMatrixIdentity(&Stack.back()); }
 
-  ULONG AddRef() override { return ++iRefCount; }
-  ULONG Release() override {
+#ifdef _WIN32
+  // Only the engine holds the stack; it asks for no other interface.
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** ppObject) override {
+    if (ppObject != nullptr) *ppObject = nullptr;
+    return E_NOINTERFACE;
+  }
+#endif
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++iRefCount; }
+  ULONG STDMETHODCALLTYPE Release() override {
     const ULONG iLeft = --iRefCount;
     if (iLeft == 0) delete this;
     return iLeft;
   }
 
-  HRESULT LoadIdentity() override {
+  HRESULT STDMETHODCALLTYPE LoadIdentity() override {
     D3DXMatrixIdentity(&Stack.back());
     return D3D_OK;
   }
 
-  HRESULT TranslateLocal(float x, float y, float z) override {
+  HRESULT STDMETHODCALLTYPE TranslateLocal(float x, float y, float z) override {
     return MultiplyLocal(D3DXMATRIX(1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, x, y, z, 1));
   }
 
   // R = Rz(roll) * Rx(pitch) * Ry(yaw): roll first, then pitch, then yaw.
-  HRESULT RotateYawPitchRollLocal(float fYaw, float fPitch, float fRoll) override {
+  HRESULT STDMETHODCALLTYPE RotateYawPitchRollLocal(float fYaw, float fPitch, float fRoll) override {
     const float cy = std::cos(fYaw), sy = std::sin(fYaw);
     const float cp = std::cos(fPitch), sp = std::sin(fPitch);
     const float cr = std::cos(fRoll), sr = std::sin(fRoll);
@@ -41,11 +48,11 @@ class MatrixStack final : public ID3DXMatrixStack {
     return MultiplyLocal(matRotation);
   }
 
-  HRESULT ScaleLocal(float x, float y, float z) override {
+  HRESULT STDMETHODCALLTYPE ScaleLocal(float x, float y, float z) override {
     return MultiplyLocal(D3DXMATRIX(x, 0, 0, 0, 0, y, 0, 0, 0, 0, z, 0, 0, 0, 0, 1));
   }
 
-  D3DXMATRIX* GetTop() override { return &Stack.back(); }
+  D3DXMATRIX* STDMETHODCALLTYPE GetTop() override { return &Stack.back(); }
 
  private:
   HRESULT MultiplyLocal(const D3DXMATRIX& matLocal) {
