@@ -12,6 +12,9 @@ packages=(
   clang-14 libclang-rt-14-dev
   lame sox ffmpeg
   emscripten chromium python3
+  # The Windows build and its tests under Wine (32-bit Wine, its GL on Mesa).
+  g++-mingw-w64-i686 zip file
+  wine wine32:i386 libgl1:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386
 )
 
 missing=()
@@ -25,6 +28,10 @@ if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing: ${missing[*]}"
   sudo_cmd=()
   [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
+  # The :i386 packages need the architecture known before the package lists.
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    "${sudo_cmd[@]}" dpkg --add-architecture i386
+  fi
   "${sudo_cmd[@]}" apt-get update -qq
   DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi

@@ -27,7 +27,10 @@ wait_for_windows_build() {
     sleep 1
   done
   [ -e "$windows/building" ] && fail "the Windows build in $windows is still running"
-  [ -f "$windows/vimra.exe" ] || fail "no $windows/vimra.exe: build it with scripts/build-windows.sh"
+  if [ ! -f "$windows/vimra.exe" ]; then
+    [ -f "$windows/build.log" ] && tail -n 20 "$windows/build.log"
+    fail "no $windows/vimra.exe: build it with scripts/build-windows.sh"
+  fi
 }
 
 start_wine() {
