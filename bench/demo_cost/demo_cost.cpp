@@ -20,6 +20,7 @@
 #include "core/globals.h"
 #include "host/run_demo.h"
 #include "sound/sound_system.h"
+#include "demo_scenes.h"
 
 namespace {
 
@@ -47,21 +48,6 @@ class ChosenDirect3D : public IDirect3D9 {
   IDirect3D9* pReal;
   D3DMULTISAMPLE_TYPE Wanted;
 };
-
-struct Scene {
-  const char* pszName;
-  DWORD dwFrom, dwTo;
-};
-constexpr Scene kScenes[] = {{"columns, sliding camera", 0, 20750},
-                             {"columns, camera from below", 20750, 41500},
-                             {"ring and flyer", 41500, 74700},
-                             {"swinging rows", 74700, 85080}};
-
-double Percentile(std::vector<double> Values, double fFraction) {
-  std::sort(Values.begin(), Values.end());
-  const size_t i = std::min(Values.size() - 1, static_cast<size_t>(fFraction * (Values.size() - 1) + 0.5));
-  return Values[i];
-}
 
 int RunOne(bool bMultisample) {
   const Clock::time_point Start = Clock::now();
