@@ -10,11 +10,25 @@
 #include "sound_files.h"
 #include "sound_layer.h"
 
+namespace {
+
+// Whether this machine's output of a type opens (reported, not required:
+// a machine without a sound device has none).
+void ReportOutput(int iType, const char* pszName) {
+  const bool bOpened = FSOUND_SetOutput(iType) != 0 && FSOUND_Init(44100, 32, 0) != 0;
+  std::printf("%s: %s\n", pszName, bOpened ? "opens" : "does not open");
+  FSOUND_Close();
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
   if (argc != 2) {
     std::fprintf(stderr, "usage: sound_check FILE.mp3\n");
     return 2;
   }
+  ReportOutput(FSOUND_OUTPUT_DSOUND, "DirectSound");
+  ReportOutput(FSOUND_OUTPUT_WINMM, "waveOut");
   // The demo's own calls: the chain of outputs settles on one that opens.
   SoundSystem Sound;
   if (!Sound.Init(FSOUND_OUTPUT_DSOUND, 0, 44100, 32, 0)) {

@@ -1,4 +1,5 @@
-// The subset of the FMOD 3 sound library that the demo calls, over SDL2_mixer.
+// The subset of the FMOD 3 sound library that the demo calls: over SDL2_mixer
+// on Linux (fmod_sdl), over DirectSound and WinMM on Windows (fmod_win32).
 // Names, argument order and constant values are the library's; booleans are
 // one-byte signed values (non-zero for success). Handles are opaque and stay
 // valid until FSOUND_Close, which frees every loaded sample and song.
@@ -10,8 +11,8 @@ struct FMUSIC_MODULE;
 // Output types, in the demo's order of preference 2, 1, 0.
 enum {
   FSOUND_OUTPUT_NOSOUND = 0,  // silent, consumed in real time: timing is unchanged
-  FSOUND_OUTPUT_WINMM = 1,    // a second real output of SDL's, when the machine has one
-  FSOUND_OUTPUT_DSOUND = 2,   // the system's default output (honours SDL_AUDIODRIVER)
+  FSOUND_OUTPUT_WINMM = 1,    // waveOut on Windows; on Linux a second real output of SDL's, if any
+  FSOUND_OUTPUT_DSOUND = 2,   // DirectSound on Windows; on Linux SDL's default (honours SDL_AUDIODRIVER)
 };
 
 // As a sample index: any free sample slot; as a channel: any free channel.
