@@ -147,7 +147,7 @@ class SoundLibrary {
     if ((dwMode & FSOUND_LOADRAW) != 0) return DecodeRaw(pData, iSize, dwMode, Pcm);
     if (DecodeWav(pData, iSize, Pcm)) return true;
     Mp3Format Format;
-    if (!FindMp3Format(pData, iSize, Format)) return false;
+    if (!FindMp3Format(pData, iSize, Format) || Mp3Seconds(pData, iSize, Format) > kMaxSampleSeconds) return false;
     return Layer().DecodeMp3(pData + Format.iFirstFrame, iSize - Format.iFirstFrame, Pcm) &&
            (Pcm.iChannels == 1 || Pcm.iChannels == 2) && Pcm.iRate > 0;
   }

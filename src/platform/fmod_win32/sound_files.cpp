@@ -21,6 +21,8 @@ void WidenPcm(const unsigned char* pData, size_t iFrames, int iChannels, int iBi
   }
 }
 
+int SamplesPerFrame(const Mp3Format& Format) { return Format.iVersion == 1 ? 1152 : 576; }
+
 // Fields of a frame header; false when the four bytes are no layer III header.
 bool ParseFrameHeader(const unsigned char* p, Mp3Format& Format) {
   if (p[0] != 0xFF || (p[1] & 0xE0) != 0xE0) return false;
@@ -39,9 +41,12 @@ bool ParseFrameHeader(const unsigned char* p, Mp3Format& Format) {
   Format.iRate = kRatesV1[iRateIndex] / iDivisor;
   Format.iBitRate = (Format.iVersion == 1 ? kBitRatesV1 : kBitRatesV2)[iBitRateIndex] * 1000;
   Format.iChannels = (p[3] >> 6) == 3 ? 1 : 2;
-  const int iSamplesPerFrame = Format.iVersion == 1 ? 1152 : 576;
-  Format.iFrameBytes = iSamplesPerFrame / 8 * Format.iBitRate / Format.iRate;
+  Format.iFrameBytes = SamplesPerFrame(Format) / 8 * Format.iBitRate / Format.iRate;
   return Format.iFrameBytes > 4;
+}
+
+size_t PaddedFrameBytes(const unsigned char* pHeader, const Mp3Format& Format) {
+  return static_cast<size_t>(Format.iFrameBytes) + ((pHeader[2] >> 1) & 1);
 }
 
 }  // namespace
@@ -65,9 +70,11 @@ bool DecodeWav(const unsigned char* pData, size_t iSize, PcmSound& Pcm) {
     } else if (std::memcmp(pData + iAt, "data", 4) == 0) {
       if (iChannels == 0) return false;
       const size_t iBytes = iChunk < iBody ? iChunk : iBody;
+      const size_t iFrames = iBytes / static_cast<size_t>(iChannels * iBits / 8);
+      if (static_cast<double>(iFrames) / iRate > kMaxSampleSeconds) return false;
       Pcm.iRate = iRate;
       Pcm.iChannels = iChannels;
-      WidenPcm(pBody, iBytes / static_cast<size_t>(iChannels * iBits / 8), iChannels, iBits, Pcm);
+      WidenPcm(pBody, iFrames, iChannels, iBits, Pcm);
       return true;
     }
     if (iChunk > iBody) return false;
@@ -80,7 +87,7 @@ bool DecodeRaw(const unsigned char* pData, size_t iSize, unsigned int dwMode, Pc
   const int iChannels = (dwMode & FSOUND_MONO) != 0 ? 1 : 2;
   const int iBits = (dwMode & FSOUND_8BITS) != 0 ? 8 : 16;
   const size_t iFrames = iSize / static_cast<size_t>(iChannels * iBits / 8);
-  if (iFrames == 0) return false;
+  if (iFrames == 0 || static_cast<double>(iFrames) / kRawRate > kMaxSampleSeconds) return false;
   Pcm.iRate = kRawRate;
   Pcm.iChannels = iChannels;
   WidenPcm(pData, iFrames, iChannels, iBits, Pcm);
@@ -98,7 +105,7 @@ bool FindMp3Format(const unsigned char* pData, size_t iSize, Mp3Format& Format) 
   for (; iAt + 4 <= iEnd; ++iAt) {
     if (!ParseFrameHeader(pData + iAt, Format)) continue;
     // A second header where the first frame ends tells a frame from stray bytes.
-    const size_t iNext = iAt + static_cast<size_t>(Format.iFrameBytes) + ((pData[iAt + 2] >> 1) & 1);
+    const size_t iNext = iAt + PaddedFrameBytes(pData + iAt, Format);
     Mp3Format Next;
     if (iNext + 4 <= iSize && ParseFrameHeader(pData + iNext, Next) && Next.iRate == Format.iRate) {
       Format.iFirstFrame = iAt;
@@ -106,4 +113,14 @@ bool FindMp3Format(const unsigned char* pData, size_t iSize, Mp3Format& Format) 
     }
   }
   return false;
+}
+
+double Mp3Seconds(const unsigned char* pData, size_t iSize, const Mp3Format& Format) {
+  double fSeconds = 0;
+  Mp3Format Frame;
+  for (size_t iAt = Format.iFirstFrame; iAt + 4 <= iSize && ParseFrameHeader(pData + iAt, Frame);) {
+    fSeconds += static_cast<double>(SamplesPerFrame(Frame)) / Frame.iRate;
+    iAt += PaddedFrameBytes(pData + iAt, Frame);
+  }
+  return fSeconds;
 }

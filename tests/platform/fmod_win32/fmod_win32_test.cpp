@@ -101,6 +101,17 @@ std::vector<unsigned char> Mp3Stream(int iFrames, int iTagBytes) {
   return Bytes;
 }
 
+// An MPEG-2.5 layer III stream at 8 kbit/s, 8000 Hz mono: 72 ms per 72-byte frame.
+std::vector<unsigned char> LowRateMp3(int iFrames) {
+  std::vector<unsigned char> Bytes;
+  for (int i = 0; i < iFrames; ++i) {
+    const size_t iAt = Bytes.size();
+    Bytes.resize(iAt + 72, 0x55);
+    Bytes[iAt] = 0xFF, Bytes[iAt + 1] = 0xE3, Bytes[iAt + 2] = 0x18, Bytes[iAt + 3] = 0xC0;
+  }
+  return Bytes;
+}
+
 class WindowsSound : public testing::Test {
  protected:
   ScriptedLayer Layer;
@@ -221,6 +232,15 @@ TEST_F(WindowsSound, Mp3GoesToTheSystemCodecFromItsFirstFrame) {
   EXPECT_TRUE(Layer.CodecInput.empty());
   EXPECT_EQ(FSOUND_Sample_Load(FSOUND_FREE, File("missing.mp3").c_str(), kDemoMode, 0), nullptr);
   EXPECT_EQ(FSOUND_Sample_Load(FSOUND_FREE, strMp3.c_str(), kDemoMode, static_cast<int>(Stream.size())), nullptr);
+  // A small file can hold hours at a low rate: over ten minutes is refused
+  // before anything is decoded.
+  Layer.CodecInput.clear();
+  const std::string strLong = File("long.mp3");
+  WriteBytes(strLong, LowRateMp3(8400));  // 604.8 s
+  EXPECT_EQ(FSOUND_Sample_Load(FSOUND_FREE, strLong.c_str(), kDemoMode, 0), nullptr);
+  EXPECT_TRUE(Layer.CodecInput.empty());
+  WriteBytes(strLong, LowRateMp3(8300));  // 597.6 s
+  EXPECT_NE(FSOUND_Sample_Load(FSOUND_FREE, strLong.c_str(), kDemoMode, 0), nullptr);
   // Modules have no player on Windows.
   EXPECT_EQ(FMUSIC_LoadSong(strMp3.c_str()), nullptr);
   EXPECT_EQ(FMUSIC_PlaySong(nullptr), 0);
@@ -279,6 +299,15 @@ TEST(SoundFiles, Mp3FrameHeaderGivesTheCodecFormat) {
   EXPECT_EQ(Format.iRate, 44100);
   EXPECT_EQ(Format.iChannels, 2);
   EXPECT_EQ(Format.iVersion, 1);
+  // The music's length frame by frame; the system codec decodes it to 86.07 s.
+  EXPECT_NEAR(Mp3Seconds(Bytes.data(), Bytes.size(), Format), 86.07, 0.1);
+
+  const std::vector<unsigned char> Low = LowRateMp3(100);
+  ASSERT_TRUE(FindMp3Format(Low.data(), Low.size(), Format));
+  EXPECT_EQ(Format.iVersion, 25);
+  EXPECT_EQ(Format.iRate, 8000);
+  EXPECT_EQ(Format.iChannels, 1);
+  EXPECT_NEAR(Mp3Seconds(Low.data(), Low.size(), Format), 7.2, 1e-9);
 }
 
 TEST(SoundFiles, RawAndWavWidenTo16Bits) {
@@ -291,6 +320,10 @@ TEST(SoundFiles, RawAndWavWidenTo16Bits) {
   EXPECT_EQ(Pcm.iChannels, 2);
   EXPECT_EQ(Pcm.Samples, (std::vector<int16_t>{-32767, 32767}));
   EXPECT_FALSE(DecodeRaw(Raw16, 3, FSOUND_LOADRAW, Pcm));
+  // Over ten minutes of raw data is refused (8-bit mono: one byte a frame).
+  const std::vector<unsigned char> Long(44100 * 600 + 1, 128);
+  EXPECT_FALSE(DecodeRaw(Long.data(), Long.size(), FSOUND_LOADRAW | FSOUND_8BITS | FSOUND_MONO, Pcm));
+  EXPECT_TRUE(DecodeRaw(Long.data(), Long.size() - 1, FSOUND_LOADRAW | FSOUND_8BITS | FSOUND_MONO, Pcm));
 
   const unsigned char Truncated[] = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 99, 0, 0, 0};
   EXPECT_FALSE(DecodeWav(Truncated, sizeof(Truncated), Pcm));
