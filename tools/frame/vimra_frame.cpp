@@ -56,6 +56,11 @@ int Run(int argc, char** argv) {
   }
   if (Frames.empty()) return UsageError(kTool, "no frame to render");
 
+#ifndef _WIN32
+  // Always offscreen and silent: this renders pictures, it does not play.
+  setenv("SDL_VIDEODRIVER", "offscreen", 1);
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+#endif
   std::error_code error;
   // Without --data, the demo's own lookup: the working directory, else the
   // installed or the source tree's data.
@@ -65,6 +70,7 @@ int Run(int argc, char** argv) {
   // The frames are drawn without what is missing, as the demo would draw them.
   for (const std::string& strMissing : MissingDataFiles(std::filesystem::current_path(error)))
     std::fprintf(stderr, "vimra-frame: warning: %s is missing; the frames are drawn without it\n", strMissing.c_str());
+#ifndef _WIN32
   Win32SetExitHandler([](UINT uCode) {
     std::fprintf(stderr, "vimra-frame: the start-up ended the process (code %d)\n", static_cast<int>(uCode));
     std::exit(1);
