@@ -28,12 +28,6 @@ bool IsSoftwareRenderer(const char* pszRenderer) {
 
 GlDirect3D::~GlDirect3D() { UnloadGl(); }
 
-ULONG GlDirect3D::Release() {
-  const ULONG iLeft = --iRefCount;
-  if (iLeft == 0) delete this;
-  return iLeft;
-}
-
 HRESULT GlDirect3D::CreateDevice(UINT, D3DDEVTYPE, HWND hFocusWindow, DWORD BehaviorFlags,
                                  D3DPRESENT_PARAMETERS* pParams, IDirect3DDevice9** ppDevice) {
   if (ppDevice == nullptr) return D3DERR_INVALIDCALL;

@@ -2,21 +2,17 @@
 // for each device and turns down the attempts this GL cannot honour.
 #pragma once
 
+#include "com_object.h"
 #include "d3d9.h"
 
 namespace d3d9gl {
 
-class GlDirect3D final : public IDirect3D9 {
+class GlDirect3D final : public ComObject<IDirect3D9> {
  public:
   ~GlDirect3D() override;
-  ULONG AddRef() override { return ++iRefCount; }
-  ULONG Release() override;
   HRESULT CreateDevice(UINT Adapter, D3DDEVTYPE DeviceType, HWND hFocusWindow, DWORD BehaviorFlags,
                        D3DPRESENT_PARAMETERS* pPresentationParameters,
                        IDirect3DDevice9** ppReturnedDeviceInterface) override;
-
- private:
-  ULONG iRefCount = 1;
 };
 
 // True for Mesa's software rasterisers, which cannot do hardware vertex processing.

@@ -5,6 +5,7 @@
 
 #include "dds.h"
 #include "gl_device.h"
+#include "surface_layout.h"
 
 namespace d3d9gl {
 
@@ -73,18 +74,6 @@ HRESULT GlBufferStore::Unlock() {
   return D3D_OK;
 }
 
-ULONG GlVertexBuffer::Release() {
-  const ULONG iLeft = --iRefCount;
-  if (iLeft == 0) delete this;
-  return iLeft;
-}
-
-ULONG GlIndexBuffer::Release() {
-  const ULONG iLeft = --iRefCount;
-  if (iLeft == 0) delete this;
-  return iLeft;
-}
-
 HRESULT GlIndexBuffer::Unlock() {
   const bool bWasLast = Store.iLockCount == 1;
   const HRESULT hr = Store.Unlock();
@@ -106,11 +95,6 @@ UINT GlIndexBuffer::MaxIndex(UINT iFirst, UINT iCount) const {
 
 // ---- cube textures ---------------------------------------------------------------
 
-static bool IsDxt(D3DFORMAT eFormat) {
-  return eFormat == D3DFMT_DXT1 || eFormat == D3DFMT_DXT2 || eFormat == D3DFMT_DXT3 || eFormat == D3DFMT_DXT4 ||
-         eFormat == D3DFMT_DXT5;
-}
-
 static GLenum CompressedFormat(D3DFORMAT eFormat) {
   if (eFormat == D3DFMT_DXT1) return GL_COMPRESSED_RGBA_S3TC_DXT1_EXT;  // keeps DXT1's 1-bit alpha
   if (eFormat == D3DFMT_DXT2 || eFormat == D3DFMT_DXT3) return GL_COMPRESSED_RGBA_S3TC_DXT3_EXT;
@@ -123,7 +107,10 @@ GlCubeTexture::GlCubeTexture(GlDevice* pDevice, UINT iEdge, UINT iLevels, D3DFOR
   Images.resize(6 * static_cast<size_t>(iLevels));
   Locks.assign(Images.size(), kUnlocked);
   for (UINT iFace = 0; iFace < 6; ++iFace) {
-    for (UINT iLevel = 0; iLevel < iLevels; ++iLevel) Image(iFace, iLevel).assign(LevelBytes(iLevel), 0);
+    for (UINT iLevel = 0; iLevel < iLevels; ++iLevel) {
+      const UINT iSize = LevelEdge(iEdge, iLevel);
+      Image(iFace, iLevel).assign(SurfaceImageBytes(eFormat, iSize, iSize), 0);
+    }
   }
   pDevice->MakeCurrent();
   Gl(glGenTextures, 1, &iTexture);
@@ -142,25 +129,8 @@ GlCubeTexture::~GlCubeTexture() {
   pDevice->Release();
 }
 
-ULONG GlCubeTexture::Release() {
-  const ULONG iLeft = --iRefCount;
-  if (iLeft == 0) delete this;
-  return iLeft;
-}
-
-bool GlCubeTexture::IsCompressed() const { return IsDxt(eFormat); }
-
-UINT GlCubeTexture::LevelEdge(UINT iLevel) const { return std::max(1u, iEdge >> iLevel); }
-
 UINT GlCubeTexture::Pitch(UINT iLevel) const {
-  const UINT iSize = LevelEdge(iLevel);
-  if (!IsCompressed()) return iSize * 4;
-  return std::max(1u, (iSize + 3) / 4) * (eFormat == D3DFMT_DXT1 ? 8 : 16);
-}
-
-UINT GlCubeTexture::LevelBytes(UINT iLevel) const {
-  const UINT iRows = IsCompressed() ? std::max(1u, (LevelEdge(iLevel) + 3) / 4) : LevelEdge(iLevel);
-  return Pitch(iLevel) * iRows;
+  return static_cast<UINT>(SurfaceRowBytes(eFormat, LevelEdge(iEdge, iLevel)));
 }
 
 HRESULT GlCubeTexture::LockRect(D3DCUBEMAP_FACES FaceType, UINT Level, D3DLOCKED_RECT* pLockedRect,
@@ -170,15 +140,13 @@ HRESULT GlCubeTexture::LockRect(D3DCUBEMAP_FACES FaceType, UINT Level, D3DLOCKED
   if (Locks[iImage] != kUnlocked) return D3DERR_INVALIDCALL;
   size_t iOffset = 0;
   if (pRect != nullptr) {
-    const LONG iSize = static_cast<LONG>(LevelEdge(Level));
-    const LONG iAlign = IsCompressed() ? 4 : 1;
+    const LONG iSize = static_cast<LONG>(LevelEdge(iEdge, Level));
+    const LONG iAlign = IsDxtFormat(eFormat) ? 4 : 1;
     if (pRect->left < 0 || pRect->top < 0 || pRect->left >= pRect->right || pRect->top >= pRect->bottom ||
         pRect->right > iSize || pRect->bottom > iSize || pRect->left % iAlign != 0 || pRect->top % iAlign != 0) {
       return D3DERR_INVALIDCALL;
     }
-    const size_t iRowBytes = IsCompressed() ? Pitch(Level) : 0;
-    iOffset = IsCompressed() ? (pRect->top / 4) * iRowBytes + (pRect->left / 4) * (eFormat == D3DFMT_DXT1 ? 8 : 16)
-                             : static_cast<size_t>(pRect->top) * Pitch(Level) + static_cast<size_t>(pRect->left) * 4;
+    iOffset = SurfaceOffset(eFormat, Pitch(Level), static_cast<UINT>(pRect->left), static_cast<UINT>(pRect->top));
   }
   Locks[iImage] = (Flags & D3DLOCK_READONLY) ? kLockedForReading : kLockedForWriting;
   pLockedRect->Pitch = static_cast<INT>(Pitch(Level));
@@ -216,10 +184,10 @@ static std::vector<unsigned char> RgbaFromBgra(const unsigned char* pBgra, size_
 // in its own rows' order, unflipped. Expects the texture bound for upload.
 void GlCubeTexture::Upload(UINT iFace, UINT iLevel) {
   const GLenum eTarget = GL_TEXTURE_CUBE_MAP_POSITIVE_X + iFace;
-  const GLsizei iSize = static_cast<GLsizei>(LevelEdge(iLevel));
+  const GLsizei iSize = static_cast<GLsizei>(LevelEdge(iEdge, iLevel));
   const size_t iPixels = static_cast<size_t>(iSize) * static_cast<size_t>(iSize);
   const std::vector<unsigned char>& Bytes = Image(iFace, iLevel);
-  if (IsCompressed() && bDecode) {
+  if (IsDxtFormat(eFormat) && bDecode) {
     std::vector<unsigned char> Bgra(iPixels * 4);
     DecodeDxt(eFormat, Bytes.data(), static_cast<UINT>(iSize), static_cast<UINT>(iSize), Bgra.data());
     const std::vector<unsigned char> Rgba = RgbaFromBgra(Bgra.data(), iPixels, false);
@@ -227,7 +195,7 @@ void GlCubeTexture::Upload(UINT iFace, UINT iLevel) {
        static_cast<GLenum>(GL_UNSIGNED_BYTE), static_cast<const void*>(Rgba.data()));
     return;
   }
-  if (IsCompressed()) {
+  if (IsDxtFormat(eFormat)) {
     Gl(glCompressedTexImage2D, eTarget, static_cast<GLint>(iLevel), CompressedFormat(eFormat), iSize, iSize, 0,
        static_cast<GLsizei>(Bytes.size()), static_cast<const void*>(Bytes.data()));
     return;

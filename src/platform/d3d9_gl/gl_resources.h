@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "com_object.h"
 #include "d3d9.h"
 #include "gl_calls.h"
 
@@ -30,29 +31,22 @@ class GlBufferStore {
   DWORD dwLockFlags = 0;
 };
 
-class GlVertexBuffer final : public IDirect3DVertexBuffer9 {
+class GlVertexBuffer final : public ComObject<IDirect3DVertexBuffer9> {
  public:
   GlVertexBuffer(GlDevice* pDevice, UINT iLength, DWORD dwUsage)
       : Store(pDevice, iLength, dwUsage, GL_ARRAY_BUFFER) {}
-  ULONG AddRef() override { return ++iRefCount; }
-  ULONG Release() override;
   HRESULT Lock(UINT OffsetToLock, UINT SizeToLock, void** ppbData, DWORD Flags) override {
     return Store.Lock(OffsetToLock, SizeToLock, ppbData, Flags);
   }
   HRESULT Unlock() override { return Store.Unlock(); }
 
   GlBufferStore Store;
-
- private:
-  ULONG iRefCount = 1;
 };
 
-class GlIndexBuffer final : public IDirect3DIndexBuffer9 {
+class GlIndexBuffer final : public ComObject<IDirect3DIndexBuffer9> {
  public:
   GlIndexBuffer(GlDevice* pDevice, UINT iLength, DWORD dwUsage, D3DFORMAT eFormat)
       : Store(pDevice, iLength, dwUsage, GL_ELEMENT_ARRAY_BUFFER), eFormat(eFormat) {}
-  ULONG AddRef() override { return ++iRefCount; }
-  ULONG Release() override;
   HRESULT Lock(UINT OffsetToLock, UINT SizeToLock, void** ppbData, DWORD Flags) override {
     return Store.Lock(OffsetToLock, SizeToLock, ppbData, Flags);
   }
@@ -67,18 +61,13 @@ class GlIndexBuffer final : public IDirect3DIndexBuffer9 {
 
   GlBufferStore Store;
   D3DFORMAT eFormat;
-
- private:
-  ULONG iRefCount = 1;
 };
 
-class GlCubeTexture final : public IDirect3DCubeTexture9 {
+class GlCubeTexture final : public ComObject<IDirect3DCubeTexture9> {
  public:
   // bDecode: DXT images are decoded on the CPU (a GL without S3TC).
   GlCubeTexture(GlDevice* pDevice, UINT iEdge, UINT iLevels, D3DFORMAT eFormat, bool bDecode);
   ~GlCubeTexture() override;
-  ULONG AddRef() override { return ++iRefCount; }
-  ULONG Release() override;
   DWORD GetLevelCount() override { return iLevels; }
   HRESULT LockRect(D3DCUBEMAP_FACES FaceType, UINT Level, D3DLOCKED_RECT* pLockedRect, const RECT* pRect,
                    DWORD Flags) override;
@@ -88,14 +77,10 @@ class GlCubeTexture final : public IDirect3DCubeTexture9 {
   GLuint iTexture = 0;
 
  private:
-  bool IsCompressed() const;
-  UINT LevelEdge(UINT iLevel) const;
-  UINT Pitch(UINT iLevel) const;      // bytes per row (of 4x4 blocks when compressed)
-  UINT LevelBytes(UINT iLevel) const;
+  UINT Pitch(UINT iLevel) const;  // bytes per row (of 4x4 blocks when compressed)
   std::vector<unsigned char>& Image(UINT iFace, UINT iLevel) { return Images[iFace * iLevels + iLevel]; }
   void Upload(UINT iFace, UINT iLevel);
 
-  ULONG iRefCount = 1;
   GlDevice* pDevice;
   UINT iEdge, iLevels;
   D3DFORMAT eFormat;

@@ -25,7 +25,7 @@ void CopyRow(D3DFORMAT Format, const unsigned char* pSource, UINT iWidth, unsign
     }
     return;
   }
-  std::memcpy(pDest, pSource, DdsRowBytes(Format, iWidth));
+  std::memcpy(pDest, pSource, SurfaceRowBytes(Format, iWidth));
   if (Format == D3DFMT_X8R8G8B8) {
     for (UINT x = 0; x < iWidth; ++x) pDest[4 * x + 3] = 255;
   }
@@ -37,15 +37,15 @@ HRESULT CopyFaceLevel(IDirect3DCubeTexture9* pTexture, const DdsCubeInfo& Info, 
   D3DLOCKED_RECT Locked{};
   const HRESULT hr = pTexture->LockRect(Face, iLevel, &Locked, nullptr, 0);
   if (FAILED(hr)) return hr;
-  const UINT iEdge = DdsLevelEdge(Info.iEdge, iLevel);
-  if (Locked.pBits == nullptr || Locked.Pitch < 0 || size_t(Locked.Pitch) < DdsRowBytes(TextureFormat, iEdge)) {
+  const UINT iEdge = LevelEdge(Info.iEdge, iLevel);
+  if (Locked.pBits == nullptr || Locked.Pitch < 0 || size_t(Locked.Pitch) < SurfaceRowBytes(TextureFormat, iEdge)) {
     pTexture->UnlockRect(Face, iLevel);
     return D3DERR_INVALIDCALL;
   }
   const unsigned char* pSource = pFile + DdsFaceLevelOffset(Info, iFace, iLevel);
-  const size_t iSourceRowBytes = DdsRowBytes(Info.Format, iEdge);
+  const size_t iSourceRowBytes = SurfaceRowBytes(Info.Format, iEdge);
   auto* pDest = static_cast<unsigned char*>(Locked.pBits);
-  for (UINT iRow = 0; iRow < DdsRowCount(Info.Format, iEdge); ++iRow)
+  for (UINT iRow = 0; iRow < SurfaceRowCount(Info.Format, iEdge); ++iRow)
     CopyRow(Info.Format, pSource + iRow * iSourceRowBytes, iEdge, pDest + size_t(iRow) * size_t(Locked.Pitch));
   return pTexture->UnlockRect(Face, iLevel);
 }

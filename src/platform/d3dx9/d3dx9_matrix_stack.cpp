@@ -3,27 +3,14 @@
 #include <cmath>
 #include <vector>
 
+#include "com_object.h"
 #include "d3dx9.h"
 
 namespace {
 
-class MatrixStack final : public ID3DXMatrixStack {
+class MatrixStack final : public ComObject<ID3DXMatrixStack> {
  public:
   MatrixStack() : Stack(1) { D3DXMatrixIdentity(&Stack.back()); }
-
-#ifdef _WIN32
-  // Only the engine holds the stack; it asks for no other interface.
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** ppObject) override {
-    if (ppObject != nullptr) *ppObject = nullptr;
-    return E_NOINTERFACE;
-  }
-#endif
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++iRefCount; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG iLeft = --iRefCount;
-    if (iLeft == 0) delete this;
-    return iLeft;
-  }
 
   HRESULT STDMETHODCALLTYPE LoadIdentity() override {
     D3DXMatrixIdentity(&Stack.back());
@@ -61,7 +48,6 @@ class MatrixStack final : public ID3DXMatrixStack {
   }
 
   std::vector<D3DXMATRIX> Stack;
-  ULONG iRefCount = 1;
 };
 
 }  // namespace

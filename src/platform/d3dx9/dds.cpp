@@ -32,16 +32,8 @@ DWORD ReadDword(const unsigned char* p) {
 }
 
 D3DFORMAT FormatFromFourCc(DWORD dwFourCc) {
-  switch (dwFourCc) {
-    case D3DFMT_DXT1:
-    case D3DFMT_DXT2:
-    case D3DFMT_DXT3:
-    case D3DFMT_DXT4:
-    case D3DFMT_DXT5:
-      return static_cast<D3DFORMAT>(dwFourCc);
-    default:
-      return D3DFMT_UNKNOWN;
-  }
+  const auto Format = static_cast<D3DFORMAT>(dwFourCc);
+  return IsDxtFormat(Format) ? Format : D3DFMT_UNKNOWN;
 }
 
 D3DFORMAT FormatFromDxgi(DWORD dwDxgi) {
@@ -63,8 +55,6 @@ D3DFORMAT FormatFromMasks(DWORD dwFlags, DWORD dwBits, DWORD dwR, DWORD dwG, DWO
   const bool bAlpha = (dwFlags & kPixelAlphaPixels) != 0 && dwA == 0xFF000000;
   return bAlpha ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8;
 }
-
-size_t BlockBytes(D3DFORMAT Format) { return Format == D3DFMT_DXT1 ? 8 : 16; }
 
 UINT MaxLevels(UINT iEdge) {
   UINT iLevels = 1;
@@ -160,28 +150,11 @@ const char* DdsResultName(DdsResult Result) {
   return "?";
 }
 
-bool IsDxtFormat(D3DFORMAT Format) { return FormatFromFourCc(Format) != D3DFMT_UNKNOWN; }
-
-UINT DdsLevelEdge(UINT iEdge, UINT iLevel) { return iLevel >= 32 ? 1 : std::max(1u, iEdge >> iLevel); }
-
-size_t DdsRowBytes(D3DFORMAT Format, UINT iWidth) {
-  if (IsDxtFormat(Format)) return size_t(std::max(1u, (iWidth + 3) / 4)) * BlockBytes(Format);
-  return size_t(iWidth) * (Format == D3DFMT_R8G8B8 ? 3 : 4);
-}
-
-UINT DdsRowCount(D3DFORMAT Format, UINT iHeight) {
-  return IsDxtFormat(Format) ? std::max(1u, (iHeight + 3) / 4) : iHeight;
-}
-
-size_t DdsImageBytes(D3DFORMAT Format, UINT iWidth, UINT iHeight) {
-  return DdsRowBytes(Format, iWidth) * DdsRowCount(Format, iHeight);
-}
-
 size_t DdsFaceLevelOffset(const DdsCubeInfo& Info, UINT iFace, UINT iLevel) {
   size_t iOffset = Info.iDataOffset + size_t(iFace) * Info.iFaceBytes;
   for (UINT i = 0; i < iLevel; ++i) {
-    const UINT iEdge = DdsLevelEdge(Info.iEdge, i);
-    iOffset += DdsImageBytes(Info.Format, iEdge, iEdge);
+    const UINT iEdge = LevelEdge(Info.iEdge, i);
+    iOffset += SurfaceImageBytes(Info.Format, iEdge, iEdge);
   }
   return iOffset;
 }
@@ -235,8 +208,8 @@ DdsResult ParseDdsCube(const unsigned char* pFile, size_t iFileSize, DdsCubeInfo
   // The edge bound keeps these sums far inside 64 bits.
   uint64_t iFaceBytes = 0;
   for (UINT iLevel = 0; iLevel < iLevels; ++iLevel) {
-    const UINT iEdge = DdsLevelEdge(dwWidth, iLevel);
-    iFaceBytes += DdsImageBytes(Format, iEdge, iEdge);
+    const UINT iEdge = LevelEdge(dwWidth, iLevel);
+    iFaceBytes += SurfaceImageBytes(Format, iEdge, iEdge);
   }
   if (iDataOffset > iFileSize || (iFileSize - iDataOffset) / 6 < iFaceBytes) return DdsResult::kTruncated;
 
@@ -250,8 +223,8 @@ DdsResult ParseDdsCube(const unsigned char* pFile, size_t iFileSize, DdsCubeInfo
 
 bool DecodeDxt(D3DFORMAT Format, const unsigned char* pBlocks, UINT iWidth, UINT iHeight, unsigned char* pBgra) {
   if (!IsDxtFormat(Format) || pBlocks == nullptr || pBgra == nullptr || iWidth == 0 || iHeight == 0) return false;
-  const size_t iBlockBytes = BlockBytes(Format);
-  const UINT iBlocksWide = (iWidth + 3) / 4, iBlocksHigh = (iHeight + 3) / 4;
+  const size_t iBlockBytes = DxtBlockBytes(Format);
+  const UINT iBlocksWide = DxtBlockCount(iWidth), iBlocksHigh = DxtBlockCount(iHeight);
   for (UINT iBlockY = 0; iBlockY < iBlocksHigh; ++iBlockY) {
     for (UINT iBlockX = 0; iBlockX < iBlocksWide; ++iBlockX) {
       const unsigned char* pBlock = pBlocks + (size_t(iBlockY) * iBlocksWide + iBlockX) * iBlockBytes;

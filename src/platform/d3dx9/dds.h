@@ -1,6 +1,6 @@
 // DDS cube-map files: a header parser that checks every size against the
-// bytes actually present, level size helpers, and a CPU decoder of DXT blocks
-// for GL devices without S3TC.
+// bytes actually present (image sizes from surface_layout.h), and a CPU
+// decoder of DXT blocks for GL devices without S3TC.
 //
 // Accepted: cube maps with all six faces in A8R8G8B8, X8R8G8B8, R8G8B8 (24-bit)
 // or DXT1..DXT5, with or without a mip chain, and the DX10 extended header for
@@ -8,6 +8,7 @@
 #pragma once
 
 #include "d3d9.h"
+#include "surface_layout.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -45,16 +46,6 @@ struct DdsCubeInfo {
 // face level named by the result lies inside the iFileSize bytes.
 DdsResult ParseDdsCube(const unsigned char* pFile, size_t iFileSize, DdsCubeInfo* pInfo);
 
-// True for DXT1..DXT5 (4x4 blocks).
-bool IsDxtFormat(D3DFORMAT Format);
-// Edge of level iLevel of an iEdge texture: halved per level, at least 1.
-UINT DdsLevelEdge(UINT iEdge, UINT iLevel);
-// Bytes of one row of pixels, or of one row of 4x4 blocks for DXT formats.
-size_t DdsRowBytes(D3DFORMAT Format, UINT iWidth);
-// Number of such rows in an image iHeight pixels high.
-UINT DdsRowCount(D3DFORMAT Format, UINT iHeight);
-// Bytes of one image of iWidth x iHeight pixels.
-size_t DdsImageBytes(D3DFORMAT Format, UINT iWidth, UINT iHeight);
 // Offset in the file of one face level of a parsed cube.
 size_t DdsFaceLevelOffset(const DdsCubeInfo& Info, UINT iFace, UINT iLevel);
 

@@ -304,8 +304,8 @@ TEST(DdsLoader, KeepsEveryAcceptedLevelInsideTheFileWhateverTheHeaderSays) {
         if (ParseExact(File, &Info) != DdsResult::kOk) continue;
         ASSERT_GE(Info.iLevels, 1u);
         const UINT iLast = Info.iLevels - 1;
-        const UINT iEdge = DdsLevelEdge(Info.iEdge, iLast);
-        EXPECT_LE(DdsFaceLevelOffset(Info, 5, iLast) + DdsImageBytes(Info.Format, iEdge, iEdge), File.size())
+        const UINT iEdge = LevelEdge(Info.iEdge, iLast);
+        EXPECT_LE(DdsFaceLevelOffset(Info, 5, iLast) + SurfaceImageBytes(Info.Format, iEdge, iEdge), File.size())
             << "byte " << iByte << " = " << int(iValue);
       }
     }
