@@ -36,7 +36,7 @@ inline void GlSetBorderColour(GLuint, const GLfloat*) {}
 // ES takes flat-shaded colours from a triangle's last vertex (D3D: its first).
 inline void GlFlatShadeFromFirstVertex() {}
 // ES fills only: D3DFILL_POINT and D3DFILL_WIREFRAME draw solid.
-inline void GlFillMode(uint32_t) {}
+inline void GlPolygonMode(GLenum) {}
 // ES always samples a multisampled buffer fully.
 inline void GlSetMultisample(GLint, GLint&) {}
 #else
@@ -46,11 +46,7 @@ inline void GlSetBorderColour(GLuint iSampler, const GLfloat* pColour) {
   Gl(glSamplerParameterfv, iSampler, static_cast<GLenum>(GL_TEXTURE_BORDER_COLOR), pColour);
 }
 inline void GlFlatShadeFromFirstVertex() { Gl(glProvokingVertex, static_cast<GLenum>(GL_FIRST_VERTEX_CONVENTION)); }
-// D3DFILL_POINT (1), D3DFILL_WIREFRAME (2), D3DFILL_SOLID (3).
-inline void GlFillMode(uint32_t iD3dFillMode) {
-  const GLenum eMode = iD3dFillMode == 1 ? GL_POINT : iD3dFillMode == 2 ? GL_LINE : GL_FILL;
-  Gl(glPolygonMode, static_cast<GLenum>(GL_FRONT_AND_BACK), eMode);
-}
+inline void GlPolygonMode(GLenum eMode) { Gl(glPolygonMode, static_cast<GLenum>(GL_FRONT_AND_BACK), eMode); }
 inline void GlSetMultisample(GLint iOn, GLint& iCached) {
   if (iCached == iOn) return;
   Gl(iOn ? glEnable : glDisable, static_cast<GLenum>(GL_MULTISAMPLE));

@@ -1,4 +1,4 @@
-// The Direct3D 9 device over OpenGL 3.3 core.
+// The Direct3D 9 device over OpenGL 3.3 core (or WebGL2 in the browser).
 //
 // Supports: Clear, BeginScene/EndScene, Present (the back buffer is an
 // offscreen framebuffer, multisampled or not, resolved and scaled into the
@@ -6,26 +6,38 @@
 // texture stages 0-7 (DISABLE, SELECTARG1/2, MODULATE, MODULATE2X/4X, ADD;
 // DIFFUSE, CURRENT, TEXTURE, TFACTOR, SPECULAR, TEMP, COMPLEMENT,
 // ALPHAREPLICATE), sampler states, material, directional/point/spot lights,
-// vertex format 0x112 (position, normal, one 2D texture coordinate), 16- and
-// 32-bit index buffers, cube textures and indexed triangle lists. Fog states
-// are kept but fog is not drawn (the demo keeps it off); so are the material
-// sources, since this vertex format has no colours to take instead.
+// vertex format XYZ | NORMAL | TEX1 (position, normal, one 2D texture
+// coordinate), 16- and 32-bit index buffers, cube textures and indexed
+// triangle lists. Fog states are kept but fog is not drawn (the demo keeps it
+// off); so are the material sources, since this vertex format has no colours
+// to take instead.
 //
-// Every Set* call only records the D3D9 value. DrawIndexedPrimitive (and
-// Clear) bring GL up to date: the states that change shader code form an
-// FfpKey (program cached per key), the values go into one uniform block
-// (uploaded only when its bytes change), and every other GL state is compared
-// with a cache of what GL holds before it is set.
+// On WebGL2 (OpenGL ES 3.0) the few desktop-only calls are the Gl* helpers
+// of gl_calls.h, and the context comes from gl_context_web.cpp.
+//
+// Every Set* call only records the D3D9 value in the state store and marks
+// the groups it feeds dirty. DrawIndexedPrimitive (and Clear) bring GL up to
+// date: the states that change shader code form an FfpKey (program cached per
+// key), the values go into one uniform block (uploaded only when its bytes
+// change), and every other GL state goes through the state cache.
+//
+// Files: gl_state_store (Direct3D's state and defaults), gl_enums (value
+// translation), gl_state_cache (what GL holds), gl_ffp_state (key and block
+// from the state), gl_ffp (GLSL), gl_back_buffer.cpp (clear, present,
+// read-back), gl_device.cpp (recording, resources, drawing).
 #pragma once
 
 #include <map>
 #include <unordered_map>
 #include <vector>
 
+#include "com_object.h"
 #include "d3d9.h"
 #include "gl_calls.h"
 #include "gl_context.h"
 #include "gl_ffp.h"
+#include "gl_state_cache.h"
+#include "gl_state_store.h"
 
 namespace d3d9gl {
 
@@ -38,40 +50,7 @@ struct PresentRect {
 };
 PresentRect FitKeepingShape(int iSourceWidth, int iSourceHeight, int iWindowWidth, int iWindowHeight);
 
-// Texture unit used to upload textures, apart from the stages' units.
-constexpr GLuint kUploadUnit = kStageCount;
-
-// What GL holds now, as far as the device knows (-1: unknown).
-struct GlStateCache {
-  GLint iProgram = -1;
-  GLint iVertexArray = -1;
-  GLint iActiveUnit = -1;
-  GLint BoundTextures[kStageCount + 1] = {-1, -1, -1, -1, -1, -1, -1, -1, -1};
-  GLint iCullEnabled = -1;
-  GLint iCullMode = -1;
-  GLint iDepthTest = -1;
-  GLint iDepthMask = -1;
-  GLint iDepthFunc = -1;
-  GLint iBlend = -1;
-  GLint iBlendSrc = -1;
-  GLint iBlendDst = -1;
-  GLint iColourMask = -1;  // D3DCOLORWRITEENABLE bits
-  GLint iPolygonMode = -1;  // D3DRS_FILLMODE
-  GLint iMultisample = -1;
-  GLint iDither = -1;
-  GLint iScissor = -1;
-  GLint iStencilMask = -1;
-  float ClearColour[4] = {-1, -1, -1, -1};
-  float fClearDepth = -1;
-  GLint iClearStencil = -1;
-};
-
-struct LightSlot {
-  D3DLIGHT9 Light;
-  bool bEnabled;
-};
-
-class GlDevice final : public IDirect3DDevice9 {
+class GlDevice final : public ComObject<IDirect3DDevice9> {
  public:
   // Takes the context; the caller has made it current.
   GlDevice(GlDirect3D* pParent, GlContext* pContext, const D3DPRESENT_PARAMETERS& Params, int iSamples);
@@ -79,8 +58,6 @@ class GlDevice final : public IDirect3DDevice9 {
   // False when the back buffer could not be made (the device is then unusable).
   bool BuildBackBuffer();
 
-  ULONG AddRef() override { return ++iRefCount; }
-  ULONG Release() override;
   HRESULT Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR Color, float Z, DWORD Stencil) override;
   HRESULT BeginScene() override;
   HRESULT EndScene() override;
@@ -110,13 +87,13 @@ class GlDevice final : public IDirect3DDevice9 {
   // ---- for the resources, the seams and tests ----
   void MakeCurrent();
   // Binds a texture on the upload unit (cached like the stages' units).
-  void BindForUpload(GLenum eTarget, GLuint iTexture);
+  void BindForUpload(GLenum eTarget, GLuint iTexture) { Cache.BindTexture(kUploadUnit, eTarget, iTexture); }
   // Binds a buffer to eTarget with no vertex array bound (an element buffer
   // binding is part of the bound vertex array).
   void BindBufferOutsideArrays(GLenum eTarget, GLuint iBuffer);
   // A GL buffer or texture is about to be deleted: forget what refers to it.
   void ForgetBuffer(GLuint iBuffer);
-  void ForgetTexture(GLuint iTexture);
+  void ForgetTexture(GLuint iTexture) { Cache.ForgetTexture(iTexture); }
   bool ReadBackBuffer(std::vector<unsigned char>& Pixels, int& iWidth, int& iHeight);
   uint64_t GlCallsSinceCreation() const { return iGlCalls - iGlCallsAtStart; }
   bool HasS3tc() const { return bS3tc; }
@@ -127,25 +104,20 @@ class GlDevice final : public IDirect3DDevice9 {
     bool operator<(const VertexArrayKey& o) const;
   };
 
+  // ---- back buffer (gl_back_buffer.cpp) ----
   void SetBaseline();
-  void ApplyRasterState();
+  void ResolveTo(GLuint iTargetFramebuffer);
+  // The framebuffer that holds the finished image: multisampling resolved.
+  GLuint ResolvedFramebuffer();
+
+  // ---- drawing ----
+  bool DrawWouldReadOutside(INT iBaseVertex, UINT iStartIndex, UINT iPrimitives) const;
   void ApplyProgram();
   void ApplyUniforms();
   void ApplyTextures();
   void ApplySamplers();
   void BindVertexArray(UINT iBaseVertex);
-  void ResolveTo(GLuint iTargetFramebuffer);
-  // The lights in force, in index order, at most kMaxActiveLights.
-  int ActiveLights(const D3DLIGHT9* Out[kMaxActiveLights]) const;
-  FfpKey BuildKey() const;
-  void FillBlock(FfpBlock& Block, int iLightCount) const;
 
-  void SetCap(GLenum eCap, GLint iOn, GLint& iCached);
-  void SetColourMask(DWORD dwMask);
-  void SetDepthMask(bool bOn);
-  void SetStencilMask(GLint iMask);
-
-  ULONG iRefCount = 1;
   GlDirect3D* pParent;
   GlContext* pContext;
   D3DPRESENT_PARAMETERS Params;
@@ -161,24 +133,11 @@ class GlDevice final : public IDirect3DDevice9 {
   GLuint iUniformBuffer = 0;
   GLuint Samplers[kStageCount] = {};
 
-  // ---- D3D9 state, as the program set it ----
-  DWORD RenderStates[256];
-  DWORD StageStates[kStageCount][33];
-  DWORD SamplerStates[kStageCount][14];
-  D3DMATRIX matWorld, matView, matProjection;
-  D3DMATRIX TextureMatrices[kStageCount];
-  D3DMATERIAL9 Material = {};
-  std::map<DWORD, LightSlot> Lights;
-  DWORD dwFvf = 0;
-  IDirect3DIndexBuffer9* pIndices = nullptr;
-  IDirect3DVertexBuffer9* pStream = nullptr;
-  UINT iStreamOffset = 0, iStreamStride = 0;
-  IDirect3DBaseTexture9* Textures[kStageCount] = {};
+  D3dStateStore State;
   bool bInScene = false;
 
-  // What changed since the last draw.
-  bool bPipelineDirty = true;  // render and stage states, bound textures, lights on
-  bool bValuesDirty = true;    // transforms, material, lights, values in render states
+  // What changed since the last draw: DirtyGroup bits, and samplers per stage.
+  uint8_t iDirty = kDirtyAll;
   bool SamplerDirty[kStageCount];
 
   // ---- GL side ----

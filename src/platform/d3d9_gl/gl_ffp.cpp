@@ -18,7 +18,9 @@ bool operator==(const FfpKey& A, const FfpKey& B) { return std::memcmp(&A, &B, s
 
 // ---- shared declarations -----------------------------------------------------
 
-static const char kBlockSource[] = R"(
+// The block as GLSL: FfpBlock's members in order, array sizes from the same constants.
+static std::string BlockSource() {
+  return R"(
 struct Light {
   vec4 Diffuse;
   vec4 Specular;
@@ -32,7 +34,7 @@ layout(std140) uniform FixedFunction {
   mat4 uWorldView;
   mat4 uWorldViewProj;
   mat4 uNormalMatrix;
-  mat4 uTexMatrix[8];
+  mat4 uTexMatrix[)" + std::to_string(kStageCount) + R"(];
   vec4 uMatDiffuse;
   vec4 uMatAmbient;
   vec4 uMatSpecular;
@@ -41,9 +43,10 @@ layout(std140) uniform FixedFunction {
   vec4 uTextureFactor;
   vec4 uMisc;
   vec4 uPixelOffset;
-  Light uLights[8];
+  Light uLights[)" + std::to_string(kMaxActiveLights) + R"(];
 };
 )";
+}
 
 static std::string Stage(int i) { return std::to_string(i); }
 
@@ -123,7 +126,7 @@ static std::string TexCoordSource(const FfpKey& Key, int i) {
 
 std::string FfpVertexSource(const FfpKey& Key) {
   std::string strOut = kGlslHeader;
-  strOut += kBlockSource;
+  strOut += BlockSource();
   strOut += "layout(location = 0) in vec3 aPosition;\n"
             "layout(location = 1) in vec3 aNormal;\n"
             "layout(location = 2) in vec2 aTexCoord;\n";
@@ -195,7 +198,7 @@ static const char* AlphaCompare(uint8_t iFunc) {
 
 std::string FfpFragmentSource(const FfpKey& Key) {
   std::string strOut = kGlslHeader;
-  strOut += kBlockSource;
+  strOut += BlockSource();
   strOut += Varyings(Key, "in");
   for (int i = 0; i < Key.iStageCount; ++i) {
     if (StageUsesTexture(Key, i)) strOut += "uniform samplerCube uTexture" + Stage(i) + ";\n";

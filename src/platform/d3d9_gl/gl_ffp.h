@@ -75,6 +75,27 @@ struct FfpBlock {
   FfpLight Lights[kMaxActiveLights];
 };
 
+// The GLSL block (kFfpBlockSource in gl_ffp.cpp) declares the same members in
+// the same order with std140 layout, which puts every vec4 and mat4 at the
+// next multiple of 16 bytes: with each member a whole number of vec4s, that is
+// C++'s layout of these arrays, as the offsets below check. The test of the
+// device also compares them with what GL reports.
+namespace std140 {
+constexpr size_t kVec4 = 16, kMat4 = 64;
+constexpr size_t kLight = 7 * kVec4;
+constexpr size_t kMaterial = 3 * kMat4 + kStageCount * kMat4;  // MatDiffuse
+constexpr size_t kLights = kMaterial + 8 * kVec4;             // Lights
+}  // namespace std140
+static_assert(sizeof(FfpLight) == std140::kLight, "a light is seven vec4s");
+static_assert(offsetof(FfpBlock, WorldViewProj) == std140::kMat4);
+static_assert(offsetof(FfpBlock, NormalMatrix) == 2 * std140::kMat4);
+static_assert(offsetof(FfpBlock, TexMatrix) == 3 * std140::kMat4);
+static_assert(offsetof(FfpBlock, MatDiffuse) == std140::kMaterial);
+static_assert(offsetof(FfpBlock, TextureFactor) == std140::kMaterial + 5 * std140::kVec4);
+static_assert(offsetof(FfpBlock, PixelOffset) == std140::kMaterial + 7 * std140::kVec4);
+static_assert(offsetof(FfpBlock, Lights) == std140::kLights);
+static_assert(sizeof(FfpBlock) == std140::kLights + kMaxActiveLights * std140::kLight, "no padding at the end");
+
 // Bytes of the block that matter when iLightCount lights are on.
 inline size_t FfpBlockSize(int iLightCount) {
   return offsetof(FfpBlock, Lights) + sizeof(FfpLight) * static_cast<size_t>(iLightCount);

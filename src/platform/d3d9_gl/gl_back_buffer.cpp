@@ -1,0 +1,198 @@
+// The back buffer of the GL device: an offscreen framebuffer (multisampled
+// or not) that Clear fills, Present resolves and scales into the window, and
+// the read-back seam copies out. Its rows are Direct3D's, top row first, on
+// the screen; only the read-back flips them, since GL's rows start at the
+// bottom.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+
+#include "gl_device.h"
+#include "gl_enums.h"
+
+namespace d3d9gl {
+
+// ---- creation and baseline ---------------------------------------------------
+
+bool GlDevice::BuildBackBuffer() {
+  MakeCurrent();
+  const GLenum eColourFormat = Params.BackBufferFormat == D3DFMT_A8R8G8B8 ? GL_RGBA8 : GL_RGB8;
+  auto Storage = [&](GLuint iRenderbuffer, GLenum eFormat, int iBufferSamples) {
+    Gl(glBindRenderbuffer, GL_RENDERBUFFER, iRenderbuffer);
+    if (iBufferSamples > 0) {
+      Gl(glRenderbufferStorageMultisample, GL_RENDERBUFFER, iBufferSamples, eFormat, iWidth, iHeight);
+    } else {
+      Gl(glRenderbufferStorage, GL_RENDERBUFFER, eFormat, iWidth, iHeight);
+    }
+  };
+  Gl(glGenFramebuffers, 1, &iDrawFramebuffer);
+  Gl(glBindFramebuffer, GL_FRAMEBUFFER, iDrawFramebuffer);
+  Gl(glGenRenderbuffers, 1, &iColourBuffer);
+  Storage(iColourBuffer, eColourFormat, iSamples);
+  Gl(glFramebufferRenderbuffer, GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, iColourBuffer);
+  if (Params.EnableAutoDepthStencil) {
+    Gl(glGenRenderbuffers, 1, &iDepthBuffer);
+    Storage(iDepthBuffer, GL_DEPTH24_STENCIL8, iSamples);
+    Gl(glFramebufferRenderbuffer, GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, iDepthBuffer);
+  }
+  bool bComplete = Gl(glCheckFramebufferStatus, GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+  if (iSamples > 0) {
+    Gl(glGenFramebuffers, 1, &iResolveFramebuffer);
+    Gl(glBindFramebuffer, GL_FRAMEBUFFER, iResolveFramebuffer);
+    Gl(glGenRenderbuffers, 1, &iResolveColour);
+    Storage(iResolveColour, eColourFormat, 0);
+    Gl(glFramebufferRenderbuffer, GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, iResolveColour);
+    bComplete = bComplete && Gl(glCheckFramebufferStatus, GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+  }
+  if (!bComplete) return false;
+  SetBaseline();
+  return true;
+}
+
+// The GL state every draw assumes and no Direct3D state changes.
+void GlDevice::SetBaseline() {
+  Cache.Reset();
+  Gl(glBindFramebuffer, GL_FRAMEBUFFER, iDrawFramebuffer);
+  Gl(glViewport, 0, 0, iWidth, iHeight);
+  // D3D's front faces are clockwise on screen; the back buffer is not flipped.
+  Gl(glFrontFace, GL_CW);
+  // Flat shading takes the first vertex of a triangle, as D3D does.
+  GlFlatShadeFromFirstVertex();
+  Gl(glPixelStorei, GL_UNPACK_ALIGNMENT, 1);
+  Gl(glPixelStorei, GL_PACK_ALIGNMENT, 1);
+  Gl(glGenBuffers, 1, &iUniformBuffer);
+  Gl(glBindBufferBase, GL_UNIFORM_BUFFER, kFfpBlockBinding, iUniformBuffer);
+  Gl(glBufferData, GL_UNIFORM_BUFFER, static_cast<GLsizeiptr>(sizeof(FfpBlock)), static_cast<const void*>(nullptr),
+     static_cast<GLenum>(GL_DYNAMIC_DRAW));
+  Gl(glGenSamplers, kStageCount, Samplers);
+  for (int s = 0; s < kStageCount; ++s) Gl(glBindSampler, static_cast<GLuint>(s), Samplers[s]);
+  // GL starts with dithering on, Direct3D with it off.
+  Cache.SetScissorTest(false);
+  Cache.SetDither(false);
+}
+
+// ---- clear and scene ---------------------------------------------------------
+
+HRESULT GlDevice::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR Color, float Z, DWORD Stencil) {
+  if ((Flags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) != 0 && iDepthBuffer == 0) return D3DERR_INVALIDCALL;
+  MakeCurrent();
+  GLbitfield iMask = 0;
+  if (Flags & D3DCLEAR_TARGET) {
+    float Colour[4];
+    ColourToFloats(Color, Colour);
+    Cache.SetClearColour(Colour);
+    // D3D clears every channel whatever the write mask.
+    Cache.SetColourMask(0xF);
+    iMask |= GL_COLOR_BUFFER_BIT;
+  }
+  if (Flags & D3DCLEAR_ZBUFFER) {
+    Cache.SetClearDepth(std::clamp(Z, 0.0f, 1.0f));
+    Cache.SetDepthMask(true);
+    iMask |= GL_DEPTH_BUFFER_BIT;
+  }
+  if (Flags & D3DCLEAR_STENCIL) {
+    Cache.SetClearStencil(static_cast<GLint>(Stencil & 0xFF));  // the stencil buffer has 8 bits
+    Cache.SetStencilMask(0xFF);
+    iMask |= GL_STENCIL_BUFFER_BIT;
+  }
+  if (iMask == 0) return D3D_OK;
+  if (Count == 0 || pRects == nullptr) {
+    Gl(glClear, iMask);
+  } else {
+    Cache.SetScissorTest(true);
+    for (DWORD i = 0; i < Count; ++i) {
+      const LONG x1 = std::clamp<LONG>(pRects[i].x1, 0, iWidth), x2 = std::clamp<LONG>(pRects[i].x2, 0, iWidth);
+      const LONG y1 = std::clamp<LONG>(pRects[i].y1, 0, iHeight), y2 = std::clamp<LONG>(pRects[i].y2, 0, iHeight);
+      if (x2 <= x1 || y2 <= y1) continue;
+      // D3D rectangles count rows from the top; GL's from the bottom.
+      Gl(glScissor, static_cast<GLint>(x1), static_cast<GLint>(iHeight - y2), static_cast<GLsizei>(x2 - x1),
+         static_cast<GLsizei>(y2 - y1));
+      Gl(glClear, iMask);
+    }
+    Cache.SetScissorTest(false);
+  }
+  iDirty |= kDirtyRaster;  // the write masks must be put back before the next draw
+  return D3D_OK;
+}
+
+HRESULT GlDevice::BeginScene() {
+  if (bInScene) return D3DERR_INVALIDCALL;
+  bInScene = true;
+  return D3D_OK;
+}
+
+HRESULT GlDevice::EndScene() {
+  if (!bInScene) return D3DERR_INVALIDCALL;
+  bInScene = false;
+  return D3D_OK;
+}
+
+// ---- present and read-back ----------------------------------------------------
+
+void GlDevice::ResolveTo(GLuint iTargetFramebuffer) {
+  Gl(glBindFramebuffer, GL_READ_FRAMEBUFFER, iDrawFramebuffer);
+  Gl(glBindFramebuffer, GL_DRAW_FRAMEBUFFER, iTargetFramebuffer);
+  Gl(glBlitFramebuffer, 0, 0, iWidth, iHeight, 0, 0, iWidth, iHeight, static_cast<GLbitfield>(GL_COLOR_BUFFER_BIT),
+     static_cast<GLenum>(GL_NEAREST));
+}
+
+// GL refuses a scaled blit out of a multisampled buffer: resolve at full size first.
+GLuint GlDevice::ResolvedFramebuffer() {
+  if (iSamples == 0) return iDrawFramebuffer;
+  ResolveTo(iResolveFramebuffer);
+  return iResolveFramebuffer;
+}
+
+PresentRect FitKeepingShape(int iSourceWidth, int iSourceHeight, int iWindowWidth, int iWindowHeight) {
+  if (iSourceWidth <= 0 || iSourceHeight <= 0 || iWindowWidth <= 0 || iWindowHeight <= 0) return {0, 0, 0, 0};
+  const int64_t iSw = iSourceWidth, iSh = iSourceHeight, iWw = iWindowWidth, iWh = iWindowHeight;
+  int64_t iW = iWw, iH = (iWw * iSh + iSw / 2) / iSw;
+  if (iH > iWh) iH = iWh, iW = std::min(iWw, (iWh * iSw + iSh / 2) / iSh);
+  const int iShownWidth = static_cast<int>(iW), iShownHeight = static_cast<int>(iH);
+  return {(iWindowWidth - iShownWidth) / 2, (iWindowHeight - iShownHeight) / 2, iShownWidth, iShownHeight};
+}
+
+HRESULT GlDevice::Present(const RECT*, const RECT*, HWND, const RGNDATA*) {
+  MakeCurrent();
+  const GLuint iSource = ResolvedFramebuffer();
+  int iWindowWidth = 0, iWindowHeight = 0;
+  GlDrawableSize(pContext, iWindowWidth, iWindowHeight);
+  const PresentRect Shown = FitKeepingShape(iWidth, iHeight, iWindowWidth, iWindowHeight);
+  const bool bSameSize = Shown.iWidth == iWidth && Shown.iHeight == iHeight;
+  Gl(glBindFramebuffer, GL_READ_FRAMEBUFFER, iSource);
+  Gl(glBindFramebuffer, GL_DRAW_FRAMEBUFFER, 0u);
+  Cache.SetScissorTest(false);  // a blit is scissored too
+  if (Shown.iWidth != iWindowWidth || Shown.iHeight != iWindowHeight) {
+    constexpr float kBars[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+    Cache.SetClearColour(kBars);
+    Cache.SetColourMask(kAllChannels);
+    iDirty |= kDirtyRaster;  // the write masks must be put back before the next draw
+    Gl(glClear, static_cast<GLbitfield>(GL_COLOR_BUFFER_BIT));
+  }
+  Gl(glBlitFramebuffer, 0, 0, iWidth, iHeight, Shown.iX, Shown.iY, Shown.iX + Shown.iWidth, Shown.iY + Shown.iHeight,
+     static_cast<GLbitfield>(GL_COLOR_BUFFER_BIT), static_cast<GLenum>(bSameSize ? GL_NEAREST : GL_LINEAR));
+  PresentGlContext(pContext);
+  Gl(glBindFramebuffer, GL_FRAMEBUFFER, iDrawFramebuffer);
+  return D3D_OK;
+}
+
+bool GlDevice::ReadBackBuffer(std::vector<unsigned char>& Pixels, int& iOutWidth, int& iOutHeight) {
+  MakeCurrent();
+  Gl(glBindFramebuffer, GL_READ_FRAMEBUFFER, ResolvedFramebuffer());
+  const size_t iRowBytes = static_cast<size_t>(iWidth) * 4;
+  Pixels.resize(iRowBytes * static_cast<size_t>(iHeight));
+  Gl(glReadPixels, 0, 0, iWidth, iHeight, static_cast<GLenum>(GL_RGBA), static_cast<GLenum>(GL_UNSIGNED_BYTE),
+     static_cast<void*>(Pixels.data()));
+  Gl(glBindFramebuffer, GL_FRAMEBUFFER, iDrawFramebuffer);
+  // GL's rows start at the bottom; flipped in place, so a caller's buffer is reused frame after frame.
+  for (int y = 0; y < iHeight / 2; ++y) {
+    auto itRow = Pixels.begin() + static_cast<std::ptrdiff_t>(static_cast<size_t>(y) * iRowBytes);
+    std::swap_ranges(itRow, itRow + static_cast<std::ptrdiff_t>(iRowBytes),
+                     Pixels.begin() + static_cast<std::ptrdiff_t>(static_cast<size_t>(iHeight - 1 - y) * iRowBytes));
+  }
+  iOutWidth = iWidth;
+  iOutHeight = iHeight;
+  return true;
+}
+
+}  // namespace d3d9gl

@@ -1,0 +1,107 @@
+#include "gl_state_store.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace d3d9gl {
+
+DWORD FloatBits(float f) {
+  DWORD dw;
+  std::memcpy(&dw, &f, sizeof dw);
+  return dw;
+}
+
+D3DMATRIX IdentityMatrix() {
+  D3DMATRIX m = {};
+  m._11 = m._22 = m._33 = m._44 = 1.0f;
+  return m;
+}
+
+uint8_t RenderStateGroups(DWORD dwState) {
+  switch (dwState) {
+    case D3DRS_ZENABLE:
+    case D3DRS_FILLMODE:
+    case D3DRS_ZWRITEENABLE:
+    case D3DRS_SRCBLEND:
+    case D3DRS_DESTBLEND:
+    case D3DRS_CULLMODE:
+    case D3DRS_ZFUNC:
+    case D3DRS_DITHERENABLE:
+    case D3DRS_ALPHABLENDENABLE:
+    case D3DRS_MULTISAMPLEANTIALIAS:
+    case D3DRS_COLORWRITEENABLE:
+      return kDirtyRaster;
+    case D3DRS_SHADEMODE:
+    case D3DRS_ALPHATESTENABLE:
+    case D3DRS_ALPHAFUNC:
+    case D3DRS_SPECULARENABLE:
+    case D3DRS_LIGHTING:
+    case D3DRS_LOCALVIEWER:
+    case D3DRS_NORMALIZENORMALS:
+      return kDirtyProgram;
+    case D3DRS_ALPHAREF:
+    case D3DRS_TEXTUREFACTOR:
+    case D3DRS_AMBIENT:
+      return kDirtyValues;
+    default:
+      return 0;
+  }
+}
+
+D3dStateStore::D3dStateStore(bool bDepthBuffer) {
+  std::fill(std::begin(RenderStates), std::end(RenderStates), 0u);
+  RenderStates[D3DRS_ZENABLE] = bDepthBuffer ? D3DZB_TRUE : D3DZB_FALSE;
+  RenderStates[D3DRS_FILLMODE] = D3DFILL_SOLID;
+  RenderStates[D3DRS_SHADEMODE] = D3DSHADE_GOURAUD;
+  RenderStates[D3DRS_ZWRITEENABLE] = TRUE;
+  RenderStates[D3DRS_SRCBLEND] = D3DBLEND_ONE;
+  RenderStates[D3DRS_DESTBLEND] = D3DBLEND_ZERO;
+  RenderStates[D3DRS_CULLMODE] = D3DCULL_CCW;
+  RenderStates[D3DRS_ZFUNC] = D3DCMP_LESSEQUAL;
+  RenderStates[D3DRS_ALPHAFUNC] = D3DCMP_ALWAYS;
+  RenderStates[D3DRS_FOGEND] = FloatBits(1.0f);
+  RenderStates[D3DRS_FOGDENSITY] = FloatBits(1.0f);
+  RenderStates[D3DRS_TEXTUREFACTOR] = 0xFFFFFFFF;
+  RenderStates[D3DRS_LIGHTING] = TRUE;
+  RenderStates[D3DRS_COLORVERTEX] = TRUE;
+  RenderStates[D3DRS_LOCALVIEWER] = TRUE;
+  RenderStates[D3DRS_DIFFUSEMATERIALSOURCE] = D3DMCS_COLOR1;
+  RenderStates[D3DRS_SPECULARMATERIALSOURCE] = D3DMCS_COLOR2;
+  RenderStates[D3DRS_MULTISAMPLEANTIALIAS] = TRUE;
+  RenderStates[D3DRS_COLORWRITEENABLE] = 0xF;
+  for (int s = 0; s < kStageCount; ++s) {
+    DWORD* pStage = StageStates[s];
+    std::fill(pStage, pStage + kStageStateCount, 0u);
+    // Only stage 0 is on: it modulates the texture with the diffuse colour.
+    pStage[D3DTSS_COLOROP] = s == 0 ? D3DTOP_MODULATE : D3DTOP_DISABLE;
+    pStage[D3DTSS_COLORARG1] = D3DTA_TEXTURE;
+    pStage[D3DTSS_COLORARG2] = D3DTA_CURRENT;
+    pStage[D3DTSS_ALPHAOP] = s == 0 ? D3DTOP_SELECTARG1 : D3DTOP_DISABLE;
+    pStage[D3DTSS_ALPHAARG1] = D3DTA_TEXTURE;
+    pStage[D3DTSS_ALPHAARG2] = D3DTA_CURRENT;
+    pStage[D3DTSS_TEXCOORDINDEX] = static_cast<DWORD>(s);
+    pStage[D3DTSS_COLORARG0] = D3DTA_CURRENT;
+    pStage[D3DTSS_ALPHAARG0] = D3DTA_CURRENT;
+    pStage[D3DTSS_RESULTARG] = D3DTA_CURRENT;
+    DWORD* pSampler = SamplerStates[s];
+    std::fill(pSampler, pSampler + kSamplerStateCount, 0u);
+    pSampler[D3DSAMP_ADDRESSU] = D3DTADDRESS_WRAP;
+    pSampler[D3DSAMP_ADDRESSV] = D3DTADDRESS_WRAP;
+    pSampler[D3DSAMP_ADDRESSW] = D3DTADDRESS_WRAP;
+    pSampler[D3DSAMP_MAGFILTER] = D3DTEXF_POINT;
+    pSampler[D3DSAMP_MINFILTER] = D3DTEXF_POINT;
+    pSampler[D3DSAMP_MIPFILTER] = D3DTEXF_NONE;
+    TextureMatrices[s] = IdentityMatrix();
+  }
+  matWorld = matView = matProjection = IdentityMatrix();
+}
+
+int D3dStateStore::ActiveLights(const D3DLIGHT9* Out[kMaxActiveLights]) const {
+  int iCount = 0;
+  for (const auto& [iIndex, Slot] : Lights) {
+    if (Slot.bEnabled && iCount < kMaxActiveLights) Out[iCount++] = &Slot.Light;
+  }
+  return iCount;
+}
+
+}  // namespace d3d9gl
