@@ -1,5 +1,7 @@
 #include "recording_device.h"
 
+#include "surface_layout.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <utility>
@@ -48,6 +50,7 @@ struct RecordingDevice::Resource {
   std::vector<unsigned char>* pBytes;
 };
 
+// What every recorded resource keeps: its device, its name and its bytes.
 class RecordingBuffer {
  public:
   RecordingBuffer(RecordingDevice* pOwner, std::string strName, UINT iLength)
@@ -63,89 +66,59 @@ class RecordingBuffer {
     pOwner->Record("Unlock", strName + ".Unlock()");
     return D3D_OK;
   }
-  ULONG Release(IUnknown* pSelf) {
-    pOwner->Record("Release", strName + ".Release()");
-    const ULONG iLeft = --iRefCount;
-    if (iLeft == 0) {
-      pOwner->Forget(pSelf);
-      delete pSelf;
-    }
-    return iLeft;
-  }
 
   RecordingDevice* pOwner;
   std::string strName;
   std::vector<unsigned char> Bytes;
-  ULONG iRefCount = 1;
 };
 
 namespace {
 
-class RecordingIndexBuffer final : public IDirect3DIndexBuffer9 {
+// Release is recorded; the last one also takes the resource off the device's list.
+template <typename Interface>
+class RecordedObject : public ComObject<Interface> {
  public:
-  RecordingIndexBuffer(RecordingDevice* pOwner, std::string strName, UINT iLength)
+  RecordedObject(RecordingDevice* pOwner, std::string strName, UINT iLength)
       : Buffer(pOwner, std::move(strName), iLength) {}
-  ULONG AddRef() override { return ++Buffer.iRefCount; }
-  ULONG Release() override { return Buffer.Release(this); }
-  HRESULT Lock(UINT iOffset, UINT iSize, void** ppData, DWORD dwFlags) override {
-    return Buffer.Lock(iOffset, iSize, ppData, dwFlags);
+  ULONG Release() override {
+    Buffer.pOwner->Record("Release", Buffer.strName + ".Release()");
+    if (this->RefCount() == 1) Buffer.pOwner->Forget(static_cast<const IUnknown*>(this));
+    return ComObject<Interface>::Release();
   }
-  HRESULT Unlock() override { return Buffer.Unlock(); }
   RecordingBuffer Buffer;
 };
 
-class RecordingVertexBuffer final : public IDirect3DVertexBuffer9 {
+// Index and vertex buffers: the same calls on two interfaces.
+template <typename Interface>
+class RecordingBufferObject final : public RecordedObject<Interface> {
  public:
-  RecordingVertexBuffer(RecordingDevice* pOwner, std::string strName, UINT iLength)
-      : Buffer(pOwner, std::move(strName), iLength) {}
-  ULONG AddRef() override { return ++Buffer.iRefCount; }
-  ULONG Release() override { return Buffer.Release(this); }
+  using RecordedObject<Interface>::RecordedObject;
   HRESULT Lock(UINT iOffset, UINT iSize, void** ppData, DWORD dwFlags) override {
-    return Buffer.Lock(iOffset, iSize, ppData, dwFlags);
+    return this->Buffer.Lock(iOffset, iSize, ppData, dwFlags);
   }
-  HRESULT Unlock() override { return Buffer.Unlock(); }
-  RecordingBuffer Buffer;
+  HRESULT Unlock() override { return this->Buffer.Unlock(); }
 };
+using RecordingIndexBuffer = RecordingBufferObject<IDirect3DIndexBuffer9>;
+using RecordingVertexBuffer = RecordingBufferObject<IDirect3DVertexBuffer9>;
 
-// Bytes of one face level: 4x4 blocks for the compressed formats.
-UINT LevelBytes(D3DFORMAT Format, UINT iEdge, UINT* pPitch) {
-  UINT iBlockBytes = 0;
-  if (Format == D3DFMT_DXT1) iBlockBytes = 8;
-  if (Format == D3DFMT_DXT2 || Format == D3DFMT_DXT3 || Format == D3DFMT_DXT4 || Format == D3DFMT_DXT5)
-    iBlockBytes = 16;
-  if (iBlockBytes != 0) {
-    const UINT iBlocks = std::max(1u, (iEdge + 3) / 4);
-    *pPitch = iBlocks * iBlockBytes;
-    return *pPitch * iBlocks;
-  }
-  const UINT iPixelBytes = Format == D3DFMT_R8G8B8 ? 3 : 4;
-  *pPitch = iEdge * iPixelBytes;
-  return *pPitch * iEdge;
-}
-
-class RecordingCubeTexture final : public IDirect3DCubeTexture9 {
+class RecordingCubeTexture final : public RecordedObject<IDirect3DCubeTexture9> {
  public:
   RecordingCubeTexture(RecordingDevice* pOwner, std::string strName, UINT iEdge, UINT iLevels, D3DFORMAT Format)
-      : Buffer(pOwner, std::move(strName), 0), iEdge(iEdge), iLevels(iLevels), Format(Format) {
+      : RecordedObject(pOwner, std::move(strName), 0), iEdge(iEdge), iLevels(iLevels), Format(Format) {
     for (UINT iLevel = 0; iLevel < iLevels; ++iLevel) {
-      UINT iPitch = 0;
-      const UINT iSize = LevelBytes(Format, std::max(1u, iEdge >> iLevel), &iPitch);
+      const UINT iSize = LevelEdge(iEdge, iLevel);
       LevelOffsets.push_back(static_cast<UINT>(Buffer.Bytes.size()) / 6);
-      Buffer.Bytes.resize(Buffer.Bytes.size() + 6 * size_t(iSize));
+      Buffer.Bytes.resize(Buffer.Bytes.size() + 6 * SurfaceImageBytes(Format, iSize, iSize));
     }
   }
-  ULONG AddRef() override { return ++Buffer.iRefCount; }
-  ULONG Release() override { return Buffer.Release(this); }
   DWORD GetLevelCount() override { return iLevels; }
 
   // Face-major layout: all levels of face 0, then face 1, ...
   HRESULT LockRect(D3DCUBEMAP_FACES Face, UINT iLevel, D3DLOCKED_RECT* pLocked, const RECT*, DWORD dwFlags) override {
     Buffer.pOwner->Record("LockRect", Buffer.strName + ".LockRect(" + Join({Num(Face), Num(iLevel), Num(dwFlags)}) + ")");
-    if (pLocked == nullptr || Face > 5 || iLevel >= iLevels) return D3DERR_INVALIDCALL;
-    UINT iPitch = 0;
-    LevelBytes(Format, std::max(1u, iEdge >> iLevel), &iPitch);
+    if (pLocked == nullptr || Face > D3DCUBEMAP_FACE_NEGATIVE_Z || iLevel >= iLevels) return D3DERR_INVALIDCALL;
     const size_t iFaceBytes = Buffer.Bytes.size() / 6;
-    pLocked->Pitch = static_cast<INT>(iPitch);
+    pLocked->Pitch = static_cast<INT>(SurfaceRowBytes(Format, LevelEdge(iEdge, iLevel)));
     pLocked->pBits = Buffer.Bytes.data() + Face * iFaceBytes + LevelOffsets[iLevel];
     return D3D_OK;
   }
@@ -154,7 +127,6 @@ class RecordingCubeTexture final : public IDirect3DCubeTexture9 {
     return D3D_OK;
   }
 
-  RecordingBuffer Buffer;
   UINT iEdge, iLevels;
   D3DFORMAT Format;
   std::vector<UINT> LevelOffsets;
@@ -377,12 +349,6 @@ HRESULT RecordingDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE Type, INT BaseVer
 
 RecordingDirect3D::RecordingDirect3D(std::function<bool(DWORD, const D3DPRESENT_PARAMETERS&)> fnAccept)
     : fnAccept(std::move(fnAccept)) {}
-
-ULONG RecordingDirect3D::Release() {
-  const ULONG iLeft = --iRefCount;
-  if (iLeft == 0) delete this;
-  return iLeft;
-}
 
 HRESULT RecordingDirect3D::CreateDevice(UINT Adapter, D3DDEVTYPE DeviceType, HWND, DWORD BehaviorFlags,
                                         D3DPRESENT_PARAMETERS* pParams, IDirect3DDevice9** ppDevice) {

@@ -3,6 +3,7 @@
 // Its buffers and cube textures keep their bytes in memory.
 #pragma once
 
+#include "com_object.h"
 #include "d3d9.h"
 
 #include <functional>
@@ -93,7 +94,7 @@ class RecordingDevice : public IDirect3DDevice9 {
 // An IDirect3D9 whose CreateDevice answers from a script: each attempt is
 // written down as "CreateDevice(adapter,type,flags,ms=N)" and succeeds when
 // fnAccept says so, handing out a new RecordingDevice.
-class RecordingDirect3D : public IDirect3D9 {
+class RecordingDirect3D : public ComObject<IDirect3D9> {
  public:
   explicit RecordingDirect3D(std::function<bool(DWORD BehaviorFlags, const D3DPRESENT_PARAMETERS&)> fnAccept);
   std::vector<std::string> Attempts;
@@ -102,14 +103,9 @@ class RecordingDirect3D : public IDirect3D9 {
   bool bRecordNewDevices = true;
   std::function<bool(DWORD, const D3DPRESENT_PARAMETERS&)> fnAccept;
 
-  ULONG AddRef() override { return ++iRefCount; }
-  ULONG Release() override;
   HRESULT CreateDevice(UINT Adapter, D3DDEVTYPE DeviceType, HWND hFocusWindow, DWORD BehaviorFlags,
                        D3DPRESENT_PARAMETERS* pPresentationParameters,
                        IDirect3DDevice9** ppReturnedDeviceInterface) override;
-
- private:
-  ULONG iRefCount = 1;
 };
 
 // Formats a float the way recorded calls print it.
