@@ -172,11 +172,11 @@ TEST_F(RunDemoTest, StartUpThenFramesInTheDesignedOrder) {
   };
   // Start-up: the one mesh file becomes slot 0, then sampler, projection, grid.
   const size_t iMesh = Find("CreateIndexBuffer(6,8,101,1,0)");
-  const size_t iSampler = Find("SetSamplerState(0,5,2)");
+  const size_t iSampler = Find("SetSamplerState(0,MAGFILTER,2)");
   ASSERT_LT(iMesh, Texts.size());
   EXPECT_LT(iMesh, iSampler);
-  EXPECT_EQ(Texts[iSampler + 1], "SetSamplerState(0,6,2)");
-  EXPECT_EQ(Texts[iSampler + 2], "SetTransform(3,[3.6,0,0,0,0,6.4,0,0,0,0,1.001,1,0,0,-1.001,0])");
+  EXPECT_EQ(Texts[iSampler + 1], "SetSamplerState(0,MINFILTER,2)");
+  EXPECT_EQ(Texts[iSampler + 2], "SetTransform(PROJECTION,[3.6,0,0,0,0,6.4,0,0,0,0,1.001,1,0,0,-1.001,0])");
   EXPECT_EQ(Texts[iSampler + 3], "CreateIndexBuffer(27648,8,101,1,0)");
   EXPECT_EQ(Models[0].iPartCount, 1);
   EXPECT_EQ(Models[1].iPartCount, 0);
@@ -185,17 +185,17 @@ TEST_F(RunDemoTest, StartUpThenFramesInTheDesignedOrder) {
   const size_t iClear = Find("Clear(");
   const std::vector<std::string> Frame(Texts.begin() + iClear, Texts.begin() + iClear + 25);
   const std::vector<std::string> Expected = {
-      "Clear(0,3,0xFF8CAAC6,1,0)", "BeginScene()", "SetRenderState(7,1)",
-      "SetMaterial((1,1,1,1),(1,1,1,1),(1,1,1,0),(0,0,0,0),20)", "SetFVF(274)", "SetRenderState(137,1)",
-      "SetRenderState(29,1)", "SetRenderState(145,0)", "SetRenderState(146,0)", "SetRenderState(147,0)",
-      "SetRenderState(143,1)", "SetTextureStageState(0,2,3)",
+      "Clear(0,3,0xFF8CAAC6,1,0)", "BeginScene()", "SetRenderState(ZENABLE,1)",
+      "SetMaterial((1,1,1,1),(1,1,1,1),(1,1,1,0),(0,0,0,0),20)", "SetFVF(274)", "SetRenderState(LIGHTING,1)",
+      "SetRenderState(SPECULARENABLE,1)", "SetRenderState(DIFFUSEMATERIALSOURCE,0)", "SetRenderState(SPECULARMATERIALSOURCE,0)", "SetRenderState(AMBIENTMATERIALSOURCE,0)",
+      "SetRenderState(NORMALIZENORMALS,1)", "SetTextureStageState(0,COLORARG1,3)",
       "SetLight(0,3,(0.7,0.7,0.5,0),(1,1,0.9,0),(0.4,0.4,0.4,0),(-0.707,0,0.707))",
       "SetLight(1,3,(0.7,0.7,0.5,0),(0.8,0.8,0.75,0),(0.1,0.1,0.1,0),(-0.5,-0.707,-0.5))",
       "SetLight(2,3,(0.1,0.05,0.3,0),(0.35,0.35,0.8,0),(0,0,0,0),(0,0.9798,0.4))", "LightEnable(0,1)",
-      "LightEnable(1,1)", "LightEnable(2,1)", "SetRenderState(9,2)", "SetRenderState(22,3)",
-      "SetRenderState(60,4278453376)", "SetIndices(IB2)"};
+      "LightEnable(1,1)", "LightEnable(2,1)", "SetRenderState(SHADEMODE,2)", "SetRenderState(CULLMODE,3)",
+      "SetRenderState(TEXTUREFACTOR,4278453376)", "SetIndices(IB2)"};
   for (size_t i = 0; i < Expected.size(); ++i) EXPECT_EQ(Frame[i], Expected[i]) << i;
-  EXPECT_EQ(Frame[Expected.size()].rfind("SetTransform(2,", 0), 0u);
+  EXPECT_EQ(Frame[Expected.size()].rfind("SetTransform(VIEW,", 0), 0u);
 
   // Slot 0 is drawn 48 times a frame (the empty slot 1 not at all), then the
   // frame is ended and presented; Escape after the second frame's Present.

@@ -22,13 +22,14 @@ struct Draw {
   float fScale;
 };
 
+// The 16 values of a recorded matrix, row by row.
 std::vector<float> ParseFloats(const std::string& strText) {
   std::vector<float> Values;
-  std::string strClean = strText;
+  std::string strClean = strText.substr(strText.find('['));
   for (char& c : strClean) {
-    if (c == '[' || c == ']' || c == '(' || c == ')' || c == ',') c = ' ';
+    if (c == '[' || c == ']' || c == ',') c = ' ';
   }
-  std::istringstream in(strClean.substr(strClean.find(' ')));
+  std::istringstream in(strClean);
   float f;
   while (in >> f) Values.push_back(f);
   return Values;
@@ -69,13 +70,14 @@ class Timeline : public ::testing::Test {
     int iSlot = -1;
     D3DCOLOR dwColour = 0;
     for (const RecordedCall& call : device.Calls) {
-      if (call.strText.rfind("SetTransform(256,", 0) == 0) World = ParseFloats(call.strText);
-      if (call.strText.rfind("SetTransform(2,", 0) == 0) View = ParseFloats(call.strText);
+      if (call.strText.rfind("SetTransform(WORLD,", 0) == 0) World = ParseFloats(call.strText);
+      if (call.strText.rfind("SetTransform(VIEW,", 0) == 0) View = ParseFloats(call.strText);
       if (call.strText.rfind("SetIndices(IB", 0) == 0) iSlot = std::atoi(call.strText.c_str() + 13) - 1;
-      if (call.strText.rfind("SetRenderState(60,", 0) == 0) dwColour = std::strtoul(call.strText.c_str() + 18, nullptr, 10);
+      const std::string strFactor = "SetRenderState(TEXTUREFACTOR,";
+      if (call.strText.rfind(strFactor, 0) == 0) dwColour = std::strtoul(call.strText.c_str() + strFactor.size(), nullptr, 10);
       if (call.strName == "DrawIndexedPrimitive") {
-        const float fScale = std::sqrt(World[1] * World[1] + World[2] * World[2] + World[3] * World[3]);
-        Draws.push_back({iSlot, dwColour, World[13], World[14], World[15], fScale});
+        const float fScale = std::sqrt(World[0] * World[0] + World[1] * World[1] + World[2] * World[2]);
+        Draws.push_back({iSlot, dwColour, World[12], World[13], World[14], fScale});
       }
     }
     return Draws;
@@ -83,7 +85,7 @@ class Timeline : public ::testing::Test {
 
   // The eye point of the recorded view: -t * R^T for rows R and translation t.
   D3DXVECTOR3 Eye() const {
-    const float* m = View.data() + 1;
+    const float* m = View.data();
     D3DXVECTOR3 vecEye;
     float* pEye = &vecEye.x;
     for (int i = 0; i < 3; ++i) pEye[i] = -(m[12] * m[i * 4 + 0] + m[13] * m[i * 4 + 1] + m[14] * m[i * 4 + 2]);

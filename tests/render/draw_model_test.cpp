@@ -7,18 +7,18 @@ namespace {
 
 // The per-part recipe's fixed steps 1 to 21 with colour 0x11223344.
 const std::vector<std::string> kFixedSteps = {
-    "SetRenderState(137,1)",          "SetRenderState(27,0)",           "SetRenderState(20,6)",
-    "SetRenderState(19,5)",           "SetRenderState(15,0)",           "SetRenderState(24,128)",
-    "SetRenderState(25,7)",           "SetRenderState(22,3)",           "SetRenderState(7,1)",
-    "SetRenderState(28,0)",           "SetTextureStageState(0,2,3)",    "SetTextureStageState(0,3,0)",
-    "SetTextureStageState(0,1,4)",    "SetRenderState(60,287454020)",   "SetTextureStageState(0,5,2)",
-    "SetTextureStageState(0,4,1)",    "SetTextureStageState(1,11,196609)", "SetTextureStageState(1,2,1)",
-    "SetTextureStageState(1,3,2)",    "SetTextureStageState(1,1,5)",    "SetTextureStageState(1,4,1)",
+    "SetRenderState(LIGHTING,1)",          "SetRenderState(ALPHABLENDENABLE,0)",           "SetRenderState(DESTBLEND,6)",
+    "SetRenderState(SRCBLEND,5)",           "SetRenderState(ALPHATESTENABLE,0)",           "SetRenderState(ALPHAREF,128)",
+    "SetRenderState(ALPHAFUNC,7)",           "SetRenderState(CULLMODE,3)",           "SetRenderState(ZENABLE,1)",
+    "SetRenderState(FOGENABLE,0)",           "SetTextureStageState(0,COLORARG1,3)",    "SetTextureStageState(0,COLORARG2,0)",
+    "SetTextureStageState(0,COLOROP,4)",    "SetRenderState(TEXTUREFACTOR,287454020)",   "SetTextureStageState(0,ALPHAARG1,2)",
+    "SetTextureStageState(0,ALPHAOP,1)",    "SetTextureStageState(1,TEXCOORDINDEX,196609)", "SetTextureStageState(1,COLORARG1,1)",
+    "SetTextureStageState(1,COLORARG2,2)",    "SetTextureStageState(1,COLOROP,5)",    "SetTextureStageState(1,ALPHAOP,1)",
 };
 const std::vector<std::string> kTintSteps = {
-    "SetTextureStageState(1,2,3)", "SetTextureStageState(1,1,4)",
-    "SetTextureStageState(1,5,3)", "SetTextureStageState(1,4,4)"};
-const std::vector<std::string> kTwoSidedSteps = {"SetRenderState(22,1)"};
+    "SetTextureStageState(1,COLORARG1,3)", "SetTextureStageState(1,COLOROP,4)",
+    "SetTextureStageState(1,ALPHAARG1,3)", "SetTextureStageState(1,ALPHAOP,4)"};
+const std::vector<std::string> kTwoSidedSteps = {"SetRenderState(CULLMODE,1)"};
 const std::string kMaterial0 = "SetMaterial((1,1,1,1),(1,1,1,1),(1,1,1,0),(0,0,0,0),20)";
 constexpr D3DCOLOR kColour = 0x11223344;
 
@@ -55,7 +55,7 @@ class DrawModelTest : public EngineFixture {
 
 TEST_F(DrawModelTest, RecipePerFlagValue) {
   dwDemoTime = 7000;  // fade value 215
-  const std::vector<std::string> kUnlitSteps = {"SetRenderState(137,0)", "SetRenderState(24,215)"};
+  const std::vector<std::string> kUnlitSteps = {"SetRenderState(LIGHTING,0)", "SetRenderState(ALPHAREF,215)"};
   const struct { DWORD dwFlags; std::vector<std::string> Middle; } kCases[] = {
       {0, {}},
       {1, kTintSteps},
@@ -77,8 +77,8 @@ TEST_F(DrawModelTest, WorldTransformAndModelColourComeFirst) {
   Draw();
   std::vector<std::string> Texts = Device.Texts();
   ASSERT_GE(Texts.size(), 2u);
-  EXPECT_EQ(Texts[0], "SetTransform(256,[1,0,0,0,0,1,0,0,0,0,1,0,0,0,0,1])");
-  EXPECT_EQ(Texts[1], "SetRenderState(60,4278255360)");
+  EXPECT_EQ(Texts[0], "SetTransform(WORLD,[1,0,0,0,0,1,0,0,0,0,1,0,0,0,0,1])");
+  EXPECT_EQ(Texts[1], "SetRenderState(TEXTUREFACTOR,4278255360)");
 }
 
 TEST_F(DrawModelTest, EmptyAndNegativePartCounts) {
@@ -92,7 +92,7 @@ TEST_F(DrawModelTest, EmptyAndNegativePartCounts) {
   DrawModel(5, kColour, D3DXVECTOR3(7, 0, 0), D3DXVECTOR3(0, 0, 0), 1.0f);
   ASSERT_EQ(Device.Calls.size(), 2u);
   EXPECT_EQ(Device.Calls[0].strName, "SetTransform");
-  EXPECT_EQ(Device.Calls[1].strText, "SetRenderState(60,4278255360)");
+  EXPECT_EQ(Device.Calls[1].strText, "SetRenderState(TEXTUREFACTOR,4278255360)");
   EXPECT_EQ(DrawMatrixStack->GetTop()->_41, 7.0f);
 }
 
@@ -144,7 +144,7 @@ TEST_F(DrawModelTest, FadeAlphaReferenceFollowsDemoClock) {
   MeshParts[3].dwPartFlags = kPartUnlitFade;
   dwDemoTime = 6025;
   Draw();
-  EXPECT_EQ(Device.TextsOf({"SetRenderState"}).back(), "SetRenderState(24,254)");
+  EXPECT_EQ(Device.TextsOf({"SetRenderState"}).back(), "SetRenderState(ALPHAREF,254)");
 }
 
 TEST_F(DrawModelTest, WorldMatrixIsScaleThenRollPitchYawThenTranslation) {
@@ -169,7 +169,7 @@ TEST_F(DrawModelTest, WorldMatrixIsScaleThenRollPitchYawThenTranslation) {
   EXPECT_EQ(v.x, 10.0f);
   // Scale 0 passes through as a degenerate matrix.
   DrawModel(5, kColour, D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(0, 0, 0), 0.0f);
-  EXPECT_EQ(Device.TextsOf({"SetTransform"}).back(), "SetTransform(256,[0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,1])");
+  EXPECT_EQ(Device.TextsOf({"SetTransform"}).back(), "SetTransform(WORLD,[0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,1])");
 }
 
 }  // namespace

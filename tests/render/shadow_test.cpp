@@ -24,13 +24,13 @@ TEST_F(ShadowTest, DrawsLitThenFlattenedWithLightsOff) {
   DrawSurfaceWithShadow(&matWorld);
   std::vector<std::string> Texts = Device.Texts();
   ASSERT_EQ(Texts.size(), 10u);
-  EXPECT_EQ(Texts[0], "SetTransform(256,[2,0,0,0,0,2,0,0,0,0,2,0,1,2,3,1])");
+  EXPECT_EQ(Texts[0], "SetTransform(WORLD,[2,0,0,0,0,2,0,0,0,0,2,0,1,2,3,1])");
   const std::vector<std::string> kLitPass = {"LightEnable(0,1)", "LightEnable(1,1)", "LightEnable(2,1)",
                                              "DrawIndexedPrimitive(4,0,0,1058,0,2208)"};
   const std::vector<std::string> kShadowPass = {"LightEnable(0,0)", "LightEnable(1,0)", "LightEnable(2,0)",
                                                 "DrawIndexedPrimitive(4,0,0,1058,0,2208)"};
   EXPECT_EQ(std::vector<std::string>(Texts.begin() + 1, Texts.begin() + 5), kLitPass);
-  EXPECT_EQ(Texts[5].rfind("SetTransform(256,", 0), 0u);
+  EXPECT_EQ(Texts[5].rfind("SetTransform(WORLD,", 0), 0u);
   EXPECT_EQ(std::vector<std::string>(Texts.begin() + 6, Texts.end()), kShadowPass);
 
   // The world transform comes first: a world point on the ground stays put.

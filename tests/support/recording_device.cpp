@@ -40,6 +40,60 @@ static std::string Matrix(const D3DMATRIX* pMatrix) {
   return strOut + "]";
 }
 
+// ---- state names -----------------------------------------------------------
+// Recorded lists name states as Direct3D does, without the prefix
+// ("SetRenderState(LIGHTING,1)"); a state not in d3d9.h prints as its number.
+
+struct StateName {
+  DWORD dwValue;
+  const char* pszName;
+};
+
+#define NAMED(PREFIX, NAME) {PREFIX##NAME, #NAME}
+
+constexpr StateName kRenderStates[] = {
+    NAMED(D3DRS_, ZENABLE),          NAMED(D3DRS_, FILLMODE),           NAMED(D3DRS_, SHADEMODE),
+    NAMED(D3DRS_, ZWRITEENABLE),     NAMED(D3DRS_, ALPHATESTENABLE),    NAMED(D3DRS_, SRCBLEND),
+    NAMED(D3DRS_, DESTBLEND),        NAMED(D3DRS_, CULLMODE),           NAMED(D3DRS_, ZFUNC),
+    NAMED(D3DRS_, ALPHAREF),         NAMED(D3DRS_, ALPHAFUNC),          NAMED(D3DRS_, DITHERENABLE),
+    NAMED(D3DRS_, ALPHABLENDENABLE), NAMED(D3DRS_, FOGENABLE),          NAMED(D3DRS_, SPECULARENABLE),
+    NAMED(D3DRS_, FOGCOLOR),         NAMED(D3DRS_, FOGTABLEMODE),       NAMED(D3DRS_, FOGSTART),
+    NAMED(D3DRS_, FOGEND),           NAMED(D3DRS_, FOGDENSITY),         NAMED(D3DRS_, TEXTUREFACTOR),
+    NAMED(D3DRS_, LIGHTING),         NAMED(D3DRS_, AMBIENT),            NAMED(D3DRS_, FOGVERTEXMODE),
+    NAMED(D3DRS_, COLORVERTEX),      NAMED(D3DRS_, LOCALVIEWER),        NAMED(D3DRS_, NORMALIZENORMALS),
+    NAMED(D3DRS_, DIFFUSEMATERIALSOURCE), NAMED(D3DRS_, SPECULARMATERIALSOURCE),
+    NAMED(D3DRS_, AMBIENTMATERIALSOURCE), NAMED(D3DRS_, EMISSIVEMATERIALSOURCE),
+    NAMED(D3DRS_, MULTISAMPLEANTIALIAS),  NAMED(D3DRS_, COLORWRITEENABLE),
+};
+
+constexpr StateName kStageStates[] = {
+    NAMED(D3DTSS_, COLOROP),   NAMED(D3DTSS_, COLORARG1),     NAMED(D3DTSS_, COLORARG2),
+    NAMED(D3DTSS_, ALPHAOP),   NAMED(D3DTSS_, ALPHAARG1),     NAMED(D3DTSS_, ALPHAARG2),
+    NAMED(D3DTSS_, TEXCOORDINDEX), NAMED(D3DTSS_, TEXTURETRANSFORMFLAGS), NAMED(D3DTSS_, COLORARG0),
+    NAMED(D3DTSS_, ALPHAARG0), NAMED(D3DTSS_, RESULTARG),     NAMED(D3DTSS_, CONSTANT),
+};
+
+constexpr StateName kSamplerStates[] = {
+    NAMED(D3DSAMP_, ADDRESSU),  NAMED(D3DSAMP_, ADDRESSV),  NAMED(D3DSAMP_, ADDRESSW),
+    NAMED(D3DSAMP_, BORDERCOLOR), NAMED(D3DSAMP_, MAGFILTER), NAMED(D3DSAMP_, MINFILTER),
+    NAMED(D3DSAMP_, MIPFILTER), NAMED(D3DSAMP_, DMAPOFFSET),
+};
+
+constexpr StateName kTransforms[] = {
+    NAMED(D3DTS_, VIEW), NAMED(D3DTS_, PROJECTION), NAMED(D3DTS_, TEXTURE0), NAMED(D3DTS_, TEXTURE1),
+    NAMED(D3DTS_, WORLD),
+};
+
+#undef NAMED
+
+template <size_t N>
+std::string NameIn(const StateName (&Names)[N], DWORD dwValue) {
+  for (const StateName& Entry : Names) {
+    if (Entry.dwValue == dwValue) return Entry.pszName;
+  }
+  return std::to_string(dwValue);
+}
+
 // ---- resources -------------------------------------------------------------
 
 enum ResourceKind { kIndexBuffer = 0, kVertexBuffer = 1, kCubeTexture = 2 };
@@ -231,22 +285,23 @@ HRESULT RecordingDevice::Present(const RECT* pSourceRect, const RECT* pDestRect,
 }
 
 HRESULT RecordingDevice::SetTransform(D3DTRANSFORMSTATETYPE State, const D3DMATRIX* pMatrix) {
-  Record("SetTransform", "SetTransform(" + Num(State) + "," + Matrix(pMatrix) + ")");
+  Record("SetTransform", "SetTransform(" + NameIn(kTransforms, State) + "," + Matrix(pMatrix) + ")");
   return D3D_OK;
 }
 
 HRESULT RecordingDevice::SetRenderState(D3DRENDERSTATETYPE State, DWORD Value) {
-  Record("SetRenderState", "SetRenderState(" + Join({Num(State), Num(Value)}) + ")");
+  Record("SetRenderState", "SetRenderState(" + Join({NameIn(kRenderStates, State), Num(Value)}) + ")");
   return D3D_OK;
 }
 
 HRESULT RecordingDevice::SetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type, DWORD Value) {
-  Record("SetTextureStageState", "SetTextureStageState(" + Join({Num(Stage), Num(Type), Num(Value)}) + ")");
+  Record("SetTextureStageState",
+         "SetTextureStageState(" + Join({Num(Stage), NameIn(kStageStates, Type), Num(Value)}) + ")");
   return D3D_OK;
 }
 
 HRESULT RecordingDevice::SetSamplerState(DWORD Sampler, D3DSAMPLERSTATETYPE Type, DWORD Value) {
-  Record("SetSamplerState", "SetSamplerState(" + Join({Num(Sampler), Num(Type), Num(Value)}) + ")");
+  Record("SetSamplerState", "SetSamplerState(" + Join({Num(Sampler), NameIn(kSamplerStates, Type), Num(Value)}) + ")");
   return D3D_OK;
 }
 

@@ -12,7 +12,9 @@
 #include <vector>
 
 // One recorded call. strText is the call and its arguments as one line, for
-// example "SetRenderState(137,1)" or "CreateIndexBuffer(12,8,101,1)".
+// example "SetRenderState(LIGHTING,1)" or "CreateIndexBuffer(12,8,101,1)".
+// Render, stage and sampler states and transforms print by their Direct3D
+// names without the prefix (LIGHTING, COLOROP, MINFILTER, WORLD).
 // Resources are named by kind and creation number ("IB1", "VB2", "CUBE1");
 // a null pointer prints as "0". Floats print with %g; a matrix prints its 16
 // values row by row between brackets.
