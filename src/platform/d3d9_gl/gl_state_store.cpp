@@ -1,15 +1,9 @@
 #include "gl_state_store.h"
 
 #include <algorithm>
-#include <cstring>
+#include <bit>
 
 namespace d3d9gl {
-
-DWORD FloatBits(float f) {
-  DWORD dw;
-  std::memcpy(&dw, &f, sizeof dw);
-  return dw;
-}
 
 D3DMATRIX IdentityMatrix() {
   D3DMATRIX m = {};
@@ -48,49 +42,69 @@ uint8_t RenderStateGroups(DWORD dwState) {
   }
 }
 
+namespace {
+
+struct StateValue {
+  DWORD dwState;
+  DWORD dwValue;
+};
+
+// Float-valued render states hold the float's bits.
+constexpr DWORD kOneBits = std::bit_cast<DWORD>(1.0f);
+
+// Direct3D 9's defaults where they are not zero (ZENABLE follows the depth buffer).
+constexpr StateValue kRenderStateDefaults[] = {
+    {D3DRS_FILLMODE, D3DFILL_SOLID},
+    {D3DRS_SHADEMODE, D3DSHADE_GOURAUD},
+    {D3DRS_ZWRITEENABLE, TRUE},
+    {D3DRS_SRCBLEND, D3DBLEND_ONE},
+    {D3DRS_DESTBLEND, D3DBLEND_ZERO},
+    {D3DRS_CULLMODE, D3DCULL_CCW},
+    {D3DRS_ZFUNC, D3DCMP_LESSEQUAL},
+    {D3DRS_ALPHAFUNC, D3DCMP_ALWAYS},
+    {D3DRS_FOGEND, kOneBits},
+    {D3DRS_FOGDENSITY, kOneBits},
+    {D3DRS_TEXTUREFACTOR, 0xFFFFFFFF},
+    {D3DRS_LIGHTING, TRUE},
+    {D3DRS_COLORVERTEX, TRUE},
+    {D3DRS_LOCALVIEWER, TRUE},
+    {D3DRS_DIFFUSEMATERIALSOURCE, D3DMCS_COLOR1},
+    {D3DRS_SPECULARMATERIALSOURCE, D3DMCS_COLOR2},
+    {D3DRS_MULTISAMPLEANTIALIAS, TRUE},
+    {D3DRS_COLORWRITEENABLE, 0xF},
+};
+
+// Every stage's arguments; the operations and coordinate index differ per stage.
+constexpr StateValue kStageDefaults[] = {
+    {D3DTSS_COLORARG1, D3DTA_TEXTURE}, {D3DTSS_COLORARG2, D3DTA_CURRENT}, {D3DTSS_ALPHAARG1, D3DTA_TEXTURE},
+    {D3DTSS_ALPHAARG2, D3DTA_CURRENT}, {D3DTSS_COLORARG0, D3DTA_CURRENT}, {D3DTSS_ALPHAARG0, D3DTA_CURRENT},
+    {D3DTSS_RESULTARG, D3DTA_CURRENT},
+};
+
+constexpr StateValue kSamplerDefaults[] = {
+    {D3DSAMP_ADDRESSU, D3DTADDRESS_WRAP}, {D3DSAMP_ADDRESSV, D3DTADDRESS_WRAP}, {D3DSAMP_ADDRESSW, D3DTADDRESS_WRAP},
+    {D3DSAMP_MAGFILTER, D3DTEXF_POINT},   {D3DSAMP_MINFILTER, D3DTEXF_POINT},   {D3DSAMP_MIPFILTER, D3DTEXF_NONE},
+};
+
+template <size_t N>
+void SetDefaults(DWORD* pStates, size_t iCount, const StateValue (&Defaults)[N]) {
+  std::fill(pStates, pStates + iCount, 0u);
+  for (const StateValue& Default : Defaults) pStates[Default.dwState] = Default.dwValue;
+}
+
+}  // namespace
+
 D3dStateStore::D3dStateStore(bool bDepthBuffer) {
-  std::fill(std::begin(RenderStates), std::end(RenderStates), 0u);
+  SetDefaults(RenderStates, kRenderStateCount, kRenderStateDefaults);
   RenderStates[D3DRS_ZENABLE] = bDepthBuffer ? D3DZB_TRUE : D3DZB_FALSE;
-  RenderStates[D3DRS_FILLMODE] = D3DFILL_SOLID;
-  RenderStates[D3DRS_SHADEMODE] = D3DSHADE_GOURAUD;
-  RenderStates[D3DRS_ZWRITEENABLE] = TRUE;
-  RenderStates[D3DRS_SRCBLEND] = D3DBLEND_ONE;
-  RenderStates[D3DRS_DESTBLEND] = D3DBLEND_ZERO;
-  RenderStates[D3DRS_CULLMODE] = D3DCULL_CCW;
-  RenderStates[D3DRS_ZFUNC] = D3DCMP_LESSEQUAL;
-  RenderStates[D3DRS_ALPHAFUNC] = D3DCMP_ALWAYS;
-  RenderStates[D3DRS_FOGEND] = FloatBits(1.0f);
-  RenderStates[D3DRS_FOGDENSITY] = FloatBits(1.0f);
-  RenderStates[D3DRS_TEXTUREFACTOR] = 0xFFFFFFFF;
-  RenderStates[D3DRS_LIGHTING] = TRUE;
-  RenderStates[D3DRS_COLORVERTEX] = TRUE;
-  RenderStates[D3DRS_LOCALVIEWER] = TRUE;
-  RenderStates[D3DRS_DIFFUSEMATERIALSOURCE] = D3DMCS_COLOR1;
-  RenderStates[D3DRS_SPECULARMATERIALSOURCE] = D3DMCS_COLOR2;
-  RenderStates[D3DRS_MULTISAMPLEANTIALIAS] = TRUE;
-  RenderStates[D3DRS_COLORWRITEENABLE] = 0xF;
   for (int s = 0; s < kStageCount; ++s) {
     DWORD* pStage = StageStates[s];
-    std::fill(pStage, pStage + kStageStateCount, 0u);
+    SetDefaults(pStage, kStageStateCount, kStageDefaults);
     // Only stage 0 is on: it modulates the texture with the diffuse colour.
     pStage[D3DTSS_COLOROP] = s == 0 ? D3DTOP_MODULATE : D3DTOP_DISABLE;
-    pStage[D3DTSS_COLORARG1] = D3DTA_TEXTURE;
-    pStage[D3DTSS_COLORARG2] = D3DTA_CURRENT;
     pStage[D3DTSS_ALPHAOP] = s == 0 ? D3DTOP_SELECTARG1 : D3DTOP_DISABLE;
-    pStage[D3DTSS_ALPHAARG1] = D3DTA_TEXTURE;
-    pStage[D3DTSS_ALPHAARG2] = D3DTA_CURRENT;
     pStage[D3DTSS_TEXCOORDINDEX] = static_cast<DWORD>(s);
-    pStage[D3DTSS_COLORARG0] = D3DTA_CURRENT;
-    pStage[D3DTSS_ALPHAARG0] = D3DTA_CURRENT;
-    pStage[D3DTSS_RESULTARG] = D3DTA_CURRENT;
-    DWORD* pSampler = SamplerStates[s];
-    std::fill(pSampler, pSampler + kSamplerStateCount, 0u);
-    pSampler[D3DSAMP_ADDRESSU] = D3DTADDRESS_WRAP;
-    pSampler[D3DSAMP_ADDRESSV] = D3DTADDRESS_WRAP;
-    pSampler[D3DSAMP_ADDRESSW] = D3DTADDRESS_WRAP;
-    pSampler[D3DSAMP_MAGFILTER] = D3DTEXF_POINT;
-    pSampler[D3DSAMP_MINFILTER] = D3DTEXF_POINT;
-    pSampler[D3DSAMP_MIPFILTER] = D3DTEXF_NONE;
+    SetDefaults(SamplerStates[s], kSamplerStateCount, kSamplerDefaults);
     TextureMatrices[s] = IdentityMatrix();
   }
   matWorld = matView = matProjection = IdentityMatrix();

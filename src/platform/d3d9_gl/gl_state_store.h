@@ -60,9 +60,6 @@ struct D3dStateStore {
   IDirect3DBaseTexture9* Textures[kStageCount] = {};
 };
 
-// Bit pattern of a float, as float-valued render states hold it.
-DWORD FloatBits(float f);
-
 D3DMATRIX IdentityMatrix();
 
 }  // namespace d3d9gl

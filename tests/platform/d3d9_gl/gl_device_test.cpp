@@ -3,12 +3,15 @@
 #include <SDL.h>
 #include <epoxy/gl.h>
 
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <tuple>
+#include <utility>
 
 #include "gl_device.h"
+#include "gl_ffp.h"
 #include "gl_test_scene.h"
 
 using namespace gltest;
@@ -526,4 +529,50 @@ TEST_F(DeviceTest, RepeatedStatesCostNoGlCalls) {
   EXPECT_EQ(D3D9GlCallCount(pDevice) - iBefore, 3u);
   pDevice->EndScene();
   pCube->Release();
+}
+
+// The C++ block is filled byte for byte into GL's buffer: every member must
+// sit where GL's std140 layout reads it.
+TEST_F(DeviceTest, UniformBlockLayoutIsTheOneGlReads) {
+  using d3d9gl::FfpBlock;
+  using d3d9gl::FfpLight;
+  const GLuint iProgram = d3d9gl::BuildFfpProgram(d3d9gl::FfpKey{});
+  ASSERT_NE(iProgram, 0u);
+  const size_t iLastLight = offsetof(FfpBlock, Lights) + (d3d9gl::kMaxActiveLights - 1) * sizeof(FfpLight);
+  const std::pair<const char*, size_t> Members[] = {
+      {"uWorldView", offsetof(FfpBlock, WorldView)},
+      {"uWorldViewProj", offsetof(FfpBlock, WorldViewProj)},
+      {"uNormalMatrix", offsetof(FfpBlock, NormalMatrix)},
+      {"uTexMatrix[0]", offsetof(FfpBlock, TexMatrix)},
+      {"uMatDiffuse", offsetof(FfpBlock, MatDiffuse)},
+      {"uMatEmissive", offsetof(FfpBlock, MatEmissive)},
+      {"uTextureFactor", offsetof(FfpBlock, TextureFactor)},
+      {"uMisc", offsetof(FfpBlock, Misc)},
+      {"uPixelOffset", offsetof(FfpBlock, PixelOffset)},
+      {"uLights[0].Diffuse", offsetof(FfpBlock, Lights)},
+      {"uLights[1].Direction", offsetof(FfpBlock, Lights) + sizeof(FfpLight) + offsetof(FfpLight, Direction)},
+      {"uLights[7].Spot", iLastLight + offsetof(FfpLight, Spot)},
+  };
+  for (const auto& [pszName, iOffset] : Members) {
+    SCOPED_TRACE(pszName);
+    GLuint iIndex = GL_INVALID_INDEX;
+    glGetUniformIndices(iProgram, 1, &pszName, &iIndex);
+    ASSERT_NE(iIndex, GL_INVALID_INDEX);
+    GLint iGlOffset = -1;
+    glGetActiveUniformsiv(iProgram, 1, &iIndex, GL_UNIFORM_OFFSET, &iGlOffset);
+    EXPECT_EQ(static_cast<size_t>(iGlOffset), iOffset);
+  }
+  const char* pszTexMatrix = "uTexMatrix[0]";
+  GLuint iIndex = GL_INVALID_INDEX;
+  glGetUniformIndices(iProgram, 1, &pszTexMatrix, &iIndex);
+  GLint iStride = 0, iCount = 0;
+  glGetActiveUniformsiv(iProgram, 1, &iIndex, GL_UNIFORM_ARRAY_STRIDE, &iStride);
+  glGetActiveUniformsiv(iProgram, 1, &iIndex, GL_UNIFORM_SIZE, &iCount);
+  EXPECT_EQ(iStride, static_cast<GLint>(sizeof(FfpBlock::TexMatrix[0])));
+  EXPECT_EQ(iCount, d3d9gl::kStageCount);
+  GLint iBlockBytes = 0;
+  glGetActiveUniformBlockiv(iProgram, glGetUniformBlockIndex(iProgram, "FixedFunction"), GL_UNIFORM_BLOCK_DATA_SIZE,
+                            &iBlockBytes);
+  EXPECT_EQ(static_cast<size_t>(iBlockBytes), sizeof(FfpBlock));
+  glDeleteProgram(iProgram);
 }
