@@ -8,6 +8,10 @@
 #include <cstdlib>
 
 #include "gl_test_scene.h"
+#include "core/globals.h"
+#include "core/records.h"
+#include "host/run_demo.h"
+#include "render/draw_model.h"
 #include "render/lights.h"
 
 using namespace gltest;
@@ -96,21 +100,23 @@ D3DMATERIAL9 TestMaterial(float fPower) {
   return M;
 }
 
-// The host's per-frame lighting state: materials only, normals normalised,
-// specular on.
+// The host's own per-frame state (materials only, normals normalised,
+// specular on, stage 0 = TFACTOR x DIFFUSE, the demo's lights), drawn
+// untinted: DrawModel sets each model's tint, these draws keep white.
 class PipelineTest : public DeviceTest {
  protected:
   void SetUp() override {
     DeviceTest::SetUp();
     if (pDevice == nullptr) return;
-    pDevice->SetRenderState(D3DRS_LIGHTING, TRUE);
-    pDevice->SetRenderState(D3DRS_SPECULARENABLE, TRUE);
-    pDevice->SetRenderState(D3DRS_DIFFUSEMATERIALSOURCE, D3DMCS_MATERIAL);
-    pDevice->SetRenderState(D3DRS_SPECULARMATERIALSOURCE, D3DMCS_MATERIAL);
-    pDevice->SetRenderState(D3DRS_AMBIENTMATERIALSOURCE, D3DMCS_MATERIAL);
-    pDevice->SetRenderState(D3DRS_NORMALIZENORMALS, TRUE);
+    ::pDevice = pDevice;
     pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
     pDevice->BeginScene();
+    SetFrameState();
+    pDevice->SetRenderState(D3DRS_TEXTUREFACTOR, 0xFFFFFFFF);
+  }
+  void TearDown() override {
+    ::pDevice = nullptr;
+    DeviceTest::TearDown();
   }
   void UseLights(const std::vector<D3DLIGHT9>& Lights) {
     for (DWORD i = 0; i < 8; ++i) pDevice->LightEnable(i, FALSE);
@@ -323,37 +329,39 @@ TEST_F(PipelineTest, Modulate2XDoublesAndSaturatesWhereModulateDoesNot) {
 }
 
 TEST_F(PipelineTest, ModelRecipeWithoutCubeTextureDrawsLitAndTinted) {
-  // DrawModel's stages: stage 0 = TFACTOR x DIFFUSE, stage 1 = CURRENT x
+  // DrawModel's own recipe: stage 0 = TFACTOR x DIFFUSE, stage 1 = CURRENT x
   // TEXTURE x 2, whose missing texture disables it (not black).
   UseLights({kLightRecords[0]});
-  const D3DMATERIAL9 Material = TestMaterial(10.0f);
-  pDevice->SetMaterial(&Material);
-  pDevice->SetRenderState(D3DRS_SPECULARENABLE, FALSE);
-  pDevice->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TFACTOR);
-  pDevice->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
-  pDevice->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
-  pDevice->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-  pDevice->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
-  pDevice->SetTextureStageState(1, D3DTSS_TEXCOORDINDEX, D3DTSS_TCI_CAMERASPACEREFLECTIONVECTOR | 1);
-  pDevice->SetTextureStageState(1, D3DTSS_COLORARG1, D3DTA_CURRENT);
-  pDevice->SetTextureStageState(1, D3DTSS_COLORARG2, D3DTA_TEXTURE);
-  pDevice->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_MODULATE2X);
-  pDevice->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
-  const D3DCOLOR dwTint = 0xFFC08040;
-  pDevice->SetRenderState(D3DRS_TEXTUREFACTOR, dwTint);
-  pDevice->SetTexture(1, nullptr);
   std::vector<Vertex> Vertices;
   std::vector<uint16_t> Indices;
   AddSquare(Vertices, Indices, 2.0f, 2);
   const Mesh Square(pDevice, Vertices, Indices);
+  // Model slot 0: one plain part with material 1, and no cube map loaded.
+  constexpr int kMaterial = 1;
+  MeshParts[0] = {static_cast<int>(Square.iVertices), static_cast<int>(Square.iTriangles * 3), 0, 0, kMaterial, 0};
+  VertexBuffers[0] = Square.pVertices;
+  IndexBuffers[0] = Square.pIndices;
+  Models[0] = {0, 1, 0xFFFFFFFF, {}, {}};
+  ASSERT_EQ(pCubeTexture, nullptr);
+  ASSERT_EQ(D3DXCreateMatrixStack(0, &DrawMatrixStack), D3D_OK);
+  const D3DCOLOR dwTint = 0xFFC08040;
+  DrawModel(0, dwTint, D3DXVECTOR3(0, 0, 10), D3DXVECTOR3(0.5f, 0, 0), 1.0f);
+  const Frame F = ReadFrame(pDevice);
+  DrawMatrixStack->Release();
+  DrawMatrixStack = nullptr;
+  Models[0] = {};
+  MeshParts[0] = {};
+  VertexBuffers[0] = nullptr;
+  IndexBuffers[0] = nullptr;
+
   const D3DXMATRIX matWorld = RotationY(0.5f) * Translation(0, 0, 10);
-  ASSERT_EQ(Square.Draw(pDevice, matWorld), D3D_OK);
-  const Lit Expected = ReferenceLighting(Material, {kLightRecords[0]}, matWorld, 1.0f, Identity(), {0, 0, 0},
-                                         {0, 0, -1}, true, true);
+  const Lit Expected = ReferenceLighting(kMaterials[kMaterial], {kLightRecords[0]}, matWorld, 1.0f, Identity(),
+                                         {0, 0, 0}, {0, 0, -1}, true, true);
   const Vec vecTint = {((dwTint >> 16) & 0xFF) / 255.0, ((dwTint >> 8) & 0xFF) / 255.0, (dwTint & 0xFF) / 255.0};
-  const D3DCOLOR dwExpected = ToColour({Expected.Diffuse.x * vecTint.x, Expected.Diffuse.y * vecTint.y,
-                                        Expected.Diffuse.z * vecTint.z});
-  EXPECT_LE(ColourDistance(ReadFrame(pDevice).At(640, 360), dwExpected), 2);
+  const D3DCOLOR dwExpected =
+      ToColour({Expected.Diffuse.x * vecTint.x + Expected.Specular.x, Expected.Diffuse.y * vecTint.y + Expected.Specular.y,
+                Expected.Diffuse.z * vecTint.z + Expected.Specular.z});
+  EXPECT_LE(ColourDistance(F.At(640, 360), dwExpected), 2) << std::hex << F.At(640, 360) << " expected " << dwExpected;
 }
 
 // ---- cube map and reflection vector -------------------------------------------------

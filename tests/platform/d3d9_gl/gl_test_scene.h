@@ -102,12 +102,13 @@ inline void AddSquare(std::vector<Vertex>& Vertices, std::vector<uint16_t>& Indi
 // Vertex and index buffers holding one mesh, bound and drawn in one call.
 class Mesh {
  public:
+  static constexpr DWORD kFvf = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1;
   Mesh(IDirect3DDevice9* pDevice, const std::vector<Vertex>& Vertices, const std::vector<uint16_t>& Indices)
       : iVertices(static_cast<UINT>(Vertices.size())), iTriangles(static_cast<UINT>(Indices.size() / 3)) {
     void* pData = nullptr;
     const UINT iVertexBytes = static_cast<UINT>(Vertices.size() * sizeof(Vertex));
     const UINT iIndexBytes = static_cast<UINT>(Indices.size() * sizeof(uint16_t));
-    EXPECT_EQ(pDevice->CreateVertexBuffer(iVertexBytes, D3DUSAGE_WRITEONLY, 0x112, D3DPOOL_MANAGED, &pVertices, nullptr), D3D_OK);
+    EXPECT_EQ(pDevice->CreateVertexBuffer(iVertexBytes, D3DUSAGE_WRITEONLY, kFvf, D3DPOOL_MANAGED, &pVertices, nullptr), D3D_OK);
     EXPECT_EQ(pDevice->CreateIndexBuffer(iIndexBytes, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_MANAGED, &pIndices, nullptr), D3D_OK);
     pVertices->Lock(0, 0, &pData, 0);
     std::memcpy(pData, Vertices.data(), iVertexBytes);
@@ -125,7 +126,7 @@ class Mesh {
 
   HRESULT Draw(IDirect3DDevice9* pDevice, const D3DXMATRIX& matWorld) const {
     pDevice->SetTransform(D3DTS_WORLD, &matWorld);
-    pDevice->SetFVF(0x112);
+    pDevice->SetFVF(kFvf);
     pDevice->SetIndices(pIndices);
     pDevice->SetStreamSource(0, pVertices, 0, sizeof(Vertex));
     return pDevice->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, iVertices, 0, iTriangles);
