@@ -82,7 +82,7 @@ HRESULT GlDevice::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLO
     ColourToFloats(Color, Colour);
     Cache.SetClearColour(Colour);
     // D3D clears every channel whatever the write mask.
-    Cache.SetColourMask(0xF);
+    Cache.SetColourMask(kAllChannels);
     iMask |= GL_COLOR_BUFFER_BIT;
   }
   if (Flags & D3DCLEAR_ZBUFFER) {

@@ -47,7 +47,7 @@ HRESULT GlDirect3D::CreateDevice(UINT, D3DDEVTYPE, HWND hFocusWindow, DWORD Beha
   int iSamples = 0;
   if (pParams->MultiSampleType != D3DMULTISAMPLE_NONE) {
     // Multisampling needs a discarding swap effect, as in Direct3D.
-    if (pParams->MultiSampleType < 2 || pParams->SwapEffect != D3DSWAPEFFECT_DISCARD) return D3DERR_NOTAVAILABLE;
+    if (pParams->MultiSampleType < D3DMULTISAMPLE_2_SAMPLES || pParams->SwapEffect != D3DSWAPEFFECT_DISCARD) return D3DERR_NOTAVAILABLE;
     iSamples = static_cast<int>(pParams->MultiSampleType);
   }
 

@@ -92,7 +92,7 @@ GlRasterState RasterStateFor(const DWORD* rs, bool bDepthBuffer) {
   s.bBlend = rs[D3DRS_ALPHABLENDENABLE] != FALSE;
   s.eBlendSrc = BlendFactor(rs[D3DRS_SRCBLEND]);
   s.eBlendDst = BlendFactor(rs[D3DRS_DESTBLEND]);
-  s.dwColourMask = rs[D3DRS_COLORWRITEENABLE] & 0xF;
+  s.dwColourMask = rs[D3DRS_COLORWRITEENABLE] & kAllChannels;
   s.ePolygonMode = PolygonMode(rs[D3DRS_FILLMODE]);
   s.bMultisample = rs[D3DRS_MULTISAMPLEANTIALIAS] != FALSE;
   s.bDither = rs[D3DRS_DITHERENABLE] != FALSE;

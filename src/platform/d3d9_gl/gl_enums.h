@@ -14,6 +14,10 @@ GLint AddressMode(DWORD dwMode);
 GLint MinFilter(DWORD dwMinFilter, DWORD dwMipFilter);
 GLint MagFilter(DWORD dwMagFilter);
 GLenum PolygonMode(DWORD dwFillMode);
+// Every channel of D3DRS_COLORWRITEENABLE.
+constexpr DWORD kAllChannels =
+    D3DCOLORWRITEENABLE_RED | D3DCOLORWRITEENABLE_GREEN | D3DCOLORWRITEENABLE_BLUE | D3DCOLORWRITEENABLE_ALPHA;
+
 // A D3DCOLOR (A8R8G8B8) as GL's r, g, b, a floats in 0..1.
 void ColourToFloats(D3DCOLOR dwColour, float* pOut);
 
@@ -26,7 +30,7 @@ struct GlRasterState {
   GLenum eDepthFunc;
   bool bBlend;
   GLenum eBlendSrc, eBlendDst;  // meaningful only when bBlend
-  DWORD dwColourMask;           // D3DCOLORWRITEENABLE bits: red 1, green 2, blue 4, alpha 8
+  DWORD dwColourMask;           // D3DCOLORWRITEENABLE bits
   GLenum ePolygonMode;
   bool bMultisample;
   bool bDither;

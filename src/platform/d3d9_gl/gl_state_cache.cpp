@@ -44,10 +44,11 @@ void GlStateCache::SetRaster(const GlRasterState& s) {
 }
 
 void GlStateCache::SetColourMask(DWORD dwMask) {
-  const GLint iMask = static_cast<GLint>(dwMask & 0xF);
+  const GLint iMask = static_cast<GLint>(dwMask & kAllChannels);
   if (iColourMask == iMask) return;
-  Gl(glColorMask, static_cast<GLboolean>(iMask & 1), static_cast<GLboolean>((iMask >> 1) & 1),
-     static_cast<GLboolean>((iMask >> 2) & 1), static_cast<GLboolean>((iMask >> 3) & 1));
+  const auto On = [&](DWORD dwChannel) { return static_cast<GLboolean>((iMask & dwChannel) != 0); };
+  Gl(glColorMask, On(D3DCOLORWRITEENABLE_RED), On(D3DCOLORWRITEENABLE_GREEN), On(D3DCOLORWRITEENABLE_BLUE),
+     On(D3DCOLORWRITEENABLE_ALPHA));
   iColourMask = iMask;
 }
 

@@ -1,5 +1,7 @@
 #include "gl_state_store.h"
 
+#include "gl_enums.h"
+
 #include <algorithm>
 #include <bit>
 
@@ -71,7 +73,7 @@ constexpr StateValue kRenderStateDefaults[] = {
     {D3DRS_DIFFUSEMATERIALSOURCE, D3DMCS_COLOR1},
     {D3DRS_SPECULARMATERIALSOURCE, D3DMCS_COLOR2},
     {D3DRS_MULTISAMPLEANTIALIAS, TRUE},
-    {D3DRS_COLORWRITEENABLE, 0xF},
+    {D3DRS_COLORWRITEENABLE, kAllChannels},
 };
 
 // Every stage's arguments; the operations and coordinate index differ per stage.

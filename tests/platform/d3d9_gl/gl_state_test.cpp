@@ -101,8 +101,11 @@ TEST(GlStateStore, EachRenderStateMarksExactlyTheGroupsItFeeds) {
     SCOPED_TRACE(testing::Message() << "render state " << dwState);
     EXPECT_EQ(iGroups & kDirtyRaster, iFed & kDirtyRaster);
     EXPECT_EQ(iGroups & kDirtyProgram, iFed & kDirtyProgram);
-    if (iFed & kDirtyValues) EXPECT_NE(iGroups & (kDirtyProgram | kDirtyValues), 0);
-    if (!(iFed & kDirtyValues)) EXPECT_EQ(iGroups & kDirtyValues, 0);
+    if (iFed & kDirtyValues) {
+      EXPECT_NE(iGroups & (kDirtyProgram | kDirtyValues), 0);
+    } else {
+      EXPECT_EQ(iGroups & kDirtyValues, 0);
+    }
   }
 }
 
