@@ -3,7 +3,6 @@
 #include "gl_enums.h"
 
 #include <algorithm>
-#include <bit>
 
 namespace d3d9gl {
 
@@ -51,8 +50,8 @@ struct StateValue {
   DWORD dwValue;
 };
 
-// Float-valued render states hold the float's bits.
-constexpr DWORD kOneBits = std::bit_cast<DWORD>(1.0f);
+// Float-valued render states hold the float's bits: these are 1.0f's.
+constexpr DWORD kOneBits = 0x3F800000;
 
 // Direct3D 9's defaults where they are not zero (ZENABLE follows the depth buffer).
 constexpr StateValue kRenderStateDefaults[] = {
