@@ -8,6 +8,8 @@
 template <typename Interface>
 class ComObject : public Interface {
  public:
+  // Release deletes through this class: Windows' IUnknown has no virtual destructor.
+  virtual ~ComObject() = default;
 #ifdef _WIN32
   // Our objects are asked for no other interface than the one they were made as.
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** ppObject) override {
