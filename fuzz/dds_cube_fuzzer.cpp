@@ -8,6 +8,7 @@
 
 #include "d3dx9.h"
 #include "dds.h"
+#include "surface_layout.h"
 #include "memory_file.h"
 #include "recording_device.h"
 
@@ -27,8 +28,8 @@ void CheckLayout(const DdsCubeInfo& Info, size_t iSize) {
   Check(Info.iEdge >= 1 && Info.iEdge <= kDdsMaxEdge && Info.iLevels >= 1, "edge and levels");
   for (UINT iFace = 0; iFace < 6; ++iFace)
     for (UINT iLevel = 0; iLevel < Info.iLevels; ++iLevel) {
-      const UINT iEdge = DdsLevelEdge(Info.iEdge, iLevel);
-      const size_t iEnd = DdsFaceLevelOffset(Info, iFace, iLevel) + DdsImageBytes(Info.Format, iEdge, iEdge);
+      const UINT iEdge = LevelEdge(Info.iEdge, iLevel);
+      const size_t iEnd = DdsFaceLevelOffset(Info, iFace, iLevel) + SurfaceImageBytes(Info.Format, iEdge, iEdge);
       Check(iEnd <= iSize, "face level past the end of the file");
     }
 }

@@ -1,5 +1,6 @@
 #include "tool_io.h"
 
+#include "png_file.h"
 #include "vimra_version.h"
 
 #include <cerrno>
@@ -8,23 +9,11 @@
 #include <exception>
 #include <vector>
 
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#define STB_IMAGE_WRITE_STATIC
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-#pragma GCC diagnostic ignored "-Wunused-function"
-#include <stb_image_write.h>
-#pragma GCC diagnostic pop
 
 namespace {
 
 void PrintUsage(const ToolInfo& Tool, FILE* pOut) { std::fprintf(pOut, "usage: %s\n", Tool.pszUsage); }
 
-void AppendBytes(void* pContext, void* pData, int iSize) {
-  auto* pBytes = static_cast<std::vector<unsigned char>*>(pContext);
-  const auto* pFrom = static_cast<const unsigned char*>(pData);
-  pBytes->insert(pBytes->end(), pFrom, pFrom + iSize);
-}
 
 }  // namespace
 
@@ -68,26 +57,17 @@ int Failure(const ToolInfo& Tool, const std::string& strMessage) {
 bool IsOption(const std::string& strArg) { return strArg.size() > 1 && strArg[0] == '-'; }
 
 bool WriteWholeFile(const ToolInfo& Tool, const std::string& strPath, const void* pData, size_t iSize) {
-  errno = 0;
-  FILE* pFile = strPath.empty() ? nullptr : std::fopen(strPath.c_str(), "wb");
-  bool bOk = pFile != nullptr && std::fwrite(pData, 1, iSize, pFile) == iSize;
-  bOk = bOk && std::fflush(pFile) == 0;
-  int iError = errno;
-  if (pFile != nullptr && std::fclose(pFile) != 0 && bOk) {
-    iError = errno;
-    bOk = false;
-  }
-  if (!bOk) {
-    std::fprintf(stderr, "%s: cannot write %s: %s\n", Tool.pszName, strPath.empty() ? "''" : strPath.c_str(),
-                 iError != 0 ? std::strerror(iError) : strPath.empty() ? "empty file name" : "write failed");
-  }
-  return bOk;
+  int iError = 0;
+  if (WriteFileBytes(strPath, pData, iSize, &iError)) return true;
+  std::fprintf(stderr, "%s: cannot write %s: %s\n", Tool.pszName, strPath.empty() ? "''" : strPath.c_str(),
+               iError != 0 ? std::strerror(iError) : strPath.empty() ? "empty file name" : "write failed");
+  return false;
 }
 
 bool WritePngFile(const ToolInfo& Tool, const std::string& strPath, int iWidth, int iHeight, int iChannels,
                   const unsigned char* pPixels) {
   std::vector<unsigned char> Png;
-  if (stbi_write_png_to_func(AppendBytes, &Png, iWidth, iHeight, iChannels, pPixels, iWidth * iChannels) == 0) {
+  if (!EncodePng(iWidth, iHeight, iChannels, pPixels, Png)) {
     std::fprintf(stderr, "%s: cannot encode %s\n", Tool.pszName, strPath.c_str());
     return false;
   }

@@ -1,0 +1,18 @@
+// PNG files for the read-back of every platform and for the tools: encoding
+// through stb_image_write, and a file write checked to the close, so a full
+// disk is a failure and not a picture cut short.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+// Rows top first, iChannels bytes per pixel; false when it cannot encode.
+bool EncodePng(int iWidth, int iHeight, int iChannels, const unsigned char* pPixels, std::vector<unsigned char>& Png);
+
+// Writes the bytes as the whole file. On failure *piError (if given) holds
+// errno of the step that failed, or 0 where there was none.
+bool WriteFileBytes(const std::string& strPath, const void* pData, size_t iSize, int* piError = nullptr);
+
+// EncodePng, then WriteFileBytes.
+bool WritePngFile(const std::string& strPath, int iWidth, int iHeight, int iChannels, const unsigned char* pPixels);
