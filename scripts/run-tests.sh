@@ -43,5 +43,7 @@ if [ "$fuzz_seconds" -gt 0 ]; then
 fi
 
 echo "--- runs of the real programs"
-ctest --output-on-failure -j"$(nproc)" --timeout 900 -R "$programs" || status=$?
+# A desktop run whose window is not found under Xvfb now and then plays to its
+# end unseen; such a run gets two more tries.
+ctest --output-on-failure -j"$(nproc)" --timeout 900 --repeat until-pass:3 -R "$programs" || status=$?
 exit $status
