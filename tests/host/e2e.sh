@@ -42,17 +42,7 @@ start_xvfb() {
   fail "Xvfb did not start"
 }
 
-# Generous: on a loaded machine the start-up (GL on the software rasteriser,
-# the music's first seconds) can take many seconds; a pass costs no waiting.
-wait_for_window() {
-  for _ in $(seq 1200); do
-    window=$(xdotool search --name '^Vimra$' 2>/dev/null | head -n 1)
-    [ -n "$window" ] && return 0
-    kill -0 "$1" 2> /dev/null || fail "the demo ended before its window appeared"
-    sleep 0.1
-  done
-  fail "no window titled Vimra"
-}
+. "$(dirname "$0")/../support/wait_for_window.sh"
 
 # Runs the program in folder $1 in the background; its pid in $demo_pid.
 # Where GNU time exists, the peak memory goes to $work/time.log.

@@ -53,15 +53,7 @@ start_wine() {
   fi
 }
 
-wait_for_window() {
-  for _ in $(seq 600); do
-    window=$(xdotool search --name '^Vimra$' 2>/dev/null | head -n 1)
-    [ -n "$window" ] && return 0
-    kill -0 "$1" 2> /dev/null || fail "the demo ended before its window appeared"
-    sleep 0.1
-  done
-  fail "no window titled Vimra"
-}
+. "$(dirname "$0")/../support/wait_for_window.sh"
 
 start_demo() {
   (cd "$data" && exec wine "$windows/vimra.exe" > "$work/out.log" 2>&1) &
