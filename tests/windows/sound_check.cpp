@@ -8,7 +8,7 @@
 #include "read_whole_file.h"
 #include "sound/sound_system.h"
 #include "sound_files.h"
-#include "sound_layer.h"
+#include "windows_output.h"
 
 namespace {
 
@@ -46,7 +46,9 @@ int main(int argc, char** argv) {
     std::printf("%s is no MP3 file\n", argv[1]);
     return 1;
   }
-  if (!SystemSoundLayer().DecodeMp3(Bytes.data() + Format.iFirstFrame, Bytes.size() - Format.iFirstFrame, Pcm)) {
+  const auto iMaxFrames = static_cast<size_t>(kMaxSampleSeconds * Format.iRate);
+  if (!WindowsSystemSound().DecodeMp3(Bytes.data() + Format.iFirstFrame, Bytes.size() - Format.iFirstFrame, iMaxFrames,
+                                      Pcm)) {
     std::printf("the system's codec did not decode %s\n", argv[1]);
     return 1;
   }

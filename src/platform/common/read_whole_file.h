@@ -8,11 +8,10 @@
 #include <cstddef>
 #include <vector>
 
-// Largest files the readers take: far above any real file of their format,
+// Largest files the readers take (the sound library's is in its readers): far above any real file of their format,
 // far below what would exhaust memory.
 constexpr size_t kMaxMeshFileBytes = size_t{64} << 20;
 constexpr size_t kMaxCubeMapFileBytes = size_t{256} << 20;
-constexpr size_t kMaxSoundFileBytes = size_t{128} << 20;
 // A mesh file's lines are held as a list: each costs a string record even when
 // empty, so the count is capped too (a real file has a few hundred thousand).
 constexpr size_t kMaxMeshFileLines = size_t{1} << 22;

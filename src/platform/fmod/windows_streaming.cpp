@@ -1,24 +1,13 @@
-// The system side on Windows: DirectSound and waveOut outputs, each filled by
-// a thread of its own, and MP3 decoding through the Audio Compression Manager.
-#include "sound_layer.h"
-
-#include "win32.h"
+// The streams of the Windows output: DirectSound and waveOut, each filled by
+// a thread of its own from the core's mixer.
+#include "windows_streaming.h"
 
 #include <dsound.h>
-#include <mmreg.h>
-#include <msacm.h>
 
 #include <algorithm>
 #include <atomic>
 #include <thread>
 #include <vector>
-
-#include "fmod.h"
-#include "sound_files.h"
-
-namespace {
-
-constexpr int kFramesAhead = 4096;  // about 93 ms at 44100 Hz queued ahead of the play position
 
 WAVEFORMATEX PcmFormat(int iRate, int iChannels) {
   WAVEFORMATEX Format{};
@@ -31,12 +20,16 @@ WAVEFORMATEX PcmFormat(int iRate, int iChannels) {
   return Format;
 }
 
+namespace {
+
+constexpr int kFramesAhead = 4096;  // about 93 ms at 44100 Hz queued ahead of the play position
+
 // ---- DirectSound -------------------------------------------------------------
 // A looping secondary buffer four times the queue; the thread keeps
 // kFramesAhead frames written past the play cursor.
-class DirectSoundOutput final : public SoundOutput {
+class DirectSoundOutput final : public SoundStream {
  public:
-  static std::unique_ptr<SoundOutput> Open(int iRate, PcmSource& Source) {
+  static std::unique_ptr<SoundStream> Open(int iRate, PcmSource& Source) {
     IDirectSound* pSound = nullptr;
     if (FAILED(DirectSoundCreate(nullptr, &pSound, nullptr)) || pSound == nullptr) return nullptr;
     HWND hWindow = GetForegroundWindow();
@@ -53,7 +46,7 @@ class DirectSoundOutput final : public SoundOutput {
       pSound->Release();
       return nullptr;
     }
-    return std::unique_ptr<SoundOutput>(new DirectSoundOutput(pSound, pBuffer, Desc.dwBufferBytes, Source));
+    return std::unique_ptr<SoundStream>(new DirectSoundOutput(pSound, pBuffer, Desc.dwBufferBytes, Source));
   }
 
   ~DirectSoundOutput() override {
@@ -112,9 +105,9 @@ class DirectSoundOutput final : public SoundOutput {
 // ---- waveOut -----------------------------------------------------------------
 // Four blocks in the device's queue; the device signals an event as each one
 // is played and the thread refills it.
-class WaveOutOutput final : public SoundOutput {
+class WaveOutOutput final : public SoundStream {
  public:
-  static std::unique_ptr<SoundOutput> Open(int iDriver, int iRate, PcmSource& Source) {
+  static std::unique_ptr<SoundStream> Open(int iDriver, int iRate, PcmSource& Source) {
     HANDLE hEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     if (hEvent == nullptr) return nullptr;
     WAVEFORMATEX Format = PcmFormat(iRate, 2);
@@ -125,7 +118,7 @@ class WaveOutOutput final : public SoundOutput {
       CloseHandle(hEvent);
       return nullptr;
     }
-    return std::unique_ptr<SoundOutput>(new WaveOutOutput(hWave, hEvent, Source));
+    return std::unique_ptr<SoundStream>(new WaveOutOutput(hWave, hEvent, Source));
   }
 
   ~WaveOutOutput() override {
@@ -176,100 +169,12 @@ class WaveOutOutput final : public SoundOutput {
   std::thread Thread;
 };
 
-// ---- MP3 through the Audio Compression Manager --------------------------------
-// The stream is fed in pieces; each conversion returns what the codec has
-// decoded so far, and a last call with the END flag drains it.
-bool DecodeMp3WithAcm(const unsigned char* pData, size_t iSize, PcmSound& Pcm) {
-  Mp3Format Frame;
-  if (!FindMp3Format(pData, iSize, Frame)) return false;
-  MPEGLAYER3WAVEFORMAT Source{};
-  Source.wfx.wFormatTag = WAVE_FORMAT_MPEGLAYER3;
-  Source.wfx.nChannels = static_cast<WORD>(Frame.iChannels);
-  Source.wfx.nSamplesPerSec = static_cast<DWORD>(Frame.iRate);
-  Source.wfx.nAvgBytesPerSec = static_cast<DWORD>(Frame.iBitRate / 8);
-  Source.wfx.nBlockAlign = 1;
-  Source.wfx.wBitsPerSample = 0;
-  Source.wfx.cbSize = MPEGLAYER3_WFX_EXTRA_BYTES;
-  Source.wID = MPEGLAYER3_ID_MPEG;
-  Source.fdwFlags = MPEGLAYER3_FLAG_PADDING_ISO;
-  Source.nBlockSize = static_cast<WORD>(Frame.iFrameBytes);
-  Source.nFramesPerBlock = 1;
-  Source.nCodecDelay = 0;
-  WAVEFORMATEX Target = PcmFormat(Frame.iRate, Frame.iChannels);
-
-  HACMSTREAM hStream = nullptr;
-  if (acmStreamOpen(&hStream, nullptr, &Source.wfx, &Target, nullptr, 0, 0, ACM_STREAMOPENF_NONREALTIME) != 0) {
-    return false;
-  }
-  constexpr DWORD kPieceBytes = 16 * 1024;
-  // Far more than any bit rate decodes one piece to (8 kbit/s mono at 48 kHz: 96 times).
-  constexpr DWORD kOutputBytes = kPieceBytes * 128;
-  std::vector<BYTE> Input(kPieceBytes), Output(kOutputBytes);
-  ACMSTREAMHEADER Header{};
-  Header.cbStruct = sizeof(Header);
-  Header.pbSrc = Input.data();
-  Header.cbSrcLength = kPieceBytes;
-  Header.pbDst = Output.data();
-  Header.cbDstLength = kOutputBytes;
-  bool bOk = acmStreamPrepareHeader(hStream, &Header, 0) == 0;
-  std::vector<BYTE> Decoded;
-  size_t iAt = 0;
-  DWORD iFlags = ACM_STREAMCONVERTF_START;
-  for (bool bLast = false; bOk && !bLast;) {
-    const DWORD iPiece = static_cast<DWORD>(std::min<size_t>(kPieceBytes, iSize - iAt));
-    std::copy(pData + iAt, pData + iAt + iPiece, Input.begin());
-    bLast = iAt + iPiece >= iSize;
-    Header.cbSrcLength = iPiece;
-    Header.cbDstLength = kOutputBytes;
-    bOk = acmStreamConvert(hStream, &Header, iFlags | (bLast ? ACM_STREAMCONVERTF_END : 0)) == 0;
-    iFlags = 0;
-    if (!bOk) break;
-    Decoded.insert(Decoded.end(), Output.begin(), Output.begin() + Header.cbDstLengthUsed);
-    // The codec may keep back a partial frame; feed it again with the next piece.
-    iAt += Header.cbSrcLengthUsed > 0 ? Header.cbSrcLengthUsed : iPiece;
-    if (bLast && Header.cbSrcLengthUsed < iPiece && Header.cbSrcLengthUsed > 0) bLast = false;
-  }
-  // Whatever the codec still holds after the END call.
-  while (bOk) {
-    Header.cbSrcLength = 0;
-    Header.cbDstLength = kOutputBytes;
-    if (acmStreamConvert(hStream, &Header, ACM_STREAMCONVERTF_END) != 0 || Header.cbDstLengthUsed == 0) break;
-    Decoded.insert(Decoded.end(), Output.begin(), Output.begin() + Header.cbDstLengthUsed);
-  }
-  Header.cbSrcLength = kPieceBytes;
-  Header.cbDstLength = kOutputBytes;
-  acmStreamUnprepareHeader(hStream, &Header, 0);
-  acmStreamClose(hStream, 0);
-  if (!bOk || Decoded.size() < 2) return false;
-  Pcm.iRate = Frame.iRate;
-  Pcm.iChannels = Frame.iChannels;
-  Pcm.Samples.resize(Decoded.size() / 2);
-  std::copy(Decoded.begin(), Decoded.begin() + Pcm.Samples.size() * 2, reinterpret_cast<BYTE*>(Pcm.Samples.data()));
-  return true;
-}
-
-class WindowsSoundLayer final : public SoundLayer {
- public:
-  int DriverCount(int iOutputType) override {
-    // Device 0 is the system's default; waveOut's devices follow it.
-    if (iOutputType == FSOUND_OUTPUT_WINMM) return 1 + static_cast<int>(waveOutGetNumDevs());
-    return iOutputType == FSOUND_OUTPUT_DSOUND ? 1 : 0;
-  }
-
-  std::unique_ptr<SoundOutput> Open(int iOutputType, int iDriver, int iRate, PcmSource& Source) override {
-    if (iOutputType == FSOUND_OUTPUT_DSOUND) return DirectSoundOutput::Open(iRate, Source);
-    if (iOutputType == FSOUND_OUTPUT_WINMM) return WaveOutOutput::Open(iDriver, iRate, Source);
-    return nullptr;
-  }
-
-  bool DecodeMp3(const unsigned char* pData, size_t iSize, PcmSound& Pcm) override {
-    return DecodeMp3WithAcm(pData, iSize, Pcm);
-  }
-};
-
 }  // namespace
 
-SoundLayer& SystemSoundLayer() {
-  static WindowsSoundLayer Layer;
-  return Layer;
+std::unique_ptr<SoundStream> OpenDirectSoundStream(int iRate, PcmSource& Source) {
+  return DirectSoundOutput::Open(iRate, Source);
+}
+
+std::unique_ptr<SoundStream> OpenWaveOutStream(int iDriver, int iRate, PcmSource& Source) {
+  return WaveOutOutput::Open(iDriver, iRate, Source);
 }

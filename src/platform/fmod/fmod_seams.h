@@ -1,6 +1,7 @@
-// Seam of the sound-library stand-in: every FSOUND_/FMUSIC_ call goes to the
-// current backend, so a test can script the library's answers and record the
-// calls a caller makes, in order.
+// Seam of the sound library: every FSOUND_/FMUSIC_ call goes to the current
+// backend (the library itself unless a test routes it elsewhere), so a test
+// can script the library's answers and record the calls a caller makes, in
+// order.
 #pragma once
 
 #include "fmod.h"
@@ -25,9 +26,5 @@ class FmodBackend {
   virtual signed char PlaySong(FMUSIC_MODULE* pModule) = 0;
 };
 
-// The platform's real backend (SDL2_mixer, Web Audio): one per process,
-// created on first use and never destroyed.
-FmodBackend& PlatformFmodBackend();
-
-// Routes the library calls to pBackend (not owned); null restores the platform's.
+// Routes the library calls to pBackend (not owned); null restores the library.
 void FmodSetBackend(FmodBackend* pBackend);

@@ -1,0 +1,260 @@
+// The sound library's FSOUND_/FMUSIC_ subset, once for every platform: the
+// library's state, the sample and channel tables, every argument check, the
+// readers and caps (sound_files.h). Below it one SoundOutput carries the sound
+// to the platform: SDL on Linux, DirectSound/waveOut on Windows, Web Audio in
+// the browser.
+//
+// Output types: 2 the platform's default output, 1 a second one where the
+// platform has it, 0 silent with the same timing. SetOutput picks, SetDriver
+// picks a device of it (0 is the default), FSOUND_Init opens. Samples are
+// decoded whole at load: WAV and headerless data by our readers, MP3 by the
+// platform's codec after the readers counted its length; other formats are
+// refused as missing. Songs (tracker modules) play where the output has a
+// player (SDL); elsewhere FMUSIC_LoadSong returns null and the other FMUSIC_
+// calls refuse, as they do for any handle that is not a loaded song.
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+#include "fmod_seams.h"
+#include "read_whole_file.h"
+#include "sound_files.h"
+#include "sound_output.h"
+
+struct FSOUND_SAMPLE {
+  PcmSound Pcm;
+};
+
+struct FMUSIC_MODULE {
+  int iSong;  // the output's id
+  int iVolume;
+};
+
+namespace {
+
+constexpr float kVersion = 3.75f;
+constexpr int kMaxVolume = 255;
+constexpr int kCentre = 128;
+// Sample indices and channels 0..1023, as a bound on what a caller can make us allocate.
+constexpr int kSampleSlots = 1024;
+constexpr int kMaxChannels = 1024;
+constexpr int kNoOutput = -1;
+
+int Clamp255(int iValue) { return std::clamp(iValue, 0, kMaxVolume); }
+
+// The pan law: the centre keeps both sides at full level and either side
+// fades out towards the other end.
+float PanLeft(int iPan) { return iPan <= kCentre ? 1.0f : static_cast<float>(255 - iPan) / 127; }
+float PanRight(int iPan) { return iPan >= kCentre ? 1.0f : static_cast<float>(iPan) / kCentre; }
+
+template <typename T>
+bool Owns(const std::vector<std::unique_ptr<T>>& Table, const T* pItem) {
+  return pItem != nullptr &&
+         std::any_of(Table.begin(), Table.end(), [&](const auto& pOwned) { return pOwned.get() == pItem; });
+}
+
+SoundOutput* pOutputOverride = nullptr;
+FmodBackend* pBackendOverride = nullptr;
+
+class SoundLibrary final : public FmodBackend {
+ public:
+  float GetVersion() override { return kVersion; }
+
+  signed char SetOutput(int iType) override {
+    if (bOpen) return 0;
+    const bool bKnown =
+        iType == FSOUND_OUTPUT_NOSOUND || iType == FSOUND_OUTPUT_WINMM || iType == FSOUND_OUTPUT_DSOUND;
+    iDriverCount = bKnown ? Output().Select(iType) : 0;
+    iOutputType = iDriverCount > 0 ? iType : kNoOutput;
+    iDriver = 0;
+    return iOutputType != kNoOutput;
+  }
+
+  signed char SetDriver(int iNew) override {
+    if (bOpen || iOutputType == kNoOutput || iNew < 0 || (iNew > 0 && iNew >= iDriverCount)) return 0;
+    iDriver = iNew;
+    return 1;
+  }
+
+  signed char Init(int iMixRate, int iChannels, unsigned int) override {
+    if (bOpen || iOutputType == kNoOutput || iMixRate <= 0 || iChannels < 0) return 0;
+    iChannels = std::min(iChannels, kMaxChannels);
+    if (!Output().Open(iDriver, iMixRate, iChannels)) return 0;
+    Channels.assign(static_cast<size_t>(iChannels), Channel{});
+    bOpen = true;
+    return 1;
+  }
+
+  void Close() override {
+    Output().Close();  // stops every voice before the samples go
+    Samples.clear();
+    Songs.clear();
+    Channels.clear();
+    pPlaying = nullptr;
+    bOpen = false;
+    iOutputType = kNoOutput;
+    iDriver = 0;
+  }
+
+  void SetSfxMasterVolume(int iVolume) override {
+    iMasterVolume = Clamp255(iVolume);
+    for (int i = 0; i < ChannelCount(); ++i) ApplyGains(i);
+  }
+
+  FSOUND_SAMPLE* SampleLoad(int iIndex, const char* pName, unsigned int dwMode, int iOffset) override {
+    if (!bOpen || pName == nullptr || iOffset < 0 || iIndex < FSOUND_FREE || iIndex >= kSampleSlots) return nullptr;
+    const int iSlot = iIndex == FSOUND_FREE ? FreeSampleSlot() : iIndex;
+    if (iSlot < 0) return nullptr;
+    std::vector<unsigned char> Bytes;
+    if (!ReadWholeFile(pName, kMaxSoundFileBytes, Bytes) || static_cast<size_t>(iOffset) >= Bytes.size()) {
+      return nullptr;
+    }
+    auto pSample = std::make_unique<FSOUND_SAMPLE>();
+    if (!Decode(Bytes.data() + iOffset, Bytes.size() - static_cast<size_t>(iOffset), dwMode, pSample->Pcm)) {
+      return nullptr;
+    }
+    if (static_cast<size_t>(iSlot) >= Samples.size()) Samples.resize(static_cast<size_t>(iSlot) + 1);
+    std::unique_ptr<FSOUND_SAMPLE>& pOld = Samples[static_cast<size_t>(iSlot)];
+    if (pOld != nullptr) Output().Stop(pOld->Pcm);
+    pOld = std::move(pSample);
+    return pOld.get();
+  }
+
+  int PlaySound(int iChannel, FSOUND_SAMPLE* pSample) override {
+    if (!bOpen || !Owns(Samples, pSample)) return -1;
+    const int iChosen = iChannel == FSOUND_FREE ? FreeChannel() : iChannel;
+    if (!ValidChannel(iChosen)) return -1;
+    // A new sound starts at full volume and centred, whatever the channel played before.
+    Channels[static_cast<size_t>(iChosen)] = Channel{};
+    Output().Start(iChosen, pSample->Pcm, Gain(iChosen, PanLeft), Gain(iChosen, PanRight));
+    return iChosen;
+  }
+
+  signed char SetVolume(int iChannel, int iVolume) override {
+    if (!ValidChannel(iChannel)) return 0;
+    Channels[static_cast<size_t>(iChannel)].iVolume = Clamp255(iVolume);
+    ApplyGains(iChannel);
+    return 1;
+  }
+
+  signed char SetPan(int iChannel, int iPan) override {
+    if (!ValidChannel(iChannel)) return 0;
+    Channels[static_cast<size_t>(iChannel)].iPan = Clamp255(iPan);
+    ApplyGains(iChannel);
+    return 1;
+  }
+
+  FMUSIC_MODULE* LoadSong(const char* pName) override {
+    if (!bOpen || pName == nullptr) return nullptr;
+    std::vector<unsigned char> Bytes;
+    if (!ReadWholeFile(pName, kMaxSoundFileBytes, Bytes) || !HasModuleSignature(Bytes)) return nullptr;
+    const int iSong = Output().LoadSong(Bytes);
+    if (iSong < 0) return nullptr;
+    Songs.push_back(std::make_unique<FMUSIC_MODULE>(FMUSIC_MODULE{iSong, kMaxVolume}));
+    return Songs.back().get();
+  }
+
+  signed char SetMusicMasterVolume(FMUSIC_MODULE* pSong, int iVolume) override {
+    if (!Owns(Songs, pSong)) return 0;
+    pSong->iVolume = Clamp255(iVolume);
+    if (pSong == pPlaying) Output().SetSongGain(pSong->iSong, static_cast<float>(pSong->iVolume) / kMaxVolume);
+    return 1;
+  }
+
+  // A module player mixes every voice of a song itself, so a channel limit is
+  // accepted for a loaded song and changes nothing.
+  signed char OptimizeChannels(FMUSIC_MODULE* pSong, int, int) override { return Owns(Songs, pSong) ? 1 : 0; }
+
+  signed char PlaySong(FMUSIC_MODULE* pSong) override {
+    if (!Owns(Songs, pSong) ||
+        !Output().PlaySong(pSong->iSong, static_cast<float>(pSong->iVolume) / kMaxVolume))
+      return 0;
+    pPlaying = pSong;
+    return 1;
+  }
+
+ private:
+  struct Channel {
+    int iVolume = kMaxVolume;
+    int iPan = kCentre;
+  };
+
+  static SoundOutput& Output() { return pOutputOverride != nullptr ? *pOutputOverride : PlatformSoundOutput(); }
+
+  bool Decode(const unsigned char* pData, size_t iSize, unsigned int dwMode, PcmSound& Pcm) {
+    if ((dwMode & FSOUND_LOADRAW) != 0) return DecodeRaw(pData, iSize, dwMode, Pcm);
+    if (IsWav(pData, iSize)) return DecodeWav(pData, iSize, Pcm);
+    Mp3Format Format;
+    if (!FindMp3Format(pData, iSize, Format) || Mp3Seconds(pData, iSize, Format) > kMaxSampleSeconds) return false;
+    const auto iMaxFrames = static_cast<size_t>(kMaxSampleSeconds * Format.iRate);
+    return Output().DecodeMp3(pData + Format.iFirstFrame, iSize - Format.iFirstFrame, iMaxFrames, Pcm) &&
+           (Pcm.iChannels == 1 || Pcm.iChannels == 2) && Pcm.iRate > 0 && Pcm.FrameCount() > 0 &&
+           Pcm.FrameCount() <= iMaxFrames;
+  }
+
+  int ChannelCount() const { return static_cast<int>(Channels.size()); }
+  bool ValidChannel(int iChannel) const { return bOpen && iChannel >= 0 && iChannel < ChannelCount(); }
+
+  float Gain(int iChannel, float (*pSide)(int)) const {
+    const Channel& channel = Channels[static_cast<size_t>(iChannel)];
+    return static_cast<float>(channel.iVolume * iMasterVolume) / (kMaxVolume * kMaxVolume) * pSide(channel.iPan);
+  }
+
+  void ApplyGains(int iChannel) { Output().SetGains(iChannel, Gain(iChannel, PanLeft), Gain(iChannel, PanRight)); }
+
+  int FreeChannel() {
+    for (int i = 0; i < ChannelCount(); ++i)
+      if (!Output().Playing(i)) return i;
+    return -1;
+  }
+
+  int FreeSampleSlot() const {
+    const auto itFree = std::find(Samples.begin(), Samples.end(), nullptr);
+    const size_t iSlot = static_cast<size_t>(itFree - Samples.begin());
+    return iSlot < static_cast<size_t>(kSampleSlots) ? static_cast<int>(iSlot) : -1;
+  }
+
+  int iOutputType = kNoOutput;
+  int iDriverCount = 0;
+  int iDriver = 0;
+  bool bOpen = false;
+  int iMasterVolume = kMaxVolume;
+  std::vector<Channel> Channels;
+  std::vector<std::unique_ptr<FSOUND_SAMPLE>> Samples;  // indexed by sample slot; empty slots are null
+  std::vector<std::unique_ptr<FMUSIC_MODULE>> Songs;
+  FMUSIC_MODULE* pPlaying = nullptr;
+};
+
+// Lives until the process ends; FSOUND_Close releases what it holds.
+FmodBackend& Backend() {
+  static SoundLibrary* pLibrary = new SoundLibrary();
+  return pBackendOverride != nullptr ? *pBackendOverride : *pLibrary;
+}
+
+}  // namespace
+
+void FmodSetBackend(FmodBackend* pBackend) { pBackendOverride = pBackend; }
+void FmodSetSoundOutput(SoundOutput* pOutput) { pOutputOverride = pOutput; }
+
+float FSOUND_GetVersion() { return Backend().GetVersion(); }
+signed char FSOUND_SetOutput(int outputtype) { return Backend().SetOutput(outputtype); }
+signed char FSOUND_SetDriver(int driver) { return Backend().SetDriver(driver); }
+signed char FSOUND_Init(int mixrate, int maxsoftwarechannels, unsigned int flags) {
+  return Backend().Init(mixrate, maxsoftwarechannels, flags);
+}
+void FSOUND_Close() { Backend().Close(); }
+void FSOUND_SetSFXMasterVolume(int volume) { Backend().SetSfxMasterVolume(volume); }
+FSOUND_SAMPLE* FSOUND_Sample_Load(int index, const char* name, unsigned int mode, int offset) {
+  return Backend().SampleLoad(index, name, mode, offset);
+}
+int FSOUND_PlaySound(int channel, FSOUND_SAMPLE* sptr) { return Backend().PlaySound(channel, sptr); }
+signed char FSOUND_SetVolume(int channel, int vol) { return Backend().SetVolume(channel, vol); }
+signed char FSOUND_SetPan(int channel, int pan) { return Backend().SetPan(channel, pan); }
+FMUSIC_MODULE* FMUSIC_LoadSong(const char* name) { return Backend().LoadSong(name); }
+signed char FMUSIC_SetMasterVolume(FMUSIC_MODULE* mod, int volume) {
+  return Backend().SetMusicMasterVolume(mod, volume);
+}
+signed char FMUSIC_OptimizeChannels(FMUSIC_MODULE* mod, int maxchannels, int minvolume) {
+  return Backend().OptimizeChannels(mod, maxchannels, minvolume);
+}
+signed char FMUSIC_PlaySong(FMUSIC_MODULE* mod) { return Backend().PlaySong(mod); }

@@ -1,0 +1,170 @@
+// The Web Audio output (the browser).
+//
+// Output 2 is the page's AudioContext; there is no second output (1 has no
+// device); output 0 plays voices with nothing connected to the speakers, so a
+// silent run does the same work and keeps the same timing. MP3 decodes with
+// the browser's decodeAudioData; each playing voice is a buffer source made
+// from the core's PCM, split into its two sides, each through a gain node.
+// Browsers start audio only after a user gesture: the context is made
+// suspended and the page resumes it with the start gesture, so music started
+// before that begins with the gesture.
+#include <emscripten.h>
+
+#include <vector>
+
+#include "fmod.h"
+#include "sound_output.h"
+
+EM_JS(int, AudioCreateContext, (), {
+  const Context = window.AudioContext || window.webkitAudioContext;
+  if (!Context) return 0;
+  Module.audio = { context: new Context(), decoded: null, voices: [] };
+  if (Module.page) Module.page.audioContextMade(Module.audio.context);
+  return 1;
+});
+
+EM_JS(void, AudioCloseContext, (), {
+  if (!Module.audio) return;
+  for (const voice of Module.audio.voices) if (voice && !voice.ended) voice.source.stop();
+  Module.audio.context.close();
+  Module.audio = undefined;
+});
+
+// Decodes the bytes and keeps the result for AudioTakeDecoded: its frame
+// count (at most iMaxFrames), rate and channels; 0 frames when the browser
+// cannot decode them.
+EM_ASYNC_JS(int, AudioDecode, (const unsigned char* pBytes, int iSize, int iMaxFrames, int* pRate, int* pChannels), {
+  const audio = Module.audio;
+  const bytes = HEAPU8.slice(pBytes, pBytes + iSize).buffer;
+  try {
+    audio.decoded = await audio.context.decodeAudioData(bytes);
+  } catch (error) {
+    return 0;
+  }
+  if (Module.page) Module.page.audioDecoded(audio.decoded.duration);
+  HEAP32[pRate >> 2] = audio.decoded.sampleRate;
+  HEAP32[pChannels >> 2] = Math.min(audio.decoded.numberOfChannels, 2);
+  return Math.min(audio.decoded.length, iMaxFrames);
+});
+
+// Writes the decoded sound as interleaved 16-bit samples and lets it go.
+EM_JS(void, AudioTakeDecoded, (short* pOut, int iFrames, int iChannels), {
+  const decoded = Module.audio.decoded;
+  Module.audio.decoded = null;
+  for (let c = 0; c < iChannels; ++c) {
+    const side = decoded.getChannelData(c);
+    for (let i = 0; i < iFrames; ++i) {
+      const s = Math.max(-1, Math.min(1, side[i]));
+      HEAP16[(pOut >> 1) + i * iChannels + c] = Math.round(s * 32767);
+    }
+  }
+});
+
+EM_JS(int, AudioVoiceBusy, (int iVoice), {
+  const voice = Module.audio.voices[iVoice];
+  return voice && !voice.ended ? 1 : 0;
+});
+
+EM_JS(void, AudioStop, (int iVoice), {
+  const voice = Module.audio.voices[iVoice];
+  if (voice && !voice.ended) voice.source.stop();
+});
+
+EM_JS(void, AudioSetGains, (int iVoice, float fLeft, float fRight), {
+  const voice = Module.audio.voices[iVoice];
+  if (!voice) return;
+  voice.left.gain.value = fLeft;
+  voice.right.gain.value = fRight;
+});
+
+EM_JS(void, AudioStart,
+      (int iVoice, const short* pSamples, int iFrames, int iChannels, int iRate, int bAudible, float fLeft,
+       float fRight), {
+  const audio = Module.audio;
+  const context = audio.context;
+  const old = audio.voices[iVoice];
+  if (old && !old.ended) old.source.stop();
+  const buffer = context.createBuffer(2, iFrames, iRate);
+  for (let c = 0; c < 2; ++c) {
+    const side = buffer.getChannelData(c);
+    const from = Math.min(c, iChannels - 1);
+    for (let i = 0; i < iFrames; ++i) side[i] = HEAP16[(pSamples >> 1) + i * iChannels + from] / 32768;
+  }
+  const source = context.createBufferSource();
+  source.buffer = buffer;
+  const splitter = context.createChannelSplitter(2);
+  const merger = context.createChannelMerger(2);
+  const left = context.createGain();
+  const right = context.createGain();
+  source.connect(splitter);
+  splitter.connect(left, 0);
+  splitter.connect(right, 1);
+  left.connect(merger, 0, 0);
+  right.connect(merger, 0, 1);
+  if (bAudible) merger.connect(context.destination);
+  const voice = { source, left, right, ended: false };
+  source.onended = () => { voice.ended = true; };
+  audio.voices[iVoice] = voice;
+  left.gain.value = fLeft;
+  right.gain.value = fRight;
+  source.start();
+});
+
+namespace {
+
+class WebAudioOutput final : public SoundOutput {
+ public:
+  int Select(int iOutputType) override {
+    bAudible = iOutputType == FSOUND_OUTPUT_DSOUND;
+    return iOutputType == FSOUND_OUTPUT_DSOUND || iOutputType == FSOUND_OUTPUT_NOSOUND ? 1 : 0;
+  }
+
+  bool Open(int, int, int iVoices) override {
+    if (bOpen || AudioCreateContext() == 0) return false;
+    Voices.assign(static_cast<size_t>(iVoices), nullptr);
+    bOpen = true;
+    return true;
+  }
+
+  void Close() override {
+    if (bOpen) AudioCloseContext();
+    Voices.clear();
+    bOpen = false;
+  }
+
+  void Start(int iVoice, const PcmSound& Sound, float fLeft, float fRight) override {
+    Voices[static_cast<size_t>(iVoice)] = &Sound;
+    AudioStart(iVoice, Sound.Samples.data(), static_cast<int>(Sound.FrameCount()), Sound.iChannels, Sound.iRate,
+               bAudible ? 1 : 0, fLeft, fRight);
+  }
+
+  void Stop(const PcmSound& Sound) override {
+    for (size_t i = 0; i < Voices.size(); ++i)
+      if (Voices[i] == &Sound) AudioStop(static_cast<int>(i));
+  }
+
+  bool Playing(int iVoice) override { return AudioVoiceBusy(iVoice) != 0; }
+  void SetGains(int iVoice, float fLeft, float fRight) override { AudioSetGains(iVoice, fLeft, fRight); }
+
+  bool DecodeMp3(const unsigned char* pData, size_t iSize, size_t iMaxFrames, PcmSound& Pcm) override {
+    if (!bOpen || iSize > INT32_MAX || iMaxFrames > INT32_MAX) return false;
+    const int iFrames =
+        AudioDecode(pData, static_cast<int>(iSize), static_cast<int>(iMaxFrames), &Pcm.iRate, &Pcm.iChannels);
+    if (iFrames <= 0) return false;
+    Pcm.Samples.resize(static_cast<size_t>(iFrames) * static_cast<size_t>(Pcm.iChannels));
+    AudioTakeDecoded(Pcm.Samples.data(), iFrames, Pcm.iChannels);
+    return true;
+  }
+
+ private:
+  bool bAudible = true;
+  bool bOpen = false;
+  std::vector<const PcmSound*> Voices;  // what each voice was last given
+};
+
+}  // namespace
+
+SoundOutput& PlatformSoundOutput() {
+  static WebAudioOutput* pOutput = new WebAudioOutput();
+  return *pOutput;
+}

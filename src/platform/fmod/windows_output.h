@@ -1,0 +1,44 @@
+// The Windows output: the core's mixer pulled by a stream of the system's
+// (DirectSound for output 2, waveOut for 1) or, for output 0, by a silent
+// stream in real time; MP3 through the system's codec (the Audio Compression
+// Manager). The system side is a seam, so the output runs over a scripted
+// system on Linux.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#include "sound_output.h"
+
+// What a stream pulls: iFrames stereo frames of 16-bit PCM at the stream's rate.
+class PcmSource {
+ public:
+  virtual ~PcmSource() = default;
+  virtual void Mix(int16_t* pStereo, int iFrames) = 0;
+};
+
+// An open device; destroying it stops the pulling thread and closes the device.
+class SoundStream {
+ public:
+  virtual ~SoundStream() = default;
+};
+
+class SystemSound {
+ public:
+  virtual ~SystemSound() = default;
+  // Devices of an output type (FSOUND_OUTPUT_DSOUND or _WINMM); 0 when it has none.
+  virtual int DriverCount(int iOutputType) = 0;
+  // Opens device iDriver of an output type as 16-bit stereo at iRate, pulling
+  // from Source until destroyed; null when the system refuses.
+  virtual std::unique_ptr<SoundStream> Open(int iOutputType, int iDriver, int iRate, PcmSource& Source) = 0;
+  // Decodes an MP3 stream (from its first frame) to 16-bit PCM, at most
+  // iMaxFrames frames; false when the system has no codec for it or the data
+  // does not decode.
+  virtual bool DecodeMp3(const unsigned char* pData, size_t iSize, size_t iMaxFrames, PcmSound& Pcm) = 0;
+};
+
+std::unique_ptr<SoundOutput> MakeWindowsOutput(SystemSound& System);
+
+// The system's side on Windows: DirectSound, waveOut and the ACM.
+SystemSound& WindowsSystemSound();

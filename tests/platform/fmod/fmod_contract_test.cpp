@@ -1,0 +1,316 @@
+// One contract for the sound library over every output that runs here: the
+// core's answers to the FSOUND_/FMUSIC_ calls, its readers' refusals, and
+// what reaches the output (volume, pan, rate, mixing). The SDL output runs
+// for real over SDL's disk driver (what it plays is read back from the file);
+// the Windows output runs over a scripted system whose streams the test pulls
+// by hand and whose codec is libmpg123, as the system's would be. The Web
+// Audio output has no browser here; the page's tests play it.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "disk_output.h"
+#include "fmod.h"
+#include "mp3_mpg123.h"
+#include "sound/sound_system.h"
+#include "sound_output.h"
+#include "windows_output.h"
+
+namespace {
+
+constexpr unsigned int kDemoMode = FSOUND_LOOP_OFF | FSOUND_8BITS | FSOUND_MONO;
+constexpr int kRate = 44100;
+
+// ---- the outputs under test --------------------------------------------------
+
+// The Windows output over a scripted system: every stream opens unless its
+// type is refused; an open stream does not pull by itself.
+class ScriptedSystem final : public SystemSound {
+ public:
+  std::set<int> Refused;
+  std::vector<std::string> Opens;  // "2 0 44100": type, driver, rate
+  PcmSource* pSource = nullptr;
+
+  int DriverCount(int) override { return 3; }
+  std::unique_ptr<SoundStream> Open(int iType, int iDriver, int iRate, PcmSource& Source) override {
+    Opens.push_back(std::to_string(iType) + " " + std::to_string(iDriver) + " " + std::to_string(iRate));
+    if (Refused.count(iType) != 0) return nullptr;
+    pSource = &Source;
+    return std::make_unique<Stream>(*this);
+  }
+  bool DecodeMp3(const unsigned char* pData, size_t iSize, size_t iMaxFrames, PcmSound& Pcm) override {
+    return DecodeMp3WithMpg123(pData, iSize, iMaxFrames, Pcm);
+  }
+
+ private:
+  struct Stream final : SoundStream {
+    explicit Stream(ScriptedSystem& System) : System(System) {}
+    ~Stream() override { System.pSource = nullptr; }
+    ScriptedSystem& System;
+  };
+};
+
+struct WindowsRig {
+  static constexpr bool kPlaysSongs = false;
+  ScriptedSystem System;
+  std::unique_ptr<SoundOutput> pOutput = MakeWindowsOutput(System);
+  WindowsRig() { FmodSetSoundOutput(pOutput.get()); }
+  ~WindowsRig() { FmodSetSoundOutput(nullptr); }
+  // The next iFrames of the mix.
+  std::vector<int16_t> Hear(int iFrames) {
+    std::vector<int16_t> Stereo(static_cast<size_t>(iFrames) * 2, 0);
+    if (System.pSource != nullptr) System.pSource->Mix(Stereo.data(), iFrames);
+    return Stereo;
+  }
+};
+
+// The SDL output as the program has it, its default output being SDL's disk
+// driver: what it heard is the file, from its start up to iFrames.
+struct SdlRig {
+  static constexpr bool kPlaysSongs = true;
+  TempFolder Folder;
+  std::string strOutput = Folder.File("output.raw");
+  SdlRig() { UseDiskOutput(strOutput); }
+  std::vector<int16_t> Hear(int iFrames) {
+    WaitForOutput(strOutput, iFrames);
+    FSOUND_Close();  // finishes the file
+    std::ifstream File(strOutput, std::ios::binary);
+    std::vector<int16_t> Stereo(static_cast<size_t>(iFrames) * 2, 0);
+    File.read(reinterpret_cast<char*>(Stereo.data()), static_cast<std::streamsize>(Stereo.size() * 2));
+    return Stereo;
+  }
+};
+
+struct Peaks {
+  int iLeft = 0, iRight = 0, iSoundingFrames = 0;
+};
+
+Peaks Measure(const std::vector<int16_t>& Stereo) {
+  Peaks Result;
+  for (size_t i = 0; i + 1 < Stereo.size(); i += 2) {
+    Result.iLeft = std::max(Result.iLeft, std::abs(int(Stereo[i])));
+    Result.iRight = std::max(Result.iRight, std::abs(int(Stereo[i + 1])));
+    if (Stereo[i] != 0 || Stereo[i + 1] != 0) ++Result.iSoundingFrames;
+  }
+  return Result;
+}
+
+// An MPEG-1 layer III stream of iFrames silent frames (128 kbit/s, 44100 Hz,
+// joint stereo) after an ID3v2 tag of iTagBytes holding stray sync bytes.
+std::vector<unsigned char> Mp3Stream(int iFrames, int iTagBytes) {
+  std::vector<unsigned char> Bytes = {'I', 'D', '3', 4, 0, 0, 0, 0, 0, static_cast<unsigned char>(iTagBytes)};
+  Bytes.resize(10 + static_cast<size_t>(iTagBytes), 0);
+  if (iTagBytes >= 4) Bytes[12] = 0xFF, Bytes[13] = 0xFB;
+  for (int i = 0; i < iFrames; ++i) {
+    const size_t iAt = Bytes.size();
+    Bytes.resize(iAt + 417, 0);  // 144 * 128000 / 44100
+    Bytes[iAt] = 0xFF, Bytes[iAt + 1] = 0xFB, Bytes[iAt + 2] = 0x90, Bytes[iAt + 3] = 0x44;
+  }
+  return Bytes;
+}
+
+template <typename Rig>
+class SoundContract : public testing::Test {
+ protected:
+  Rig rig;
+  TempFolder Folder;
+  std::string File(const std::string& strName) { return Folder.File(strName); }
+  void Open() {
+    ASSERT_EQ(FSOUND_SetOutput(FSOUND_OUTPUT_DSOUND), 1);
+    ASSERT_EQ(FSOUND_SetDriver(0), 1);
+    ASSERT_EQ(FSOUND_Init(kRate, 32, 0), 1);
+  }
+  void TearDown() override {
+    FSOUND_Close();
+    FSOUND_SetSFXMasterVolume(255);
+  }
+};
+
+using Outputs = testing::Types<WindowsRig, SdlRig>;
+class OutputNames {
+ public:
+  template <typename T>
+  static std::string GetName(int) {
+    return std::is_same_v<T, WindowsRig> ? "Windows" : "Sdl";
+  }
+};
+TYPED_TEST_SUITE(SoundContract, Outputs, OutputNames);
+
+}  // namespace
+
+TYPED_TEST(SoundContract, OpeningFollowsTheLibrarysOrder) {
+  EXPECT_EQ(FSOUND_GetVersion(), 3.75f);
+  EXPECT_EQ(FSOUND_Init(kRate, 32, 0), 0) << "no output chosen";
+  EXPECT_EQ(FSOUND_SetDriver(0), 0) << "no output chosen";
+  EXPECT_EQ(FSOUND_SetOutput(7), 0);
+  EXPECT_EQ(FSOUND_SetOutput(FSOUND_OUTPUT_NOSOUND), 1);
+  EXPECT_EQ(FSOUND_SetDriver(-1), 0);
+  EXPECT_EQ(FSOUND_SetDriver(1000), 0);
+  EXPECT_EQ(FSOUND_Init(0, 32, 0), 0);
+  EXPECT_EQ(FSOUND_Init(kRate, -1, 0), 0);
+  this->Open();
+  EXPECT_EQ(FSOUND_SetOutput(FSOUND_OUTPUT_NOSOUND), 0) << "open";
+  EXPECT_EQ(FSOUND_SetDriver(0), 0) << "open";
+  EXPECT_EQ(FSOUND_Init(kRate, 32, 0), 0) << "open";
+  FSOUND_Close();
+  EXPECT_EQ(FSOUND_Init(kRate, 32, 0), 0) << "closing forgets the output";
+  // The demo's chain ends open, on the first output that opens.
+  SoundSystem FMod;
+  EXPECT_TRUE(FMod.Init(FSOUND_OUTPUT_DSOUND, 0, kRate, 32, 0));
+}
+
+TYPED_TEST(SoundContract, RefusalsAreReturnValues) {
+  WriteMonoWav(this->File("a.wav"), SquareWave(441, 8000), kRate);
+  const std::string strWav = this->File("a.wav");
+  EXPECT_EQ(FSOUND_Sample_Load(FSOUND_FREE, strWav.c_str(), 0, 0), nullptr) << "before Init";
+  EXPECT_EQ(FSOUND_SetVolume(0, 255), 0) << "before Init";
+  this->Open();
+  EXPECT_EQ(FSOUND_Sample_Load(FSOUND_FREE, nullptr, 0, 0), nullptr);
+  EXPECT_EQ(FSOUND_Sample_Load(FSOUND_FREE, strWav.c_str(), 0, -1), nullptr);
+  EXPECT_EQ(FSOUND_Sample_Load(FSOUND_FREE, strWav.c_str(), 0, 1 << 20), nullptr);
+  EXPECT_EQ(FSOUND_Sample_Load(-2, strWav.c_str(), 0, 0), nullptr);
+  EXPECT_EQ(FSOUND_Sample_Load(1024, strWav.c_str(), 0, 0), nullptr);
+  EXPECT_EQ(FSOUND_Sample_Load(FSOUND_FREE, this->File("missing.wav").c_str(), 0, 0), nullptr);
+  EXPECT_EQ(FSOUND_Sample_Load(FSOUND_FREE, this->Folder.File("").c_str(), 0, 0), nullptr) << "a directory";
+  FSOUND_SAMPLE* pSample = FSOUND_Sample_Load(FSOUND_FREE, strWav.c_str(), 0, 0);
+  ASSERT_NE(pSample, nullptr);
+  int iStranger = 0;
+  EXPECT_EQ(FSOUND_PlaySound(FSOUND_FREE, reinterpret_cast<FSOUND_SAMPLE*>(&iStranger)), -1);
+  EXPECT_EQ(FSOUND_PlaySound(FSOUND_FREE, nullptr), -1);
+  EXPECT_EQ(FSOUND_PlaySound(32, pSample), -1);
+  EXPECT_EQ(FSOUND_PlaySound(-2, pSample), -1);
+  EXPECT_EQ(FSOUND_SetVolume(32, 255), 0);
+  EXPECT_EQ(FSOUND_SetPan(-1, 128), 0);
+  EXPECT_EQ(FSOUND_SetVolume(31, 300), 1) << "out-of-range values are clamped";
+  // Songs: a WAV is no module; no handle is any song.
+  EXPECT_EQ(FMUSIC_LoadSong(strWav.c_str()), nullptr);
+  EXPECT_EQ(FMUSIC_LoadSong(nullptr), nullptr);
+  EXPECT_EQ(FMUSIC_PlaySong(nullptr), 0);
+  EXPECT_EQ(FMUSIC_SetMasterVolume(reinterpret_cast<FMUSIC_MODULE*>(&iStranger), 255), 0);
+  EXPECT_EQ(FMUSIC_OptimizeChannels(nullptr, 32, 0), 0);
+  FSOUND_Close();
+  EXPECT_EQ(FSOUND_PlaySound(FSOUND_FREE, pSample), -1) << "Close frees every sample";
+}
+
+TYPED_TEST(SoundContract, SamplesTakeTheirSlotsAndChannelsTheFirstFree) {
+  WriteMonoWav(this->File("a.wav"), SquareWave(kRate, 8000), kRate);
+  const char* pName = nullptr;
+  const std::string strWav = this->File("a.wav");
+  pName = strWav.c_str();
+  this->Open();
+  FSOUND_SAMPLE* pFirst = FSOUND_Sample_Load(FSOUND_FREE, pName, 0, 0);
+  FSOUND_SAMPLE* pFifth = FSOUND_Sample_Load(5, pName, 0, 0);
+  ASSERT_NE(pFirst, nullptr);
+  ASSERT_NE(pFifth, nullptr);
+  EXPECT_EQ(FSOUND_PlaySound(FSOUND_FREE, pFirst), 0);
+  EXPECT_EQ(FSOUND_PlaySound(FSOUND_FREE, pFifth), 1);
+  EXPECT_EQ(FSOUND_PlaySound(7, pFirst), 7);
+  EXPECT_EQ(FSOUND_PlaySound(0, pFirst), 0) << "a busy channel restarts";
+  FSOUND_SAMPLE* pReplaced = FSOUND_Sample_Load(5, pName, 0, 0);
+  ASSERT_NE(pReplaced, nullptr);
+  if (pReplaced != pFifth) EXPECT_EQ(FSOUND_PlaySound(FSOUND_FREE, pFifth), -1) << "the replaced sample is gone";
+  EXPECT_EQ(FSOUND_PlaySound(FSOUND_FREE, pReplaced), 1) << "the replaced sample stopped on its channel";
+}
+
+TYPED_TEST(SoundContract, ReadersDecideWhatTheOutputIsHanded) {
+  this->Open();
+  struct Case {
+    const char* pName;
+    std::vector<unsigned char> Bytes;
+    unsigned int dwMode;
+    bool bLoads;
+  };
+  std::vector<unsigned char> Wav0;
+  WriteMonoWav(this->File("tmp.wav"), SquareWave(4410, 8000), kRate);
+  std::ifstream In(this->File("tmp.wav"), std::ios::binary);
+  const std::vector<unsigned char> Wav((std::istreambuf_iterator<char>(In)), std::istreambuf_iterator<char>());
+  std::vector<unsigned char> NoChannels = Wav, Adpcm = Wav;
+  NoChannels[22] = 0;
+  Adpcm[20] = 0x11;  // IMA ADPCM
+  std::vector<unsigned char> Flac = {'f', 'L', 'a', 'C', 0, 0, 0, 34};
+  Flac.resize(4096, 0);
+  // Ten minutes and a little of MPEG-2.5 frames (8 kbit/s, 8000 Hz, 72 ms in
+  // 72 bytes), the first two valid, then a stray byte the decoder skips.
+  std::vector<unsigned char> LongMp3;
+  for (int i = 0; i < 8400; ++i) {
+    if (i == 2) LongMp3.push_back(0x00);
+    for (const unsigned char c : {0xFF, 0xE3, 0x18, 0xC0}) LongMp3.push_back(c);
+    LongMp3.resize(LongMp3.size() + 68, 0);
+  }
+  const std::vector<Case> Cases = {
+      {"pcm.wav", Wav, 0, true},
+      {"raw.pcm", std::vector<unsigned char>(1000, 0x80), kDemoMode | FSOUND_LOADRAW, true},
+      {"short.mp3", Mp3Stream(40, 32), kDemoMode, true},
+      {"nochannels.wav", NoChannels, 0, false},
+      {"adpcm.wav", Adpcm, 0, false},
+      {"truncated.wav", std::vector<unsigned char>(Wav.begin(), Wav.begin() + 40), 0, false},
+      {"long.flac", Flac, 0, false},
+      {"junk.bin", std::vector<unsigned char>(4096, 0x42), 0, false},
+      {"long.mp3", LongMp3, kDemoMode, false},
+  };
+  for (const Case& c : Cases) {
+    WriteBytes(this->File(c.pName), c.Bytes);
+    EXPECT_EQ(FSOUND_Sample_Load(FSOUND_FREE, this->File(c.pName).c_str(), c.dwMode, 0) != nullptr, c.bLoads) << c.pName;
+  }
+}
+
+TYPED_TEST(SoundContract, SoundsReachTheOutputWithVolumePanAndRate) {
+  // A square wave at half the mixing rate lasts twice as long at the output.
+  WriteMonoWav(this->File("half.wav"), SquareWave(2205, 8000), kRate / 2);
+  this->Open();
+  FSOUND_SAMPLE* pSample = FSOUND_Sample_Load(FSOUND_FREE, this->File("half.wav").c_str(), 0, 0);
+  ASSERT_NE(pSample, nullptr);
+  FSOUND_SetSFXMasterVolume(255);
+  const int iChannel = FSOUND_PlaySound(FSOUND_FREE, pSample);
+  ASSERT_GE(iChannel, 0);
+  EXPECT_EQ(FSOUND_SetVolume(iChannel, 128), 1);
+  EXPECT_EQ(FSOUND_SetPan(iChannel, 0), 1);
+  const Peaks Heard = Measure(this->rig.Hear(kRate / 2));
+  EXPECT_NEAR(Heard.iLeft, 8000 * 128 / 255, 80);
+  EXPECT_EQ(Heard.iRight, 0) << "full left";
+  EXPECT_NEAR(Heard.iSoundingFrames, 4410, 1024 + 4);
+}
+
+TYPED_TEST(SoundContract, TheDemosMusicDecodes) {
+  this->Open();
+  const std::string strMusic = std::string(VIMRA_TEST_DATA_DIR) + "/demodemo.mp3";
+  FSOUND_SAMPLE* pSample = FSOUND_Sample_Load(FSOUND_FREE, strMusic.c_str(), kDemoMode, 0);
+  ASSERT_NE(pSample, nullptr);
+  ASSERT_GE(FSOUND_PlaySound(FSOUND_FREE, pSample), 0);
+  EXPECT_GT(Measure(this->rig.Hear(kRate)).iLeft, 1000) << "the first second is not silent";
+}
+
+// ---- the Windows output's own -------------------------------------------------
+
+TEST(WindowsOutput, DemoChainSettlesOnTheFirstStreamThatOpens) {
+  WindowsRig rig;
+  rig.System.Refused = {FSOUND_OUTPUT_DSOUND};
+  {
+    SoundSystem FMod;
+    EXPECT_TRUE(FMod.Init(FSOUND_OUTPUT_DSOUND, 0, kRate, 32, 0));
+  }
+  EXPECT_EQ(rig.System.Opens, (std::vector<std::string>{"2 0 44100", "1 0 44100"}));
+  rig.System.Refused = {FSOUND_OUTPUT_DSOUND, FSOUND_OUTPUT_WINMM};
+  SoundSystem FMod;
+  EXPECT_TRUE(FMod.Init(FSOUND_OUTPUT_DSOUND, 0, kRate, 32, 0)) << "the silent output always opens";
+}
+
+TEST(WindowsOutput, SoundsAddUpAndEndOnce) {
+  WindowsRig rig;
+  TempFolder Folder;
+  WriteMonoWav(Folder.File("a.wav"), std::vector<int16_t>(100, 20000), kRate);
+  ASSERT_EQ(FSOUND_SetOutput(FSOUND_OUTPUT_DSOUND), 1);
+  ASSERT_EQ(FSOUND_Init(kRate, 4, 0), 1);
+  FSOUND_SAMPLE* pSample = FSOUND_Sample_Load(FSOUND_FREE, Folder.File("a.wav").c_str(), 0, 0);
+  ASSERT_EQ(FSOUND_PlaySound(FSOUND_FREE, pSample), 0);
+  ASSERT_EQ(FSOUND_PlaySound(FSOUND_FREE, pSample), 1);
+  const std::vector<int16_t> Heard = rig.Hear(200);
+  EXPECT_EQ(Heard[0], 32767) << "two voices of 20000 saturate";
+  EXPECT_EQ(Measure(Heard).iSoundingFrames, 100);
+  EXPECT_EQ(FSOUND_PlaySound(FSOUND_FREE, pSample), 0) << "ended voices are free again";
+  FSOUND_Close();
+}
