@@ -5,13 +5,17 @@
 # leak-check, and KIND:FILE with KIND one of dir, fifo, sparse and FILE one of
 # the five data files: that file is replaced by a directory, a FIFO without a
 # writer or a sparse file of 64 GiB; the demo must play to its end with exit
-# code 0 and that slot empty (FRAME_PROGRAM, vimra-frame, draws the proof).
+# code 0 and that slot empty (FRAME_PROGRAM, vimra-frame, draws the proof);
+# music:KIND, a hostile music file (tests/support/hostile_music.sh) under the
+# music's name: the demo plays to its end, silent, in no more memory than
+# with the real music plus 50 MB.
 set -uo pipefail
 case_name="$1"
 program="$2"
 data="$3"
 frame_program="${4:-}"
 work="$(mktemp -d)"
+declare -A peak_kb
 trap 'kill ${xvfb_pid:-} 2>/dev/null; rm -rf "$work"' EXIT
 
 fail() {
@@ -295,6 +299,34 @@ case "$case_name" in
       render_frame "$data" $at "$work/full.png"
       cmp -s "$work/hostile.png" "$work/missing.png" || fail "the $kind in place of $file is not drawn as a missing file"
       cmp -s "$work/hostile.png" "$work/full.png" && fail "the frame does not show what $file holds"
+    fi
+    ;;
+  music:*)
+    kind="${case_name#music:}"
+    . "$(dirname "$0")/../support/hostile_music.sh"
+    mkdir "$work/data"
+    cp -r "$data"/. "$work/data"
+    write_hostile_music "$kind" "$work/data/demodemo.mp3" || fail "cannot write the $kind file"
+    export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/audio.raw"
+    start_xvfb
+    for run in real hostile; do
+      folder="$data"
+      [ $run = hostile ] && folder="$work/data"
+      start_demo "$folder"
+      wait_for_window "$demo_pid"
+      xdotool windowfocus --sync "$window" 2> /dev/null || xdotool windowfocus "$window"
+      xdotool keydown F2
+      wait_demo "$demo_pid" 60
+      xdotool keyup F2 2> /dev/null
+      [ "$code" -eq 0 ] || fail "exit code $code with the $run music"
+      peak_kb[$run]=$(sed -n 's/.*Maximum resident set size (kbytes): //p' "$work/time.log" 2> /dev/null)
+    done
+    cat "$work/out.log"
+    echo "peak memory: ${peak_kb[real]:-?} kB with the real music, ${peak_kb[hostile]:-?} kB with $kind"
+    [ -s "$work/audio.raw" ] || fail "no audio output written"
+    [ "$(tr -d '\000' < "$work/audio.raw" | head -c 1 | wc -c)" -eq 0 ] || fail "music played from $kind"
+    if [ -n "${peak_kb[real]:-}" ] && [ -n "${peak_kb[hostile]:-}" ]; then
+      [ "${peak_kb[hostile]}" -le $((peak_kb[real] + 50 * 1024)) ] || fail "$kind costs over 50 MB more than the music"
     fi
     ;;
   *)
