@@ -2,13 +2,16 @@
 # The Windows build run under Wine (its Direct3D 9 over Mesa, on Xvfb), as a
 # person would run it on Windows, and checked against the Linux build.
 #   wine.sh CASE WINDOWS_BUILD_DIR LINUX_BUILD_DIR DATA_DIR
-# Cases: imports, frames, hold-f2, escape, mp3.
+# Cases: imports, frames, hold-f2, escape, mp3, and music:KIND, a hostile
+# music file (tests/support/hostile_music.sh) under the music's name: the demo
+# plays to its end in no more memory than with the real music plus 50 MB.
 set -uo pipefail
 case_name="$1"
 windows="$2"
 linux="$3"
 data="$4"
 work="$(mktemp -d)"
+declare -A peak
 trap 'kill ${xvfb_pid:-} 2>/dev/null; [ -n "${WINEPREFIX:-}" ] && wineserver -k 2>/dev/null; rm -rf "$work"' EXIT
 
 fail() {
@@ -146,6 +149,30 @@ case "$case_name" in
     code=$?
     cat "$work/out.log"
     [ "$code" -eq 0 ] || fail "exit code $code"
+    ;;
+  music:*)
+    [ -e "$windows/vimra.exe" ] || [ -e "$windows/building" ] || { echo "no Windows build in $windows"; exit 77; }
+    wait_for_windows_build
+    . "$(dirname "$0")/../support/hostile_music.sh"
+    mkdir "$work/data"
+    cp -r "$data"/. "$work/data"
+    write_hostile_music "${case_name#music:}" "$work/data/demodemo.mp3" || fail "cannot write the music file"
+    start_wine
+    for run in real hostile; do
+      folder="$data"
+      [ $run = hostile ] && folder="$work/data"
+      (cd "$folder" && exec /usr/bin/time -v -o "$work/time.log" wine "$windows/vimra.exe" > "$work/out.log" 2>&1) &
+      demo_pid=$!
+      wait_for_window "$demo_pid"
+      xdotool windowfocus --sync "$window" 2> /dev/null || xdotool windowfocus "$window"
+      xdotool keydown F2
+      wait_demo 150
+      xdotool keyup F2 2> /dev/null
+      [ "$code" -eq 0 ] || fail "exit code $code with the $run music"
+      peak[$run]=$(sed -n 's/.*Maximum resident set size (kbytes): //p' "$work/time.log")
+    done
+    echo "peak memory: ${peak[real]} kB with the real music, ${peak[hostile]} kB with ${case_name#music:}"
+    [ "${peak[hostile]}" -le $((peak[real] + 50 * 1024)) ] || fail "the file costs over 50 MB more than the music"
     ;;
   *)
     fail "unknown case $case_name"
