@@ -2,7 +2,9 @@
 //   fuzz_seeds DATA_DIR OUT_DIR
 // OUT_DIR/mesh: the mesh files of data/ and small files of each line kind
 // and oddity; OUT_DIR/dds: the header of data/cube.dds over small cubes of
-// every accepted format, and near misses (a 2D texture, a partial cube).
+// every accepted format, and near misses (a 2D texture, a partial cube);
+// OUT_DIR/sound: a mode byte, then the head of data/demodemo.mp3, WAVs of
+// each accepted format and headerless data.
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -93,6 +95,7 @@ int main(int argc, char** argv) {
   std::error_code Error;
   fs::create_directories(Out / "mesh", Error);
   fs::create_directories(Out / "dds", Error);
+  fs::create_directories(Out / "sound", Error);
   bool bOk = true;
 
   for (const char* pszMesh : {"cubedef.obj", "cyldef.obj", "isodef.obj"}) {
@@ -138,5 +141,32 @@ int main(int argc, char** argv) {
     if (Seed.dwDxgi == 87) Seed.dwBits = 32;
     bOk &= Write(Out / "dds" / Seed.pszName, MakeCube(Header, Seed));
   }
+
+  // Sound: the first byte is the mode (0x29 the demo's, 0x80 raw).
+  Bytes Music = ReadAll(Data / "demodemo.mp3");
+  if (Music.size() < 16384) {
+    std::cerr << "fuzz_seeds: cannot read " << (Data / "demodemo.mp3").string() << "\n";
+    return 1;
+  }
+  Music.resize(16384);
+  Music.insert(Music.begin(), 0x29);
+  bOk &= Write(Out / "sound" / "demodemo-head.mp3", Music);
+  auto Wav = [](uint16_t wChannels, uint32_t dwRate, uint16_t wBits, size_t iFrames) {
+    Bytes Out = {0x00};
+    auto Put = [&](uint32_t dwValue, int iBytes) {
+      for (int i = 0; i < iBytes; ++i) Out.push_back(static_cast<unsigned char>(dwValue >> (8 * i)));
+    };
+    auto Tag = [&](const char* pTag) { Out.insert(Out.end(), pTag, pTag + 4); };
+    const uint32_t dwBlock = wChannels * wBits / 8u, dwData = static_cast<uint32_t>(iFrames) * dwBlock;
+    Tag("RIFF"), Put(36 + dwData, 4), Tag("WAVE"), Tag("fmt "), Put(16, 4), Put(1, 2), Put(wChannels, 2);
+    Put(dwRate, 4), Put(dwRate * dwBlock, 4), Put(dwBlock, 2), Put(wBits, 2), Tag("data"), Put(dwData, 4);
+    for (size_t i = 0; i < dwData; ++i) Out.push_back(static_cast<unsigned char>(i * 37));
+    return Out;
+  };
+  bOk &= Write(Out / "sound" / "mono8.wav", Wav(1, 8000, 8, 64));
+  bOk &= Write(Out / "sound" / "stereo16.wav", Wav(2, 44100, 16, 64));
+  Bytes Raw(257, 0x80);
+  Raw[0] = 0x80 | 0x08 | 0x20;
+  bOk &= Write(Out / "sound" / "raw-mono8.pcm", Raw);
   return bOk ? 0 : 1;
 }

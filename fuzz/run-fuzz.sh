@@ -3,7 +3,7 @@
 # UndefinedBehaviorSanitizer) and runs them side by side, one process each.
 #   fuzz/run-fuzz.sh [SECONDS] [HARNESS...]
 # SECONDS: how long each harness runs (default 60). HARNESS: fuzz_mesh_file,
-# fuzz_dds_cube (default both). FUZZ_BUILD names the build folder (default
+# fuzz_dds_cube, fuzz_sound_readers (default all three). FUZZ_BUILD names the build folder (default
 # build-fuzz), FUZZ_NICE=1 runs the harnesses under nice -n 19. The corpus
 # each run grows is kept in FUZZ_BUILD/corpus/HARNESS for the next run; an
 # input that fails is written to FUZZ_BUILD/artifacts/HARNESS/. Exit 1 when
@@ -13,7 +13,7 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 seconds="${1:-60}"
 shift || true
 harnesses=("$@")
-[ ${#harnesses[@]} -gt 0 ] || harnesses=(fuzz_mesh_file fuzz_dds_cube)
+[ ${#harnesses[@]} -gt 0 ] || harnesses=(fuzz_mesh_file fuzz_dds_cube fuzz_sound_readers)
 build="${FUZZ_BUILD:-$root/build-fuzz}"
 clang="${CLANG:-clang-14}"
 
@@ -38,6 +38,7 @@ for harness in "${harnesses[@]}"; do
   case "$harness" in
     fuzz_mesh_file) seeds="$build/seeds/mesh" max_len=65536 ;;
     fuzz_dds_cube) seeds="$build/seeds/dds" max_len=16384 ;;
+    fuzz_sound_readers) seeds="$build/seeds/sound" max_len=65536 ;;
     *) echo "unknown harness $harness"; exit 2 ;;
   esac
   mkdir -p "$build/corpus/$harness" "$build/artifacts/$harness"

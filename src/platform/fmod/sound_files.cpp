@@ -41,10 +41,11 @@ bool ReadWavLayout(const unsigned char* pData, size_t iSize, WavLayout& Wav) {
       Wav.iChannels = Le16(pBody + 2);
       Wav.iRate = static_cast<int>(Le32(pBody + 4) > kMaxRate ? 0 : Le32(pBody + 4));
       Wav.iBits = Le16(pBody + 14);
-      const int iBlock = Wav.iChannels * Wav.iBits / 8;
-      if ((Wav.iChannels != 1 && Wav.iChannels != 2) || (Wav.iBits != 8 && Wav.iBits != 16) || Wav.iRate <= 0 ||
-          Le16(pBody + 12) != iBlock || Le32(pBody + 8) != static_cast<uint32_t>(Wav.iRate * iBlock))
+      if ((Wav.iChannels != 1 && Wav.iChannels != 2) || (Wav.iBits != 8 && Wav.iBits != 16) || Wav.iRate <= 0) {
         return false;
+      }
+      const int iBlock = Wav.iChannels * Wav.iBits / 8;
+      if (Le16(pBody + 12) != iBlock || Le32(pBody + 8) != static_cast<uint32_t>(Wav.iRate * iBlock)) return false;
     } else if (std::memcmp(pData + iAt, "data", 4) == 0) {
       if (Wav.iChannels == 0) return false;  // no fmt chunk before the data
       // A data size past the end of the file (a recording cut short) keeps what is there.
@@ -85,6 +86,13 @@ bool ParseFrameHeader(const unsigned char* p, Mp3Format& Format) {
 size_t PaddedFrameBytes(const unsigned char* pHeader, const Mp3Format& Format) {
   return static_cast<size_t>(Format.iFrameBytes) + ((pHeader[2] >> 1) & 1);
 }
+
+bool TagAt(const std::vector<unsigned char>& Bytes, size_t iOffset, const char* pTag) {
+  const size_t iLength = std::strlen(pTag);
+  return Bytes.size() >= iOffset + iLength && std::memcmp(Bytes.data() + iOffset, pTag, iLength) == 0;
+}
+
+bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 
 }  // namespace
 
@@ -142,14 +150,6 @@ double Mp3Seconds(const unsigned char* pData, size_t iSize, const Mp3Format& For
   }
   return fSeconds;
 }
-
-namespace {
-bool TagAt(const std::vector<unsigned char>& Bytes, size_t iOffset, const char* pTag) {
-  const size_t iLength = std::strlen(pTag);
-  return Bytes.size() >= iOffset + iLength && std::memcmp(Bytes.data() + iOffset, pTag, iLength) == 0;
-}
-bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
-}  // namespace
 
 bool HasModuleSignature(const std::vector<unsigned char>& Bytes) {
   if (TagAt(Bytes, 0, "Extended Module: ") || TagAt(Bytes, 0, "IMPM") || TagAt(Bytes, 44, "SCRM")) return true;

@@ -71,6 +71,7 @@ INSTANTIATE_TEST_SUITE_P(
     Broken, WavHeaders,
     testing::Values(BadHeader{"NoChannels", [](auto& b) { Set16(b, 22, 0); }},
                     BadHeader{"ThreeChannels", [](auto& b) { Set16(b, 22, 3); }},
+                    BadHeader{"HugeChannelsAndBits", [](auto& b) { Set16(b, 22, 64513), Set16(b, 34, 43776); }},
                     BadHeader{"ImaAdpcm", [](auto& b) { Set16(b, 20, 0x11); }},
                     BadHeader{"MsAdpcm", [](auto& b) { Set16(b, 20, 2); }},
                     BadHeader{"Float", [](auto& b) { Set16(b, 20, 3); }},
