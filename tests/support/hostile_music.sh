@@ -48,3 +48,23 @@ PY
       ;;
   esac
 }
+
+# Plays the demo with the real music (folder $2), then with the hostile file
+# (folder $3, kind $4), each through the caller's PLAYER $1 (it takes a folder,
+# sets $code and leaves GNU time's report in $work/time.log); fails (through
+# the caller's fail) unless both end with exit code 0 and the hostile run's
+# peak memory stays within 50 MB of the real one's.
+play_real_and_hostile() {
+  local player="$1" kind="$4" run folder
+  local -A peak
+  for run in real hostile; do
+    folder="$2"
+    [ $run = hostile ] && folder="$3"
+    "$player" "$folder"
+    [ "$code" -eq 0 ] || fail "exit code $code with the $run music"
+    peak[$run]=$(sed -n 's/.*Maximum resident set size (kbytes): //p' "$work/time.log" 2> /dev/null)
+  done
+  echo "peak memory: ${peak[real]:-?} kB with the real music, ${peak[hostile]:-?} kB with $kind"
+  [ -n "${peak[real]}" ] && [ -n "${peak[hostile]}" ] || fail "no peak memory measured"
+  [ "${peak[hostile]}" -le $((peak[real] + 50 * 1024)) ] || fail "$kind costs over 50 MB more than the music"
+}
