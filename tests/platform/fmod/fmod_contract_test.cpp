@@ -102,8 +102,8 @@ Peaks Measure(const std::vector<int16_t>& Stereo) {
 // An MPEG-1 layer III stream of iFrames silent frames (128 kbit/s, 44100 Hz,
 // joint stereo) after an ID3v2 tag of iTagBytes holding stray sync bytes.
 std::vector<unsigned char> Mp3Stream(int iFrames, int iTagBytes) {
-  std::vector<unsigned char> Bytes = {'I', 'D', '3', 4, 0, 0, 0, 0, 0, static_cast<unsigned char>(iTagBytes)};
-  Bytes.resize(10 + static_cast<size_t>(iTagBytes), 0);
+  std::vector<unsigned char> Bytes(10 + static_cast<size_t>(iTagBytes), 0);
+  Bytes[0] = 'I', Bytes[1] = 'D', Bytes[2] = '3', Bytes[3] = 4, Bytes[9] = static_cast<unsigned char>(iTagBytes);
   if (iTagBytes >= 4) Bytes[12] = 0xFF, Bytes[13] = 0xFB;
   for (int i = 0; i < iFrames; ++i) {
     const size_t iAt = Bytes.size();
@@ -212,7 +212,9 @@ TYPED_TEST(SoundContract, SamplesTakeTheirSlotsAndChannelsTheFirstFree) {
   EXPECT_EQ(FSOUND_PlaySound(0, pFirst), 0) << "a busy channel restarts";
   FSOUND_SAMPLE* pReplaced = FSOUND_Sample_Load(5, pName, 0, 0);
   ASSERT_NE(pReplaced, nullptr);
-  if (pReplaced != pFifth) EXPECT_EQ(FSOUND_PlaySound(FSOUND_FREE, pFifth), -1) << "the replaced sample is gone";
+  if (pReplaced != pFifth) {
+    EXPECT_EQ(FSOUND_PlaySound(FSOUND_FREE, pFifth), -1) << "the replaced sample is gone";
+  }
   EXPECT_EQ(FSOUND_PlaySound(FSOUND_FREE, pReplaced), 1) << "the replaced sample stopped on its channel";
 }
 
@@ -282,6 +284,26 @@ TYPED_TEST(SoundContract, TheDemosMusicDecodes) {
   ASSERT_NE(pSample, nullptr);
   ASSERT_GE(FSOUND_PlaySound(FSOUND_FREE, pSample), 0);
   EXPECT_GT(Measure(this->rig.Hear(kRate)).iLeft, 1000) << "the first second is not silent";
+}
+
+TYPED_TEST(SoundContract, SongsPlayWhereTheOutputHasAModulePlayer) {
+  WriteModule(this->File("tune.mod"));
+  EXPECT_EQ(FMUSIC_LoadSong(this->File("tune.mod").c_str()), nullptr) << "before Init";
+  this->Open();
+  FMUSIC_MODULE* pSong = FMUSIC_LoadSong(this->File("tune.mod").c_str());
+  if (!TypeParam::kPlaysSongs) {
+    EXPECT_EQ(pSong, nullptr);
+    return;
+  }
+  ASSERT_NE(pSong, nullptr);
+  for (auto [pTag, iChannels] : {std::pair{"FLT4", 4}, {"6CHN", 6}, {"10CH", 10}}) {
+    WriteModule(this->File("variant.mod"), pTag, iChannels);
+    EXPECT_NE(FMUSIC_LoadSong(this->File("variant.mod").c_str()), nullptr) << pTag;
+  }
+  EXPECT_EQ(FMUSIC_SetMasterVolume(pSong, 255), 1);
+  EXPECT_EQ(FMUSIC_OptimizeChannels(pSong, -3, 0), 1) << "a limit of no channels is accepted";
+  EXPECT_EQ(FMUSIC_PlaySong(pSong), 1);
+  EXPECT_GT(Measure(this->rig.Hear(kRate / 5)).iLeft, 1000);
 }
 
 // ---- the Windows output's own -------------------------------------------------
