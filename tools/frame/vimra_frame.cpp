@@ -8,11 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "d3d9_seams.h"
+#include "d3d9_readback.h"
 #include "data_folder.h"
 #include "host/demo_clock.h"
 #include "core/globals.h"
 #include "host/run_demo.h"
+#include "png_file.h"
 #include "tool_io.h"
 #ifndef _WIN32
 #include "win32_seams.h"
@@ -86,7 +87,7 @@ int Run(int argc, char** argv) {
     pDevice->EndScene();
     std::vector<unsigned char> Pixels;
     int iWidth = 0, iHeight = 0;
-    if (!D3D9ReadBackBuffer(pDevice, Pixels, iWidth, iHeight) || !D3D9WritePng(Path.string(), Pixels, iWidth, iHeight))
+    if (!D3D9ReadBackBuffer(pDevice, Pixels, iWidth, iHeight) || !WriteRgbaPng(Path.string(), Pixels, iWidth, iHeight))
       return Failure(kTool, "cannot write " + Path.string());
     std::printf("%s: demo time %u ms (%.4f units)\n", Path.string().c_str(), static_cast<unsigned>(dwTime),
                 static_cast<double>(fTime));

@@ -33,6 +33,7 @@
 #include "tool_io.h"
 #include "win32_seams.h"
 #include "picture_text.h"
+#include "png_file.h"
 
 namespace {
 
@@ -110,7 +111,7 @@ bool EndPicture(const std::filesystem::path& Path, const std::vector<Caption>& C
   }
   for (const Caption& Text : Captions) DrawCaption(&Shot, Text);
   Pictures.push_back(Shot);
-  if (!D3D9WritePng(Path.string(), Shot.Pixels, Shot.iWidth, Shot.iHeight)) {
+  if (!WriteRgbaPng(Path.string(), Shot.Pixels, Shot.iWidth, Shot.iHeight)) {
     Failure(kTool, "cannot write " + Path.string());
     return false;
   }
@@ -286,7 +287,7 @@ bool ShadowPictures(const std::filesystem::path& Folder) {
 bool ContactSheetPicture(const std::filesystem::path& Folder) {
   const Picture Sheet = ContactSheet(Pictures, 3, 2, 8);
   const std::filesystem::path Path = Folder / "contact.png";
-  if (!D3D9WritePng(Path.string(), Sheet.Pixels, Sheet.iWidth, Sheet.iHeight)) {
+  if (!WriteRgbaPng(Path.string(), Sheet.Pixels, Sheet.iWidth, Sheet.iHeight)) {
     Failure(kTool, "cannot write " + Path.string());
     return false;
   }

@@ -1,5 +1,8 @@
 // The subset of Win32 (window, input, process, multimedia timer) that the demo
-// calls, over SDL2. Names, types and constant values are Win32's.
+// calls, over SDL2 or in the browser. Names, types and constant values are
+// Win32's. Its namesake in api_win32/ is the Windows build's: there the
+// system's <windows.h> declares these names, so the engine's #include
+// "win32.h" means the same interface on every platform.
 #pragma once
 
 #include <cstdint>

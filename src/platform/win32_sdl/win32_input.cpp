@@ -3,7 +3,7 @@
 // event watch as SDL queues them, so no message has to be pumped first.
 #include <atomic>
 
-#include "win32_internal.h"
+#include "win32_sdl_internal.h"
 #include "win32_seams.h"
 
 namespace win32 {

@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "win32_internal.h"
+#include "win32_sdl_internal.h"
 #include "win32_seams.h"
 
 namespace win32 {

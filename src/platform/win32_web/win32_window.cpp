@@ -6,7 +6,7 @@
 #include <cstring>
 #include <deque>
 
-#include "win32_internal.h"
+#include "win32_web_internal.h"
 
 struct HWND__ {
   int iWidth, iHeight;
