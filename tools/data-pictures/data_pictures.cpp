@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "dds.h"
+#include "meshfile/text_file_reader.h"
 #include "read_whole_file.h"
 #include "tool_io.h"
 

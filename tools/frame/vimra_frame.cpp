@@ -10,6 +10,7 @@
 
 #include "d3d9_readback.h"
 #include "data_folder.h"
+#include "host/data_files.h"
 #include "host/demo_clock.h"
 #include "core/globals.h"
 #include "host/run_demo.h"
@@ -65,11 +66,11 @@ int Run(int argc, char** argv) {
   std::error_code error;
   // Without --data, the demo's own lookup: the working directory, else the
   // installed or the source tree's data.
-  if (DataFolder.empty()) EnterDataFolder("vimra-frame");
+  if (DataFolder.empty()) EnterDataFolder("vimra-frame", kDataFileNames);
   else std::filesystem::current_path(DataFolder, error);
   if (error) return Failure(kTool, "cannot enter " + DataFolder.string() + ": " + error.message());
   // The frames are drawn without what is missing, as the demo would draw them.
-  for (const std::string& strMissing : MissingDataFiles(std::filesystem::current_path(error)))
+  for (const std::string& strMissing : MissingDataFiles(std::filesystem::current_path(error), kDataFileNames))
     std::fprintf(stderr, "vimra-frame: warning: %s is missing; the frames are drawn without it\n", strMissing.c_str());
 #ifndef _WIN32
   Win32SetExitHandler([](UINT uCode) {

@@ -45,11 +45,13 @@ void GlDevice::MakeCurrent() { MakeGlContextCurrent(pContext); }
 HRESULT GlDevice::Refuse(D3D9Refusal eReason) {
   eLastRefusal = eReason;
 #ifndef NDEBUG
-  static bool Said[static_cast<size_t>(D3D9Refusal::kNoProgram) + 1] = {};
-  if (!Said[static_cast<size_t>(eReason)]) {
-    std::fprintf(stderr, "Direct3D 9 device: call refused (%s); later ones are not reported\n",
+  // Once per reason and process: a refused draw tends to repeat every frame.
+  static uint32_t iReasonsSaid = 0;
+  const uint32_t iReason = 1u << static_cast<unsigned>(eReason);
+  if ((iReasonsSaid & iReason) == 0) {
+    std::fprintf(stderr, "Direct3D 9 device: call refused (%s); later ones for this reason are not reported\n",
                  D3D9RefusalName(eReason));
-    Said[static_cast<size_t>(eReason)] = true;
+    iReasonsSaid |= iReason;
   }
 #endif
   return D3DERR_INVALIDCALL;
