@@ -8,8 +8,8 @@ install(TARGETS vimra vimra-frame RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(TARGET vimra-record)
   install(TARGETS vimra-record RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
-install(FILES data/cubedef.obj data/cyldef.obj data/isodef.obj data/cube.dds data/demodemo.mp3
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/vimra)
+list(TRANSFORM VIMRA_DATA_FILES PREPEND data/ OUTPUT_VARIABLE VIMRA_DATA_FILE_PATHS)
+install(FILES ${VIMRA_DATA_FILE_PATHS} DESTINATION ${CMAKE_INSTALL_DATADIR}/vimra)
 
 # Debian wants man pages compressed; CMake gzips it itself, so no tool is needed.
 configure_file(packaging/vimra.6 ${PROJECT_BINARY_DIR}/packaging/vimra.6 @ONLY)

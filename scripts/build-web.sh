@@ -25,7 +25,8 @@ rm -rf "$dist"
 mkdir -p "$dist"
 cp "$build/web/vimra.html" "$dist/index.html"
 cp "$build/web/vimra.js" "$build/web/vimra.wasm" "$dist/"
-for file in cubedef.obj cyldef.obj isodef.obj cube.dds demodemo.mp3; do cp "$root/data/$file" "$dist/"; done
+mapfile -t data_files < "$build/data-files.txt"  # the engine's names, listed by the build
+for file in "${data_files[@]}"; do cp "$root/data/$file" "$dist/"; done
 echo ok > "$build/status"
 echo "Built $dist:"
-(cd "$dist" && du -b index.html vimra.js vimra.wasm cubedef.obj cyldef.obj isodef.obj cube.dds demodemo.mp3)
+(cd "$dist" && du -b index.html vimra.js vimra.wasm "${data_files[@]}")

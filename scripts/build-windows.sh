@@ -25,7 +25,8 @@ dist="$root/dist"
 staging="$build/vimra-windows"
 rm -rf "$staging" && mkdir -p "$staging" "$dist"
 cp "$build/vimra.exe" "$staging/"
-for file in cube.dds cubedef.obj cyldef.obj isodef.obj demodemo.mp3; do
+mapfile -t data_files < "$build/data-files.txt"  # the engine's names, listed by the build
+for file in "${data_files[@]}"; do
   cp "$root/data/$file" "$staging/"
 done
 cp "$root/packaging/windows/README.txt" "$staging/"

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "d3d9_seams.h"
+#include "host/data_files.h"
 #include "host/demo_clock.h"
 #include "core/globals.h"
 #include "host/run_demo.h"
@@ -60,7 +61,7 @@ int RunOne(bool bMultisample) {
   StartUp();
   SoundSystem FMod;
   FMod.Init(2, 0, 44100, 32, 0);
-  FSOUND_SAMPLE* pSample = FMod.LoadSample("demodemo.mp3", -1, 41);
+  FSOUND_SAMPLE* pSample = FMod.LoadSample(kDataFileNames[kMusicFile], -1, 41);
   if (pSample != nullptr) FMod.PlaySample(pSample, 128, -1);
   SetDemoTime(10);
   DrawFrame();

@@ -9,6 +9,7 @@
 
 #include "core/globals.h"
 #include "demo_scenes.h"
+#include "host/data_files.h"
 #include "host/demo_clock.h"
 #include "host/run_demo.h"
 #include "sound/sound_system.h"
@@ -34,7 +35,7 @@ int main(int argc, char** argv) {
   StartUp();
   SoundSystem FMod;
   FMod.Init(2, 0, 44100, 32, 0);
-  FSOUND_SAMPLE* pSample = FMod.LoadSample("demodemo.mp3", -1, 41);
+  FSOUND_SAMPLE* pSample = FMod.LoadSample(kDataFileNames[kMusicFile], -1, 41);
   if (pSample != nullptr) FMod.PlaySample(pSample, 128, -1);
   DrawAndPresent(10);
   const double fStartUp = Milliseconds(Clock::now() - Start);

@@ -25,6 +25,7 @@
 #include "render/draw_model.h"
 #include "render/lights.h"
 #include "core/records.h"
+#include "png_file.h"
 #include "win32_seams.h"
 
 namespace {
@@ -362,7 +363,7 @@ void Measure(HWND hWindow, D3DMULTISAMPLE_TYPE eSamples, const char* pszPng) {
   if (pszPng != nullptr) {
     std::vector<unsigned char> Pixels;
     int iWidth = 0, iHeight = 0;
-    if (D3D9ReadBackBuffer(pDevice, Pixels, iWidth, iHeight)) D3D9WritePng(pszPng, Pixels, iWidth, iHeight);
+    if (D3D9ReadBackBuffer(pDevice, Pixels, iWidth, iHeight)) WriteRgbaPng(pszPng, Pixels, iWidth, iHeight);
   }
   const char* pszLabel = eSamples == D3DMULTISAMPLE_NONE ? "no MSAA" : "4x MSAA";
   const Figures Device = Summarise(DeviceTimes, static_cast<double>(iCalls) / (static_cast<double>(kFrames) * kDraws));

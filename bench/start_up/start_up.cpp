@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "core/globals.h"
+#include "host/data_files.h"
 #include "host/run_demo.h"
 #include "sound/sound_system.h"
 
@@ -34,7 +35,7 @@ Timing RunOnce() {
   SoundSystem FMod;
   FMod.Init(2, 0, 44100, 32, 0);
   const Clock::time_point MusicStart = Clock::now();
-  FSOUND_SAMPLE* pSample = FMod.LoadSample("demodemo.mp3", -1, 41);
+  FSOUND_SAMPLE* pSample = FMod.LoadSample(kDataFileNames[kMusicFile], -1, 41);
   if (pSample != nullptr) FMod.PlaySample(pSample, 128, -1);
   const Clock::time_point MusicPlaying = Clock::now();
   DrawFrame();

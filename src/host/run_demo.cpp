@@ -1,5 +1,6 @@
 #include "host/run_demo.h"
 
+#include "host/data_files.h"
 #include "host/demo_clock.h"
 #include "host/frame_stats.h"
 #include "host/grid_indices.h"
@@ -58,10 +59,10 @@ void StartUp() {
 
 void LoadDemoResources() {
   CreateMatrixStack();
-  LoadEnvironmentMap();
-  LoadMeshFile("cubedef.obj", 0);
-  LoadMeshFile("cyldef.obj", 1);
-  LoadMeshFile("isodef.obj", 2);
+  LoadEnvironmentMap(kDataFileNames[kCubeMapFile]);
+  LoadMeshFile(kDataFileNames[kCubeMeshFile], 0);
+  LoadMeshFile(kDataFileNames[kCylinderMeshFile], 1);
+  LoadMeshFile(kDataFileNames[kIsoMeshFile], 2);
   pDevice->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
   pDevice->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
   pDevice->SetTransform(D3DTS_PROJECTION, &matProjection);
@@ -102,7 +103,7 @@ void RunDemo() {
 
   SoundSystem FMod;
   FMod.Init(2, 0, 44100, 32, 0);
-  FSOUND_SAMPLE* pSample = FMod.LoadSample("demodemo.mp3", -1, 41);
+  FSOUND_SAMPLE* pSample = FMod.LoadSample(kDataFileNames[kMusicFile], -1, 41);
   if (pSample != nullptr) FMod.PlaySample(pSample, 128, -1);
 
   // Demo time 0 is the moment the music started.

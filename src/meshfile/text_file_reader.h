@@ -1,8 +1,16 @@
 // Reads a text file into a list of lines.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
+
+// Largest mesh file read: far above any real one, far below what would
+// exhaust memory.
+constexpr size_t kMaxMeshFileBytes = size_t{64} << 20;
+// A mesh file's lines are held as a list: each costs a string record even when
+// empty, so the count is capped too (a real file has a few hundred thousand).
+constexpr size_t kMaxMeshFileLines = size_t{1} << 22;
 
 class TextFileReader {
  public:

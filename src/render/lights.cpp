@@ -15,6 +15,6 @@ const D3DLIGHT9 kLightRecords[kLightCount] = {
 
 IDirect3DCubeTexture9* pCubeTexture = nullptr;
 
-void LoadEnvironmentMap() {
-  D3DXCreateCubeTextureFromFileA(pDevice, "cube.dds", &pCubeTexture);
+void LoadEnvironmentMap(const char* pszFile) {
+  D3DXCreateCubeTextureFromFileA(pDevice, pszFile, &pCubeTexture);
 }

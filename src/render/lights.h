@@ -8,5 +8,6 @@ constexpr int kLightCount = 3;
 extern const D3DLIGHT9 kLightRecords[kLightCount];
 extern IDirect3DCubeTexture9* pCubeTexture;
 
-// Creates pCubeTexture from "cube.dds"; a missing or broken file leaves it empty.
-void LoadEnvironmentMap();
+// Creates pCubeTexture from the cube map file the host names; a missing or
+// broken file leaves it empty.
+void LoadEnvironmentMap(const char* pszFile);

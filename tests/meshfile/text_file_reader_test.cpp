@@ -10,8 +10,6 @@
 #include <cstdio>
 #include <fstream>
 
-#include "read_whole_file.h"
-
 TEST(TextFileReader, SplitsAtLineFeedsAndDropsTheCarriageReturnBeforeThem) {
   const struct {
     std::string strBytes;

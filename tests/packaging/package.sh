@@ -18,9 +18,10 @@ fail() {
 }
 
 export ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0"
+mapfile -t data_files < "$build/data-files.txt"
 files=(
   bin/vimra bin/vimra-frame
-  share/vimra/cubedef.obj share/vimra/cyldef.obj share/vimra/isodef.obj share/vimra/cube.dds share/vimra/demodemo.mp3
+  "${data_files[@]/#/share/vimra/}"
   share/man/man6/vimra.6.gz share/applications/vimra.desktop share/icons/hicolor/256x256/apps/vimra.png
   share/doc/vimra/README.md
 )

@@ -9,12 +9,15 @@
 #include <array>
 #include <climits>
 #include <cmath>
+#include <filesystem>
 #include <cstdio>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "dds.h"
+#include "host/data_files.h"
+#include "meshfile/text_file_reader.h"
 #include "read_whole_file.h"
 #include "tool_io.h"
 
@@ -252,9 +255,9 @@ int Run(int argc, char** argv) {
   const std::string strData = std::string(argv[1]) + "/", strOut = std::string(argv[2]) + "/";
   bool bOk = true;
   constexpr int kView = 360;
-  for (const char* pszName : {"cubedef", "cyldef", "isodef"}) {
+  for (const int iFile : {kCubeMeshFile, kCylinderMeshFile, kIsoMeshFile}) {
     ObjMesh Mesh;
-    const std::string strPath = strData + pszName + ".obj";
+    const std::string strPath = strData + kDataFileNames[iFile];
     if (!ReadObj(strPath, &Mesh)) {
       Failure(kTool, "cannot read " + strPath + " (not a regular file of at most 64 MiB)");
       bOk = false;
@@ -264,9 +267,9 @@ int Run(int argc, char** argv) {
     DrawMesh(Mesh, 0.0, 0.0, &Picture, 0, kView);
     DrawMesh(Mesh, 0.6, -0.45, &Picture, kView, kView);
     DrawMesh(Mesh, 2.4, 0.6, &Picture, 2 * kView, kView);
-    bOk = Picture.Write(strOut + "mesh-" + pszName + ".png") && bOk;
+    bOk = Picture.Write(strOut + "mesh-" + std::filesystem::path(kDataFileNames[iFile]).stem().string() + ".png") && bOk;
   }
-  bOk = DrawCube(strData + "cube.dds", strOut + "cube-faces.png") && bOk;
+  bOk = DrawCube(strData + kDataFileNames[kCubeMapFile], strOut + "cube-faces.png") && bOk;
   return bOk ? 0 : 1;
 }
 

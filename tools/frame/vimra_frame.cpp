@@ -8,11 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "d3d9_seams.h"
+#include "d3d9_readback.h"
 #include "data_folder.h"
+#include "host/data_files.h"
 #include "host/demo_clock.h"
 #include "core/globals.h"
 #include "host/run_demo.h"
+#include "png_file.h"
 #include "tool_io.h"
 #ifndef _WIN32
 #include "win32_seams.h"
@@ -64,11 +66,11 @@ int Run(int argc, char** argv) {
   std::error_code error;
   // Without --data, the demo's own lookup: the working directory, else the
   // installed or the source tree's data.
-  if (DataFolder.empty()) EnterDataFolder("vimra-frame");
+  if (DataFolder.empty()) EnterDataFolder("vimra-frame", kDataFileNames);
   else std::filesystem::current_path(DataFolder, error);
   if (error) return Failure(kTool, "cannot enter " + DataFolder.string() + ": " + error.message());
   // The frames are drawn without what is missing, as the demo would draw them.
-  for (const std::string& strMissing : MissingDataFiles(std::filesystem::current_path(error)))
+  for (const std::string& strMissing : MissingDataFiles(std::filesystem::current_path(error), kDataFileNames))
     std::fprintf(stderr, "vimra-frame: warning: %s is missing; the frames are drawn without it\n", strMissing.c_str());
 #ifndef _WIN32
   Win32SetExitHandler([](UINT uCode) {
@@ -86,7 +88,7 @@ int Run(int argc, char** argv) {
     pDevice->EndScene();
     std::vector<unsigned char> Pixels;
     int iWidth = 0, iHeight = 0;
-    if (!D3D9ReadBackBuffer(pDevice, Pixels, iWidth, iHeight) || !D3D9WritePng(Path.string(), Pixels, iWidth, iHeight))
+    if (!D3D9ReadBackBuffer(pDevice, Pixels, iWidth, iHeight) || !WriteRgbaPng(Path.string(), Pixels, iWidth, iHeight))
       return Failure(kTool, "cannot write " + Path.string());
     std::printf("%s: demo time %u ms (%.4f units)\n", Path.string().c_str(), static_cast<unsigned>(dwTime),
                 static_cast<double>(fTime));

@@ -18,6 +18,7 @@
 #include "d3d9_seams.h"
 #include "data_folder.h"
 #include "core/globals.h"
+#include "host/data_files.h"
 #include "host/run_demo.h"
 #include "mesh/generators.h"
 #include "mesh/mesh_store.h"
@@ -33,6 +34,7 @@
 #include "tool_io.h"
 #include "win32_seams.h"
 #include "picture_text.h"
+#include "png_file.h"
 
 namespace {
 
@@ -110,7 +112,7 @@ bool EndPicture(const std::filesystem::path& Path, const std::vector<Caption>& C
   }
   for (const Caption& Text : Captions) DrawCaption(&Shot, Text);
   Pictures.push_back(Shot);
-  if (!D3D9WritePng(Path.string(), Shot.Pixels, Shot.iWidth, Shot.iHeight)) {
+  if (!WriteRgbaPng(Path.string(), Shot.Pixels, Shot.iWidth, Shot.iHeight)) {
     Failure(kTool, "cannot write " + Path.string());
     return false;
   }
@@ -286,7 +288,7 @@ bool ShadowPictures(const std::filesystem::path& Folder) {
 bool ContactSheetPicture(const std::filesystem::path& Folder) {
   const Picture Sheet = ContactSheet(Pictures, 3, 2, 8);
   const std::filesystem::path Path = Folder / "contact.png";
-  if (!D3D9WritePng(Path.string(), Sheet.Pixels, Sheet.iWidth, Sheet.iHeight)) {
+  if (!WriteRgbaPng(Path.string(), Sheet.Pixels, Sheet.iWidth, Sheet.iHeight)) {
     Failure(kTool, "cannot write " + Path.string());
     return false;
   }
@@ -323,7 +325,7 @@ int Run(int argc, char** argv) {
     return Failure(kTool, "cannot create " + OutFolder.string() + (error ? ": " + error.message() : ""));
   // Without --data, the demo's own lookup: the working directory, else the
   // installed or the source tree's data.
-  if (DataFolder.empty()) EnterDataFolder("vimra-gallery");
+  if (DataFolder.empty()) EnterDataFolder("vimra-gallery", kDataFileNames);
   else std::filesystem::current_path(DataFolder, error);
   if (error) return Failure(kTool, "cannot enter " + DataFolder.string() + ": " + error.message());
   Win32SetExitHandler([](UINT) {
@@ -332,7 +334,8 @@ int Run(int argc, char** argv) {
   });
   StartUp();
   if (pCubeTexture == nullptr)
-    std::printf("no cube.dds in %s: drawing without the reflection\n", std::filesystem::current_path(error).c_str());
+    std::printf("no %s in %s: drawing without the reflection\n", kDataFileNames[kCubeMapFile],
+                std::filesystem::current_path(error).c_str());
   bool bOk = GridPicture(OutFolder) && EllipsoidPicture(OutFolder) && SubdivisionPicture(OutFolder) &&
              SuperquadricPicture(OutFolder) && ShadowPictures(OutFolder) && ContactSheetPicture(OutFolder);
   return bOk ? 0 : 1;

@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "host/data_files.h"
 #include "tool_io.h"
 
 namespace {
@@ -245,9 +246,10 @@ int Run(int argc, char** argv) {
   if (argc != 2) return UsageError(kTool, argc < 2 ? "no output folder" : "one output folder only");
   if (IsOption(argv[1])) return UsageError(kTool, std::string("unknown option ") + argv[1]);
   const std::string strFolder = std::string(argv[1]) + "/";
-  const bool bOk = WriteObj(RoundedCube(), strFolder, "cubedef.obj", "rounded cube") &&
-                   WriteObj(RoundedCylinder(), strFolder, "cyldef.obj", "capped cylinder with rounded rims") &&
-                   WriteObj(GeodesicSphere(), strFolder, "isodef.obj", "geodesic sphere");
+  const bool bOk =
+      WriteObj(RoundedCube(), strFolder, kDataFileNames[kCubeMeshFile], "rounded cube") &&
+      WriteObj(RoundedCylinder(), strFolder, kDataFileNames[kCylinderMeshFile], "capped cylinder with rounded rims") &&
+      WriteObj(GeodesicSphere(), strFolder, kDataFileNames[kIsoMeshFile], "geodesic sphere");
   return bOk ? 0 : 1;
 }
 

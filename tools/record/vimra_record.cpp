@@ -22,6 +22,7 @@
 #include "core/globals.h"
 #include "d3d9_seams.h"
 #include "ffmpeg_process.h"
+#include "host/data_files.h"
 #include "offscreen_demo.h"
 #include "record_options.h"
 #include "tool_io.h"
@@ -220,10 +221,12 @@ static int Run(int argc, char** argv) {
   std::string strMusic;
   if (!bSequence) {
     std::error_code error;
-    if (std::filesystem::is_regular_file(DataFolder / "demodemo.mp3", error)) {
-      strMusic = (DataFolder / "demodemo.mp3").string();
+    const std::filesystem::path Music = DataFolder / kDataFileNames[kMusicFile];
+    if (std::filesystem::is_regular_file(Music, error)) {
+      strMusic = Music.string();
     } else {
-      std::fprintf(stderr, "vimra-record: no demodemo.mp3 in %s; recording without music\n", DataFolder.c_str());
+      std::fprintf(stderr, "vimra-record: no %s in %s; recording without music\n", kDataFileNames[kMusicFile],
+                   DataFolder.c_str());
     }
   }
 

@@ -1,5 +1,8 @@
 // The subset of Win32 (window, input, process, multimedia timer) that the demo
-// calls, over SDL2. Names, types and constant values are Win32's.
+// calls, over SDL2 or in the browser. Names, types and constant values are
+// Win32's. Its namesake in api_win32/ is the Windows build's: there the
+// system's <windows.h> declares these names, so the engine's #include
+// "win32.h" means the same interface on every platform.
 #pragma once
 
 #include <cstdint>
@@ -72,8 +75,21 @@ constexpr UINT WM_CLOSE = 0x0010;
 constexpr UINT WM_KEYDOWN = 0x0100;
 constexpr UINT WM_KEYUP = 0x0101;
 
-// Virtual keys the demo polls.
+// Virtual keys: Escape, F1 and F2 are the ones the demo polls; the others are
+// what WM_KEYDOWN and WM_KEYUP carry besides letters ('A'-'Z'), digits
+// ('0'-'9') and F1-F12 (VK_F1 + n).
+constexpr int VK_BACK = 0x08;
+constexpr int VK_TAB = 0x09;
+constexpr int VK_RETURN = 0x0D;
+constexpr int VK_SHIFT = 0x10;
+constexpr int VK_CONTROL = 0x11;
+constexpr int VK_MENU = 0x12;
 constexpr int VK_ESCAPE = 0x1B;
+constexpr int VK_SPACE = 0x20;
+constexpr int VK_LEFT = 0x25;
+constexpr int VK_UP = 0x26;
+constexpr int VK_RIGHT = 0x27;
+constexpr int VK_DOWN = 0x28;
 constexpr int VK_F1 = 0x70;
 constexpr int VK_F2 = 0x71;
 

@@ -7,11 +7,9 @@
 
 namespace fs = std::filesystem;
 
-const char* const kDataFileNames[5] = {"cubedef.obj", "cyldef.obj", "isodef.obj", "cube.dds", "demodemo.mp3"};
-
-std::vector<std::string> MissingDataFiles(const fs::path& Folder) {
+std::vector<std::string> MissingDataFiles(const fs::path& Folder, DataFileNames Names) {
   std::vector<std::string> Missing;
-  for (const char* pszName : kDataFileNames) {
+  for (const char* pszName : Names) {
     std::error_code Error;
     if (!fs::is_regular_file(Folder / pszName, Error)) Missing.emplace_back(pszName);
   }
@@ -28,11 +26,11 @@ std::vector<fs::path> DataFolderCandidates(const fs::path& ExecutablePath, const
   return Candidates;
 }
 
-std::optional<fs::path> FindDataFolder(const fs::path& WorkingFolder, const std::vector<fs::path>& Candidates) {
-  constexpr size_t kFileCount = std::size(kDataFileNames);
-  if (MissingDataFiles(WorkingFolder).size() < kFileCount) return WorkingFolder;
+std::optional<fs::path> FindDataFolder(const fs::path& WorkingFolder, const std::vector<fs::path>& Candidates,
+                                       DataFileNames Names) {
+  if (MissingDataFiles(WorkingFolder, Names).size() < Names.size()) return WorkingFolder;
   for (const fs::path& Candidate : Candidates) {
-    if (MissingDataFiles(Candidate).empty()) return Candidate;
+    if (MissingDataFiles(Candidate, Names).empty()) return Candidate;
   }
   return std::nullopt;
 }
@@ -47,13 +45,13 @@ fs::path ThisExecutable() {
 
 }  // namespace
 
-bool EnterDataFolder(const char* pszProgram) {
+bool EnterDataFolder(const char* pszProgram, DataFileNames Names) {
   std::error_code Error;
   const fs::path Working = fs::current_path(Error);
   const fs::path Executable = ThisExecutable();
   const std::vector<fs::path> Candidates =
       Executable.empty() ? std::vector<fs::path>() : DataFolderCandidates(Executable, VIMRA_SOURCE_DATA_FROM_BINARY);
-  const std::optional<fs::path> Found = FindDataFolder(Working, Candidates);
+  const std::optional<fs::path> Found = FindDataFolder(Working, Candidates, Names);
   if (Found && *Found == Working) return true;
   if (Found) {
     fs::current_path(*Found, Error);
@@ -64,7 +62,7 @@ bool EnterDataFolder(const char* pszProgram) {
     }
   }
   std::string strFiles, strFolders = Working.string();
-  for (const char* pszName : kDataFileNames) strFiles += (strFiles.empty() ? "" : ", ") + std::string(pszName);
+  for (const char* pszName : Names) strFiles += (strFiles.empty() ? "" : ", ") + std::string(pszName);
   for (const fs::path& Candidate : Candidates) strFolders += ", " + Candidate.string();
   std::fprintf(stderr, "%s: no data files (%s) in %s; going on without them\n", pszProgram, strFiles.c_str(),
                strFolders.c_str());

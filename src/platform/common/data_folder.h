@@ -1,20 +1,21 @@
-// Where the demo's data files are. The program opens them by relative name
-// from its working directory; when that directory lacks them, the process
-// entry changes into the first folder that holds them: the install location
+// Where the program's data files are. The program opens them by relative
+// name from its working directory; when that directory lacks them, the
+// program changes into the first folder that holds them: the install location
 // next to the executable (<prefix>/share/vimra for <prefix>/bin/vimra), then
-// the source tree's data/ for a program run from its build tree.
+// the source tree's data/ for a program run from its build tree. The names are
+// the program's (the demo's host owns them); the lookup knows none.
 #pragma once
 
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
-// The files the demo opens, by the names it opens them with.
-extern const char* const kDataFileNames[5];
+using DataFileNames = std::span<const char* const>;
 
-// The data files Folder lacks, in the order of kDataFileNames.
-std::vector<std::string> MissingDataFiles(const std::filesystem::path& Folder);
+// The files of Names that Folder lacks, in Names' order.
+std::vector<std::string> MissingDataFiles(const std::filesystem::path& Folder, DataFileNames Names);
 
 // The folders to look in, in order, for a program at ExecutablePath:
 // <exe dir>/../share/vimra, then, for a program in a build tree (CMake's
@@ -27,11 +28,12 @@ std::vector<std::filesystem::path> DataFolderCandidates(const std::filesystem::p
 // (what is missing there stays missing, as designed), else the first candidate
 // that holds every file; nothing when none does.
 std::optional<std::filesystem::path> FindDataFolder(const std::filesystem::path& WorkingFolder,
-                                                    const std::vector<std::filesystem::path>& Candidates);
+                                                    const std::vector<std::filesystem::path>& Candidates,
+                                                    DataFileNames Names);
 
 // The whole lookup for a program: finds the folder from the working directory
 // and this executable's candidates and changes into it. Prints one line on
 // stderr, prefixed with pszProgram, when it changes folder ("playing from")
 // or when no folder holds the data (the files and the folders looked in).
 // True when the working directory holds data afterwards.
-bool EnterDataFolder(const char* pszProgram);
+bool EnterDataFolder(const char* pszProgram, DataFileNames Names);

@@ -45,3 +45,10 @@ bool WritePngFile(const std::string& strPath, int iWidth, int iHeight, int iChan
   std::vector<unsigned char> Png;
   return EncodePng(iWidth, iHeight, iChannels, pPixels, Png) && WriteFileBytes(strPath, Png.data(), Png.size());
 }
+
+bool WriteRgbaPng(const std::string& strPath, const std::vector<unsigned char>& Pixels, int iWidth, int iHeight) {
+  if (iWidth <= 0 || iHeight <= 0 || Pixels.size() != static_cast<size_t>(iWidth) * static_cast<size_t>(iHeight) * 4) {
+    return false;
+  }
+  return WritePngFile(strPath, iWidth, iHeight, 4, Pixels.data());
+}

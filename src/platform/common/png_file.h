@@ -16,3 +16,7 @@ bool WriteFileBytes(const std::string& strPath, const void* pData, size_t iSize,
 
 // EncodePng, then WriteFileBytes.
 bool WritePngFile(const std::string& strPath, int iWidth, int iHeight, int iChannels, const unsigned char* pPixels);
+
+// A read-back's RGBA rows (D3D9ReadBackBuffer) as a PNG file; false when
+// Pixels does not hold iWidth × iHeight pixels or the file cannot be written.
+bool WriteRgbaPng(const std::string& strPath, const std::vector<unsigned char>& Pixels, int iWidth, int iHeight);

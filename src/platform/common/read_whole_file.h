@@ -1,20 +1,14 @@
 // Reading data files safely, for every reader of a data file (the mesh files,
 // the cube map, the music). Only a regular file is read: a directory, FIFO,
 // device or socket counts as missing and is never opened, so it never blocks.
-// A file larger than its format's cap, a file that ends before the size it had
-// when opened, and an allocation failure also count as missing.
+// A file larger than the cap its reader gives, a file that ends before the
+// size it had when opened, and an allocation failure also count as missing.
+// The reader of each format owns its cap (kMaxMeshFileBytes in the mesh file
+// reader, kMaxCubeMapFileBytes in the D3DX subset's DDS reader).
 #pragma once
 
 #include <cstddef>
 #include <vector>
-
-// Largest files the readers take (the sound library's is in its readers): far above any real file of their format,
-// far below what would exhaust memory.
-constexpr size_t kMaxMeshFileBytes = size_t{64} << 20;
-constexpr size_t kMaxCubeMapFileBytes = size_t{256} << 20;
-// A mesh file's lines are held as a list: each costs a string record even when
-// empty, so the count is capped too (a real file has a few hundred thousand).
-constexpr size_t kMaxMeshFileLines = size_t{1} << 22;
 
 // A regular file open for reading, no larger than the cap when opened.
 class DataFile {

@@ -1,12 +1,13 @@
 // Hooks of the Direct3D 9 stand-in for tests and tools: replace the object
-// Direct3DCreate9 returns, and read back what the GL device drew.
+// Direct3DCreate9 returns, size the back buffer, count GL calls, name the
+// last refusal. Reading back what a device drew is declared for every
+// platform in d3d9_readback.h.
 #pragma once
 
 #include "d3d9.h"
+#include "d3d9_readback.h"
 
 #include <functional>
-#include <string>
-#include <vector>
 
 // Direct3DCreate9 calls this factory instead of opening GL while it is set;
 // an empty function restores the GL implementation.
@@ -18,15 +19,23 @@ void D3D9SetCreateOverride(std::function<IDirect3D9*(UINT)> fnCreate);
 // sizes and antialiasing the window does not have.
 void D3D9SetBackBufferOverride(UINT iWidth, UINT iHeight, int iSamples);
 
-// The back buffer's current content (multisampling resolved), as tightly
-// packed RGBA rows, top row first. After Present it still holds the frame just
-// presented. False for a device that is not the GL device.
-bool D3D9ReadBackBuffer(IDirect3DDevice9* pDevice, std::vector<unsigned char>& Pixels, int& iWidth,
-                        int& iHeight);
-
-// Writes RGBA rows (top row first) to a PNG file; false when it cannot.
-bool D3D9WritePng(const std::string& strPath, const std::vector<unsigned char>& Pixels, int iWidth,
-                  int iHeight);
-
 // GL calls made since the device was created (a cache that works keeps this low).
 uint64_t D3D9GlCallCount(IDirect3DDevice9* pDevice);
+
+// Why the GL device last answered D3DERR_INVALIDCALL to a scene or draw call
+// (Direct3D gives one code for all of them). A debug build also says each
+// reason on stderr the first time it happens.
+enum class D3D9Refusal : uint8_t {
+  kNone,
+  kSceneAlreadyBegun,     // BeginScene inside a scene
+  kSceneNotBegun,         // EndScene or DrawIndexedPrimitive outside a scene
+  kNoDepthBuffer,         // Clear of the depth or stencil buffer the device lacks
+  kNotTriangleList,       // DrawIndexedPrimitive draws triangle lists only
+  kNoBuffers,             // no index buffer or no vertex stream set
+  kUnsupportedVertexFormat,  // an FVF other than XYZ | NORMAL | TEX1, or a shorter stride
+  kReadsOutsideBuffers,   // the indices or the vertices they reach lie past a buffer's end
+  kNoProgram,             // the fixed-function program for the state failed to build
+};
+const char* D3D9RefusalName(D3D9Refusal eReason);
+// kNone for a device that never refused a call, or that is not the GL device.
+D3D9Refusal D3D9LastRefusal(IDirect3DDevice9* pDevice);

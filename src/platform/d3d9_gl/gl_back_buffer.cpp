@@ -74,8 +74,11 @@ void GlDevice::SetBaseline() {
 // ---- clear and scene ---------------------------------------------------------
 
 HRESULT GlDevice::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR Color, float Z, DWORD Stencil) {
-  if ((Flags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) != 0 && iDepthBuffer == 0) return D3DERR_INVALIDCALL;
+  if ((Flags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) != 0 && iDepthBuffer == 0) {
+    return Refuse(D3D9Refusal::kNoDepthBuffer);
+  }
   MakeCurrent();
+  if (bCacheOff) ForgetAppliedState();
   GLbitfield iMask = 0;
   if (Flags & D3DCLEAR_TARGET) {
     float Colour[4];
@@ -116,13 +119,13 @@ HRESULT GlDevice::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLO
 }
 
 HRESULT GlDevice::BeginScene() {
-  if (bInScene) return D3DERR_INVALIDCALL;
+  if (bInScene) return Refuse(D3D9Refusal::kSceneAlreadyBegun);
   bInScene = true;
   return D3D_OK;
 }
 
 HRESULT GlDevice::EndScene() {
-  if (!bInScene) return D3DERR_INVALIDCALL;
+  if (!bInScene) return Refuse(D3D9Refusal::kSceneNotBegun);
   bInScene = false;
   return D3D_OK;
 }

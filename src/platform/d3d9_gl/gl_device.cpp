@@ -1,6 +1,8 @@
 #include "gl_device.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <tuple>
 
@@ -25,6 +27,8 @@ GlDevice::GlDevice(GlDirect3D* pParent, GlContext* pContext, const D3DPRESENT_PA
   iWidth = static_cast<int>(Params.BackBufferWidth);
   iHeight = static_cast<int>(Params.BackBufferHeight);
   bS3tc = GlHasExtension(pContext, "GL_EXT_texture_compression_s3tc");
+  const char* pszNoCache = std::getenv("VIMRA_GL_NO_CACHE");
+  bCacheOff = pszNoCache != nullptr && std::strcmp(pszNoCache, "1") == 0;
   std::fill(std::begin(SamplerDirty), std::end(SamplerDirty), true);
 }
 
@@ -37,6 +41,28 @@ GlDevice::~GlDevice() {
 }
 
 void GlDevice::MakeCurrent() { MakeGlContextCurrent(pContext); }
+
+HRESULT GlDevice::Refuse(D3D9Refusal eReason) {
+  eLastRefusal = eReason;
+#ifndef NDEBUG
+  // Once per reason and process: a refused draw tends to repeat every frame.
+  static uint32_t iReasonsSaid = 0;
+  const uint32_t iReason = 1u << static_cast<unsigned>(eReason);
+  if ((iReasonsSaid & iReason) == 0) {
+    std::fprintf(stderr, "Direct3D 9 device: call refused (%s); later ones for this reason are not reported\n",
+                 D3D9RefusalName(eReason));
+    iReasonsSaid |= iReason;
+  }
+#endif
+  return D3DERR_INVALIDCALL;
+}
+
+void GlDevice::ForgetAppliedState() {
+  Cache.Reset();
+  iDirty = kDirtyAll;
+  std::fill(std::begin(SamplerDirty), std::end(SamplerDirty), true);
+  iUploadedBytes = 0;
+}
 
 void GlDevice::BindBufferOutsideArrays(GLenum eTarget, GLuint iBuffer) {
   Cache.BindVertexArray(0);
@@ -323,16 +349,19 @@ bool GlDevice::DrawWouldReadOutside(INT iBaseVertex, UINT iStartIndex, UINT iPri
 
 HRESULT GlDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE Type, INT BaseVertexIndex, UINT, UINT, UINT startIndex,
                                        UINT primCount) {
-  if (!bInScene || Type != D3DPT_TRIANGLELIST || State.pIndices == nullptr || State.pStream == nullptr) {
-    return D3DERR_INVALIDCALL;
+  if (!bInScene) return Refuse(D3D9Refusal::kSceneNotBegun);
+  if (Type != D3DPT_TRIANGLELIST) return Refuse(D3D9Refusal::kNotTriangleList);
+  if (State.pIndices == nullptr || State.pStream == nullptr) return Refuse(D3D9Refusal::kNoBuffers);
+  if (State.dwFvf != kDrawnFvf || State.iStreamStride < kDrawnVertexBytes) {
+    return Refuse(D3D9Refusal::kUnsupportedVertexFormat);
   }
-  if (State.dwFvf != kDrawnFvf || State.iStreamStride < kDrawnVertexBytes) return D3DERR_INVALIDCALL;
   if (primCount == 0) return D3D_OK;
-  if (DrawWouldReadOutside(BaseVertexIndex, startIndex, primCount)) return D3DERR_INVALIDCALL;
+  if (DrawWouldReadOutside(BaseVertexIndex, startIndex, primCount)) return Refuse(D3D9Refusal::kReadsOutsideBuffers);
   MakeCurrent();
+  if (bCacheOff) ForgetAppliedState();
   if (iDirty & kDirtyRaster) Cache.SetRaster(RasterStateFor(State.RenderStates, iDepthBuffer != 0));
   if (iDirty & kDirtyProgram) ApplyProgram();
-  if (iCurrentProgram == 0) return D3DERR_INVALIDCALL;
+  if (iCurrentProgram == 0) return Refuse(D3D9Refusal::kNoProgram);
   // The key holds the light count, so a new key may change the block's size.
   if (iDirty & (kDirtyProgram | kDirtyValues)) ApplyUniforms();
   if (iDirty & kDirtyProgram) ApplyTextures();

@@ -20,6 +20,8 @@
 // date: the states that change shader code form an FfpKey (program cached per
 // key), the values go into one uniform block (uploaded only when its bytes
 // change), and every other GL state goes through the state cache.
+// VIMRA_GL_NO_CACHE=1 in the environment turns the caching off: every state
+// is applied again on every draw and clear.
 //
 // Files: gl_state_store (Direct3D's state and defaults), gl_enums (value
 // translation), gl_state_cache (what GL holds), gl_ffp_state (key and block
@@ -33,6 +35,7 @@
 
 #include "com_object.h"
 #include "d3d9.h"
+#include "d3d9_seams.h"
 #include "gl_calls.h"
 #include "gl_context.h"
 #include "gl_ffp.h"
@@ -96,6 +99,7 @@ class GlDevice final : public ComObject<IDirect3DDevice9> {
   void ForgetTexture(GLuint iTexture) { Cache.ForgetTexture(iTexture); }
   bool ReadBackBuffer(std::vector<unsigned char>& Pixels, int& iWidth, int& iHeight);
   uint64_t GlCallsSinceCreation() const { return iGlCalls - iGlCallsAtStart; }
+  D3D9Refusal LastRefusal() const { return eLastRefusal; }
   bool HasS3tc() const { return bS3tc; }
 
  private:
@@ -109,6 +113,12 @@ class GlDevice final : public ComObject<IDirect3DDevice9> {
   void ResolveTo(GLuint iTargetFramebuffer);
   // The framebuffer that holds the finished image: multisampling resolved.
   GLuint ResolvedFramebuffer();
+
+  // Notes why a call is refused and answers D3DERR_INVALIDCALL.
+  HRESULT Refuse(D3D9Refusal eReason);
+  // With the cache off: GL's state counts as unknown and every group as
+  // dirty, so the next draw or clear sets everything again.
+  void ForgetAppliedState();
 
   // ---- drawing ----
   bool DrawWouldReadOutside(INT iBaseVertex, UINT iStartIndex, UINT iPrimitives) const;
@@ -124,6 +134,9 @@ class GlDevice final : public ComObject<IDirect3DDevice9> {
   int iSamples;
   int iWidth, iHeight;
   bool bS3tc = false;
+  // VIMRA_GL_NO_CACHE=1: every state reaches GL on every draw, to tell a
+  // fault of the state cache or the dirty groups from any other.
+  bool bCacheOff = false;
   uint64_t iGlCallsAtStart = 0;
 
   // Back buffer: draw target (multisampled when iSamples > 0) and, for
@@ -135,6 +148,7 @@ class GlDevice final : public ComObject<IDirect3DDevice9> {
 
   D3dStateStore State;
   bool bInScene = false;
+  D3D9Refusal eLastRefusal = D3D9Refusal::kNone;
 
   // What changed since the last draw: DirtyGroup bits, and samplers per stage.
   uint8_t iDirty = kDirtyAll;

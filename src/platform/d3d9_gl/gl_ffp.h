@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <type_traits>
 
 namespace d3d9gl {
 
@@ -41,6 +42,12 @@ struct FfpKey {
   uint8_t LightTypes[kMaxActiveLights];
   FfpStageKey Stages[kStageCount];
 };
+
+// Compared with memcmp and hashed byte by byte: a padding byte would hold
+// whatever the stack had, and equal pipelines would differ.
+static_assert(sizeof(FfpStageKey) == 10, "a stage key is ten bytes, no padding");
+static_assert(sizeof(FfpKey) == 8 + kMaxActiveLights + kStageCount * sizeof(FfpStageKey), "no padding in the key");
+static_assert(std::has_unique_object_representations_v<FfpKey>, "every bit of the key is a value bit");
 
 struct FfpKeyHash {
   size_t operator()(const FfpKey& Key) const;

@@ -13,6 +13,11 @@
 #include <cstddef>
 #include <cstdint>
 
+// Largest cube map file D3DXCreateCubeTextureFromFileA reads: far above any
+// real one (a 1024-texel cube of 32-bit texels with its mips is 32 MiB), far
+// below what would exhaust memory.
+constexpr size_t kMaxCubeMapFileBytes = size_t{256} << 20;
+
 // Why a file was refused; kOk when it was not.
 enum class DdsResult {
   kOk,

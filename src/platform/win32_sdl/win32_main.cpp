@@ -2,13 +2,8 @@
 // Windows does; the demo ignores it. WinMain's result ends the process
 // through ExitProcess, as the C runtime does on Windows, so nothing the run
 // keeps alive (the GL driver's threads among it) is torn down on the way out.
-//
-// The demo opens its data files by relative name. Started from a folder that
-// has none of them, it plays from the installed data or, in a build tree,
-// from the source tree's data (one line on stderr says which).
 #include <string>
 
-#include "data_folder.h"
 #include "win32.h"
 
 int main(int argc, char** argv) {
@@ -17,6 +12,5 @@ int main(int argc, char** argv) {
     if (i > 1) strCommandLine += ' ';
     strCommandLine += argv[i];
   }
-  EnterDataFolder("vimra");
   ExitProcess(static_cast<UINT>(WinMain(nullptr, nullptr, strCommandLine.data(), SW_SHOWNORMAL)));
 }

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "win32_internal.h"
+#include "win32_sdl_internal.h"
 #include "win32_seams.h"
 
 #if defined(__has_feature)

@@ -10,7 +10,7 @@
 
 #include <atomic>
 
-#include "win32_internal.h"
+#include "win32_sdl_internal.h"
 #include "win32_seams.h"
 
 namespace win32 {

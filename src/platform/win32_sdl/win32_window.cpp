@@ -1,20 +1,17 @@
-// Windows over SDL2. Only the predefined "STATIC" class is known; it has no
-// window procedure of the program's, so DispatchMessageA has nothing to call.
+// Windows over SDL2. Only the predefined "STATIC" class is known.
 #include <algorithm>
 #include <cstring>
 #include <memory>
 #include <vector>
 
-#include "win32_internal.h"
+#include "win32_sdl_internal.h"
 #include "win32_seams.h"
 
 namespace win32 {
 
 bool EnsureVideo() {
   if (SDL_WasInit(SDL_INIT_VIDEO) != 0) return true;
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return false;
-  InstallEventWatch();
-  return true;
+  return SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) == 0;
 }
 
 }  // namespace win32
@@ -65,19 +62,11 @@ int ShowCursor(BOOL bShow) {
 
 // F11 and Alt+Enter switch a window between its size and the whole desktop
 // (the back buffer keeps its size; the device scales it into the window).
-static bool IsFullscreenToggle(const SDL_KeyboardEvent& Key) {
-  if (Key.repeat != 0) return false;
-  const SDL_Scancode Scancode = Key.keysym.scancode;
-  const bool bAlt = (Key.keysym.mod & KMOD_ALT) != 0;
-  return Scancode == SDL_SCANCODE_F11 ||
-         (bAlt && (Scancode == SDL_SCANCODE_RETURN || Scancode == SDL_SCANCODE_KP_ENTER));
-}
-
 // Desktop fullscreen: the window, without its border, covers its display and
 // the window manager is asked to make it fullscreen. Without a window manager
 // the move and resize alone do it; with one, either way the window ends up
 // covering the display. Going back restores the border, size and place.
-static void ToggleFullscreen(Uint32 dwWindowId) {
+void win32::ToggleFullscreen(Uint32 dwWindowId) {
   SDL_Window* pWindow = SDL_GetWindowFromID(dwWindowId);
   const auto itWindow = std::find_if(Windows.begin(), Windows.end(), [&](const auto& p) { return p->pWindow == pWindow; });
   if (pWindow == nullptr || itWindow == Windows.end()) return;
@@ -99,30 +88,3 @@ static void ToggleFullscreen(Uint32 dwWindowId) {
   }
   Window.bFullscreen = !Window.bFullscreen;
 }
-
-BOOL PeekMessageA(LPMSG lpMsg, HWND, UINT, UINT, UINT wRemoveMsg) {
-  if (SDL_WasInit(SDL_INIT_EVENTS) == 0) return FALSE;
-  SDL_Event event;
-  const int iFound = (wRemoveMsg & PM_REMOVE) != 0 ? SDL_PollEvent(&event)
-                                                     : SDL_PeepEvents(&event, 1, SDL_PEEKEVENT, SDL_FIRSTEVENT,
-                                                                      SDL_LASTEVENT);
-  if (iFound <= 0) return FALSE;
-  if ((wRemoveMsg & PM_REMOVE) != 0 && event.type == SDL_KEYDOWN && IsFullscreenToggle(event.key))
-    ToggleFullscreen(event.key.windowID);
-  if (lpMsg != nullptr) {
-    *lpMsg = MSG{};
-    lpMsg->time = event.common.timestamp;
-    if (win32::IsCloseRequest(event)) {
-      lpMsg->message = WM_CLOSE;
-    } else if (event.type == SDL_KEYDOWN) {
-      lpMsg->message = WM_KEYDOWN;
-      lpMsg->wParam = static_cast<WPARAM>(event.key.keysym.scancode);
-    } else if (event.type == SDL_KEYUP) {
-      lpMsg->message = WM_KEYUP;
-      lpMsg->wParam = static_cast<WPARAM>(event.key.keysym.scancode);
-    }
-  }
-  return TRUE;
-}
-
-LRESULT DispatchMessageA(const MSG*) { return 0; }

@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "win32_internal.h"
+#include "win32_web_internal.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // screen (with "play again") and stops the program for good.
 #include <emscripten.h>
 
-#include "win32_internal.h"
+#include "win32_web_internal.h"
 
 EM_JS(void, PageShowMessage, (const char* pszText, const char* pszCaption), {
   Module.page.showMessage(UTF8ToString(pszCaption), UTF8ToString(pszText));

@@ -9,7 +9,7 @@
 
 #include <cstdint>
 
-#include "win32_internal.h"
+#include "win32_web_internal.h"
 
 namespace win32 {
 

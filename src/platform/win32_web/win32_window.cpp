@@ -4,9 +4,9 @@
 #include <emscripten.h>
 
 #include <cstring>
-#include <deque>
 
-#include "win32_internal.h"
+#include "win32_message_queue.h"
+#include "win32_web_internal.h"
 
 struct HWND__ {
   int iWidth, iHeight;
@@ -17,8 +17,7 @@ namespace {
 HWND__ Canvas;
 bool bCanvasTaken = false;
 bool bStarted = false;
-std::deque<MSG> Messages;
-constexpr size_t kMaxQueuedMessages = 64;
+Win32MessageQueue Messages;
 
 }  // namespace
 
@@ -39,12 +38,11 @@ EM_JS(int, PageStartGestureSeen, (), { return Module.page && Module.page.started
 namespace win32 {
 
 void QueueMessage(UINT uMessage, WPARAM wParam) {
-  if (Messages.size() >= kMaxQueuedMessages) Messages.pop_front();
   MSG msg{};
   msg.message = uMessage;
   msg.wParam = wParam;
   msg.time = ReadClock();
-  Messages.push_back(msg);
+  Messages.Push(msg);
 }
 
 }  // namespace win32
@@ -75,12 +73,7 @@ int ShowCursor(BOOL bShow) {
   return iDisplayCount;
 }
 
-BOOL PeekMessageA(LPMSG lpMsg, HWND, UINT, UINT, UINT wRemoveMsg) {
-  if (Messages.empty()) return FALSE;
-  if (lpMsg != nullptr) *lpMsg = Messages.front();
-  if ((wRemoveMsg & PM_REMOVE) != 0) Messages.pop_front();
-  return TRUE;
-}
+BOOL PeekMessageA(LPMSG lpMsg, HWND, UINT, UINT, UINT wRemoveMsg) { return Messages.Peek(lpMsg, wRemoveMsg); }
 
 LRESULT DispatchMessageA(const MSG*) { return 0; }
 

@@ -12,6 +12,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// The lookup knows no names of its own: the program hands them over.
+const char* const kNames[] = {"first.obj", "second.obj", "third.obj", "map.dds", "music.mp3"};
+
 class DataFolders : public testing::Test {
  protected:
   void SetUp() override {
@@ -27,7 +30,7 @@ class DataFolders : public testing::Test {
   }
   static void Put(const fs::path& Folder, const char* pszName) { std::ofstream(Folder / pszName) << "x"; }
   static void PutAll(const fs::path& Folder) {
-    for (const char* pszName : kDataFileNames) Put(Folder, pszName);
+    for (const char* pszName : kNames) Put(Folder, pszName);
   }
   fs::path Root;
 };
@@ -35,27 +38,30 @@ class DataFolders : public testing::Test {
 TEST_F(DataFolders, WorkingDirectoryWithAnyDataFileIsKept) {
   const fs::path Working = Folder("work"), Installed = Folder("share");
   PutAll(Installed);
-  Put(Working, "cube.dds");
+  Put(Working, "map.dds");
   // What is missing there stays missing, as the design wants.
-  EXPECT_EQ(FindDataFolder(Working, {Installed}), Working);
-  EXPECT_EQ(MissingDataFiles(Working).size(), 4u);
+  EXPECT_EQ(FindDataFolder(Working, {Installed}, kNames), Working);
+  EXPECT_EQ(MissingDataFiles(Working, kNames).size(), 4u);
+  EXPECT_EQ(MissingDataFiles(Working, kNames).front(), "first.obj");
 }
 
 TEST_F(DataFolders, FirstCandidateHoldingEveryFileIsChosen) {
   const fs::path Working = Folder("work"), Partial = Folder("partial"), Full = Folder("full"), Later = Folder("later");
-  for (const char* pszName : {"cubedef.obj", "cyldef.obj", "isodef.obj", "cube.dds"}) Put(Partial, pszName);
+  for (const char* pszName : {"first.obj", "second.obj", "third.obj", "map.dds"}) Put(Partial, pszName);
   PutAll(Full);
   PutAll(Later);
-  EXPECT_EQ(FindDataFolder(Working, {Partial, Full, Later}), Full);
-  EXPECT_EQ(FindDataFolder(Working, {Partial}), std::nullopt);
-  EXPECT_EQ(FindDataFolder(Working, {Root / "absent"}), std::nullopt);
+  EXPECT_EQ(FindDataFolder(Working, {Partial, Full, Later}, kNames), Full);
+  EXPECT_EQ(FindDataFolder(Working, {Partial}, kNames), std::nullopt);
+  EXPECT_EQ(FindDataFolder(Working, {Root / "absent"}, kNames), std::nullopt);
+  // Other names, other answers: the partial folder is whole for a program of four files.
+  EXPECT_EQ(FindDataFolder(Working, {Partial, Full}, DataFileNames(kNames).first(4)), Partial);
 }
 
 TEST_F(DataFolders, ADirectoryNamedLikeADataFileDoesNotCount) {
   const fs::path Working = Folder("work"), Installed = Folder("share");
-  fs::create_directories(Working / "demodemo.mp3");
+  fs::create_directories(Working / "music.mp3");
   PutAll(Installed);
-  EXPECT_EQ(FindDataFolder(Working, {Installed}), Installed);
+  EXPECT_EQ(FindDataFolder(Working, {Installed}, kNames), Installed);
 }
 
 TEST_F(DataFolders, InstalledDataLiesBesideTheProgramsFolder) {

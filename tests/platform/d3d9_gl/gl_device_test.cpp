@@ -13,6 +13,7 @@
 #include "gl_device.h"
 #include "gl_ffp.h"
 #include "gl_test_scene.h"
+#include "png_file.h"
 
 using namespace gltest;
 
@@ -151,14 +152,14 @@ TEST_F(DeviceTest, WritesThePngItReadsBack) {
   pDevice->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF8CAAC6, 1.0f, 0);
   const Frame F = ReadFrame(pDevice);
   const std::string strPath = testing::TempDir() + "gl_clear.png";
-  ASSERT_TRUE(D3D9WritePng(strPath, F.Pixels, F.iWidth, F.iHeight));
+  ASSERT_TRUE(WriteRgbaPng(strPath, F.Pixels, F.iWidth, F.iHeight));
   FILE* pFile = std::fopen(strPath.c_str(), "rb");
   ASSERT_NE(pFile, nullptr);
   unsigned char Signature[8] = {};
   EXPECT_EQ(std::fread(Signature, 1, 8, pFile), 8u);
   std::fclose(pFile);
   EXPECT_EQ(std::memcmp(Signature, "\x89PNG\r\n\x1a\n", 8), 0);
-  EXPECT_FALSE(D3D9WritePng(strPath, F.Pixels, F.iWidth + 1, F.iHeight));  // size mismatch
+  EXPECT_FALSE(WriteRgbaPng(strPath, F.Pixels, F.iWidth + 1, F.iHeight));  // size mismatch
 }
 
 TEST_F(DeviceTest, StartsFromDirect3DsDefaultsNotGls) {
@@ -199,14 +200,64 @@ TEST_F(DeviceTest, RefusesWhatWouldReadOutsideItsBuffers) {
   AddSquare(Vertices, Indices, 2.0f, 1);
   const Mesh Square(pDevice, Vertices, Indices);
   EXPECT_EQ(Square.Draw(pDevice, Translation(0, 0, 10)), D3DERR_INVALIDCALL);  // outside BeginScene
+  EXPECT_EQ(D3D9LastRefusal(pDevice), D3D9Refusal::kSceneNotBegun);
   pDevice->BeginScene();
   EXPECT_EQ(pDevice->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 3), D3DERR_INVALIDCALL);  // 9 > 6 indices
+  EXPECT_EQ(D3D9LastRefusal(pDevice), D3D9Refusal::kReadsOutsideBuffers);
+  pDevice->SetFVF(0);  // a format the device does not draw
+  EXPECT_EQ(pDevice->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 3), D3DERR_INVALIDCALL);
+  EXPECT_EQ(D3D9LastRefusal(pDevice), D3D9Refusal::kUnsupportedVertexFormat);
+  pDevice->SetFVF(Mesh::kFvf);
   EXPECT_EQ(pDevice->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 1, 0, 4, 0, 2), D3DERR_INVALIDCALL);  // vertex 4 of 4
+  EXPECT_EQ(D3D9LastRefusal(pDevice), D3D9Refusal::kReadsOutsideBuffers);
   EXPECT_EQ(pDevice->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 0), D3D_OK);  // nothing to draw
   void* pData = nullptr;
   EXPECT_EQ(Square.pVertices->Lock(64, 200, &pData, 0), D3DERR_INVALIDCALL);
   EXPECT_EQ(pData, nullptr);
   pDevice->EndScene();
+}
+
+// Each misuse of a draw or a scene has its own reason, though Direct3D answers
+// all of them with D3DERR_INVALIDCALL.
+TEST_F(DeviceTest, NamesWhyItRefusesACall) {
+  std::vector<Vertex> Vertices;
+  std::vector<uint16_t> Indices;
+  AddSquare(Vertices, Indices, 2.0f, 1);
+  const Mesh Square(pDevice, Vertices, Indices);
+  EXPECT_EQ(D3D9LastRefusal(pDevice), D3D9Refusal::kNone);
+  EXPECT_EQ(pDevice->EndScene(), D3DERR_INVALIDCALL);
+  EXPECT_EQ(D3D9LastRefusal(pDevice), D3D9Refusal::kSceneNotBegun);
+  ASSERT_EQ(pDevice->BeginScene(), D3D_OK);
+  EXPECT_EQ(pDevice->BeginScene(), D3DERR_INVALIDCALL);
+  EXPECT_EQ(D3D9LastRefusal(pDevice), D3D9Refusal::kSceneAlreadyBegun);
+
+  const auto Draw = [&](D3DPRIMITIVETYPE eType) { return pDevice->DrawIndexedPrimitive(eType, 0, 0, 4, 0, 2); };
+  EXPECT_EQ(Draw(D3DPT_TRIANGLELIST), D3DERR_INVALIDCALL);
+  EXPECT_EQ(D3D9LastRefusal(pDevice), D3D9Refusal::kNoBuffers);
+  pDevice->SetFVF(Mesh::kFvf);
+  pDevice->SetIndices(Square.pIndices);
+  EXPECT_EQ(Draw(D3DPT_TRIANGLELIST), D3DERR_INVALIDCALL);  // indices but no stream
+  EXPECT_EQ(D3D9LastRefusal(pDevice), D3D9Refusal::kNoBuffers);
+  pDevice->SetStreamSource(0, Square.pVertices, 0, sizeof(Vertex) - 4);
+  EXPECT_EQ(Draw(D3DPT_TRIANGLELIST), D3DERR_INVALIDCALL);  // a stride shorter than the format
+  EXPECT_EQ(D3D9LastRefusal(pDevice), D3D9Refusal::kUnsupportedVertexFormat);
+  pDevice->SetStreamSource(0, Square.pVertices, 0, sizeof(Vertex));
+  EXPECT_EQ(Draw(static_cast<D3DPRIMITIVETYPE>(5)), D3DERR_INVALIDCALL);  // D3DPT_TRIANGLESTRIP
+  EXPECT_EQ(D3D9LastRefusal(pDevice), D3D9Refusal::kNotTriangleList);
+  EXPECT_EQ(Draw(D3DPT_TRIANGLELIST), D3D_OK);
+  EXPECT_EQ(pDevice->EndScene(), D3D_OK);
+
+  // A device made without a depth buffer cannot clear one.
+  D3DPRESENT_PARAMETERS Params = DemoParams(D3DMULTISAMPLE_NONE);
+  Params.EnableAutoDepthStencil = FALSE;
+  IDirect3DDevice9* pFlat = nullptr;
+  ASSERT_EQ(pD3D->CreateDevice(0, D3DDEVTYPE_HAL, TestWindow(), D3DCREATE_SOFTWARE_VERTEXPROCESSING, &Params, &pFlat),
+            D3D_OK);
+  EXPECT_EQ(pFlat->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0), D3DERR_INVALIDCALL);
+  EXPECT_EQ(D3D9LastRefusal(pFlat), D3D9Refusal::kNoDepthBuffer);
+  EXPECT_EQ(D3D9LastRefusal(pDevice), D3D9Refusal::kNotTriangleList);  // each device keeps its own
+  EXPECT_EQ(pFlat->Release(), 0u);
+  EXPECT_STREQ(D3D9RefusalName(D3D9Refusal::kNotTriangleList), "not a triangle list");
 }
 
 // ---- rasterisation -------------------------------------------------------------
@@ -529,6 +580,82 @@ TEST_F(DeviceTest, RepeatedStatesCostNoGlCalls) {
   EXPECT_EQ(D3D9GlCallCount(pDevice) - iBefore, 3u);
   pDevice->EndScene();
   pCube->Release();
+}
+
+// VIMRA_GL_NO_CACHE=1 sets every state again on every draw and clear: the
+// same pixels, more GL calls. A scene that changes the program, the raster
+// state, the texture and the sampler between draws, and clears part of it.
+TEST_F(DeviceTest, CacheSwitchedOffDrawsTheSamePixelsWithMoreGlCalls) {
+  const auto DrawScene = [](IDirect3DDevice9* pOn, Frame& Out, uint64_t& iCalls) {
+    std::vector<Vertex> Vertices;
+    std::vector<uint16_t> Indices;
+    AddSquare(Vertices, Indices, 2.0f, 4);
+    const Mesh Square(pOn, Vertices, Indices);
+    IDirect3DCubeTexture9* pCube = MakeCube(pOn, 8, D3DFMT_X8R8G8B8, [](UINT iFace, UINT x, UINT y) {
+      return 0xFF000000u | (iFace * 40u) << 16 | (x * 30u) << 8 | y * 30u;
+    });
+    const D3DXMATRIX matProjection = DemoProjection(), matView = Identity();
+    pOn->SetTransform(D3DTS_PROJECTION, &matProjection);
+    pOn->SetTransform(D3DTS_VIEW, &matView);
+    D3DLIGHT9 Light = {};
+    Light.Type = D3DLIGHT_DIRECTIONAL;
+    Light.Diffuse = {1, 0.8f, 0.6f, 0};
+    Light.Direction = {0.3f, -0.2f, 1};
+    D3DMATERIAL9 Material = {};
+    Material.Diffuse = {1, 1, 1, 1};
+    const uint64_t iBefore = D3D9GlCallCount(pOn);
+    pOn->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF203040, 1.0f, 0);
+    pOn->BeginScene();
+    pOn->SetMaterial(&Material);
+    pOn->SetLight(0, &Light);
+    pOn->LightEnable(0, TRUE);
+    for (int i = 0; i < 6; ++i) {
+      pOn->SetRenderState(D3DRS_LIGHTING, i % 2 == 0 ? TRUE : FALSE);
+      pOn->SetRenderState(D3DRS_CULLMODE, i < 3 ? D3DCULL_CCW : D3DCULL_NONE);
+      pOn->SetRenderState(D3DRS_ALPHABLENDENABLE, i == 4 ? TRUE : FALSE);
+      pOn->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+      pOn->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+      pOn->SetTexture(0, i >= 2 ? pCube : nullptr);
+      pOn->SetTextureStageState(0, D3DTSS_COLOROP, i >= 2 ? D3DTOP_MODULATE : D3DTOP_SELECTARG2);
+      pOn->SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, D3DTSS_TCI_CAMERASPACEREFLECTIONVECTOR);
+      pOn->SetSamplerState(0, D3DSAMP_MAGFILTER, i == 3 ? D3DTEXF_POINT : D3DTEXF_LINEAR);
+      const D3DXMATRIX matWorld = RotationY(0.4f * static_cast<float>(i)) * Translation(-2.5f + i, 0.3f * i - 1, 10);
+      ASSERT_EQ(Square.Draw(pOn, matWorld), D3D_OK);
+      if (i == 2) {
+        const D3DRECT Rect = {100, 100, 200, 150};
+        pOn->Clear(1, &Rect, D3DCLEAR_TARGET, 0xFF00FF00, 1.0f, 0);
+      }
+    }
+    pOn->EndScene();
+    iCalls = D3D9GlCallCount(pOn) - iBefore;
+    Out = ReadFrame(pOn);
+    pOn->SetTexture(0, nullptr);
+    pOn->SetIndices(nullptr);
+    pOn->SetStreamSource(0, nullptr, 0, 0);
+    pCube->Release();
+  };
+  Frame Cached, Uncached;
+  uint64_t iCachedCalls = 0, iUncachedCalls = 0;
+  DrawScene(pDevice, Cached, iCachedCalls);
+
+  ASSERT_EQ(setenv("VIMRA_GL_NO_CACHE", "1", 1), 0);
+  D3DPRESENT_PARAMETERS Params = DemoParams(D3DMULTISAMPLE_NONE);
+  IDirect3DDevice9* pUncached = nullptr;
+  const HRESULT hr =
+      pD3D->CreateDevice(0, D3DDEVTYPE_HAL, TestWindow(), D3DCREATE_SOFTWARE_VERTEXPROCESSING, &Params, &pUncached);
+  unsetenv("VIMRA_GL_NO_CACHE");
+  ASSERT_EQ(hr, D3D_OK);
+  DrawScene(pUncached, Uncached, iUncachedCalls);
+  EXPECT_EQ(pUncached->Release(), 0u);
+
+  ASSERT_EQ(Cached.Pixels.size(), Uncached.Pixels.size());
+  EXPECT_TRUE(Cached.Pixels == Uncached.Pixels);
+  int iDrawn = 0;  // pixels neither clear wrote
+  for (int y = 0; y < Cached.iHeight; y += 4) {
+    for (int x = 0; x < Cached.iWidth; x += 4) iDrawn += Cached.At(x, y) != 0xFF203040u && Cached.At(x, y) != 0xFF00FF00u;
+  }
+  EXPECT_GT(iDrawn, 2000);
+  EXPECT_GT(iUncachedCalls, iCachedCalls + 30) << "cached " << iCachedCalls;
 }
 
 // The C++ block is filled byte for byte into GL's buffer: every member must

@@ -312,6 +312,24 @@ TEST(DdsLoader, KeepsEveryAcceptedLevelInsideTheFileWhateverTheHeaderSays) {
   }
 }
 
+// The loader owns its cap: a good cube followed by enough bytes to pass it is
+// refused by its size, before a byte is read (the file is sparse).
+TEST(DdsLoader, RefusesAFileLargerThanItsCap) {
+  RecordingDevice Device;
+  const std::vector<unsigned char> Good = MakeFile(DdsSpec{}, 6 * 64);
+  const std::string strPath = WriteTempFile("over-cap", Good);
+  IDirect3DCubeTexture9* pTexture = nullptr;
+  ASSERT_EQ(D3DXCreateCubeTextureFromFileA(&Device, strPath.c_str(), &pTexture), D3D_OK);
+  pTexture->Release();
+  ASSERT_EQ(truncate(strPath.c_str(), off_t{1} << 20), 0);  // bytes after the cube do not matter
+  ASSERT_EQ(D3DXCreateCubeTextureFromFileA(&Device, strPath.c_str(), &pTexture), D3D_OK);
+  pTexture->Release();
+  ASSERT_EQ(truncate(strPath.c_str(), static_cast<off_t>(kMaxCubeMapFileBytes + 1)), 0);
+  EXPECT_EQ(D3DXCreateCubeTextureFromFileA(&Device, strPath.c_str(), &pTexture), D3DXERR_INVALIDDATA);
+  EXPECT_EQ(pTexture, nullptr);
+  std::remove(strPath.c_str());
+}
+
 TEST(DdsLoader, ReportsMissingFilesAndDeviceFailures) {
   RecordingDevice Device;
   IDirect3DCubeTexture9* pTexture = reinterpret_cast<IDirect3DCubeTexture9*>(1);

@@ -30,13 +30,14 @@ class Win32Sdl : public ::testing::Test {
     }
   }
 
-  static void PushKeyDown(SDL_Scancode Scancode) {
+  static void PushKey(SDL_Scancode Scancode, bool bDown) {
     SDL_Event Event{};
-    Event.type = SDL_KEYDOWN;
-    Event.key.state = SDL_PRESSED;
+    Event.type = bDown ? SDL_KEYDOWN : SDL_KEYUP;
+    Event.key.state = bDown ? SDL_PRESSED : SDL_RELEASED;
     Event.key.keysym.scancode = Scancode;
     SDL_PushEvent(&Event);
   }
+  static void PushKeyDown(SDL_Scancode Scancode) { PushKey(Scancode, true); }
 
   static void PushClose() {
     SDL_Event Event{};
@@ -88,6 +89,51 @@ TEST_F(Win32Sdl, PeekWithoutRemoveLeavesTheMessageQueued) {
   ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
   EXPECT_EQ(msg.message, static_cast<UINT>(WM_KEYDOWN));
   EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+}
+
+// Messages carry Windows' virtual-key codes, as on Windows, not SDL's scancodes.
+TEST_F(Win32Sdl, KeyMessagesCarryVirtualKeyCodes) {
+  const struct {
+    SDL_Scancode eScancode;
+    WPARAM wVirtualKey;
+  } Keys[] = {
+      {SDL_SCANCODE_ESCAPE, VK_ESCAPE}, {SDL_SCANCODE_F1, VK_F1}, {SDL_SCANCODE_F2, VK_F2},
+      {SDL_SCANCODE_F12, 0x7B},         {SDL_SCANCODE_A, 'A'},    {SDL_SCANCODE_Z, 'Z'},
+      {SDL_SCANCODE_1, '1'},            {SDL_SCANCODE_0, '0'},    {SDL_SCANCODE_RETURN, VK_RETURN},
+      {SDL_SCANCODE_KP_ENTER, VK_RETURN}, {SDL_SCANCODE_SPACE, VK_SPACE}, {SDL_SCANCODE_DOWN, VK_DOWN},
+      {SDL_SCANCODE_RSHIFT, VK_SHIFT},
+  };
+  for (const auto& Key : Keys) {
+    SCOPED_TRACE(SDL_GetScancodeName(Key.eScancode));
+    PushKey(Key.eScancode, true);
+    PushKey(Key.eScancode, false);
+    MSG Down{}, Up{};
+    ASSERT_TRUE(PeekMessageA(&Down, nullptr, 0, 0, PM_REMOVE));
+    ASSERT_TRUE(PeekMessageA(&Up, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(Down.message, static_cast<UINT>(WM_KEYDOWN));
+    EXPECT_EQ(Up.message, static_cast<UINT>(WM_KEYUP));
+    EXPECT_EQ(Down.wParam, Key.wVirtualKey);
+    EXPECT_EQ(Up.wParam, Key.wVirtualKey);
+  }
+  // A key without a virtual-key code makes no message.
+  PushKeyDown(SDL_SCANCODE_APPLICATION);
+  MSG msg{};
+  EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+}
+
+// The key state and the messages read the same events: a press taken by
+// GetAsyncKeyState still arrives as a message, and one taken by PeekMessageA
+// still counts for GetAsyncKeyState.
+TEST_F(Win32Sdl, KeyStateAndMessagesShareEachEvent) {
+  PushKeyDown(SDL_SCANCODE_F2);
+  EXPECT_EQ(GetAsyncKeyState(VK_F2) & 1, 1);
+  MSG msg{};
+  ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(msg.wParam, static_cast<WPARAM>(VK_F2));
+  PushKeyDown(SDL_SCANCODE_ESCAPE);
+  ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(msg.wParam, static_cast<WPARAM>(VK_ESCAPE));
+  EXPECT_EQ(GetAsyncKeyState(VK_ESCAPE) & 1, 1);
 }
 
 TEST_F(Win32Sdl, OnlyTheStaticClassMakesAWindow) {

@@ -1,7 +1,10 @@
 // Direct3DCreate9 that hands out the system's Direct3D object wrapped so that
 // CreateDevice refuses multisampled back buffers: frames drawn by tools and
-// benches compare pixel for pixel with the GL device's single-sampled ones.
-#include "d3d9_seams.h"
+// benches compare pixel for pixel with the GL device's single-sampled ones,
+// and the start-up's chain of attempts settles on a device without. Defined
+// in the program itself (the object library), it is found before d3d9.dll's
+// import; the real one is fetched at run time.
+#include <d3d9.h>
 
 namespace {
 

@@ -1,4 +1,9 @@
-#include "d3d9_seams.h"
+// D3D9ReadBackBuffer on Windows, through the Direct3D 9 API itself: the back
+// buffer is copied to a system-memory surface by GetRenderTargetData
+// (resolved first when multisampled) and read through LockRect.
+#include <d3d9.h>
+
+#include "d3d9_readback.h"
 
 namespace {
 

@@ -14,7 +14,7 @@ extern double dLastReadingAt;
 // The timer's value without yielding (safe inside event callbacks).
 DWORD ReadClock();
 
-// A key message for PeekMessageA; the queue drops messages nobody fetches.
+// A key message for PeekMessageA.
 void QueueMessage(UINT uMessage, WPARAM wParam);
 
 // Starts the keyboard callbacks once.

@@ -1,0 +1,14 @@
+// Reading back what a Direct3D 9 device drew, for the tools, benches and
+// tests. Declared once here; defined by the GL device (d3d9_gl) on Linux and
+// in the browser, and through the Direct3D 9 API itself on Windows
+// (readback_d3d9), so a tool builds on either.
+#pragma once
+
+#include <vector>
+
+struct IDirect3DDevice9;
+
+// The back buffer's current content (multisampling resolved), as tightly
+// packed RGBA rows, top row first, alpha 255. After Present it still holds the
+// frame just presented. False when the device cannot be read.
+bool D3D9ReadBackBuffer(IDirect3DDevice9* pDevice, std::vector<unsigned char>& Pixels, int& iWidth, int& iHeight);
