@@ -1,0 +1,222 @@
+#!/usr/bin/env bash
+# The music heard at a real sound server: the demo plays to a private
+# PulseAudio server's null sink (tests/support/pulse.sh), parec records the
+# sink, and capture_compare holds the recording against the MP3 decoded by
+# ffmpeg: correlation at least 0.99 in every 1 s window of the music checked,
+# no drop-out of 10 ms or more, level within 0.5 dB, and the music's first
+# sound within 100 ms of the first presented frame.
+#   capture.sh CASE SECONDS LOAD LINUX_BUILD WINDOWS_BUILD DATA_DIR
+# CASE:
+#   linux         build/vimra, SDL's PulseAudio output
+#   wine-dsound   vimra.exe of WINDOWS_BUILD under Wine, DirectSound
+#   wine-waveout  the same with a DirectSound that refuses (the program falls
+#                 back to waveOut)
+#   wine-control  capture_control.exe: the decoded music from one DirectSound
+#                 buffer, what Wine's own output does with the simplest player
+# Wine plays through its ALSA driver into the same sink (winepulse.drv off,
+# ALSA's pulse plugin). Before vimra.exe, the control player plays 4 s in the
+# same set-up; the music Wine loses at the start there is Wine's, so vimra.exe
+# may lose no more than that (plus 50 ms), and its windows are checked from
+# there on.
+# SECONDS: the music checked, from its start (the demo is ended after it), or
+# "full" for the whole demo, which ends by itself.
+# LOAD: idle, or busy: two CPU-bound processes (stress-ng --cpu 2) beside it.
+# The first presented frame is the moment the middle of the screen, black
+# until then, first shows a picture, read from Xvfb's frame buffer file.
+set -uo pipefail
+case_name="$1"
+seconds="$2"
+load="$3"
+linux="$4"
+windows="$5"
+data="$6"
+work="$(mktemp -d)"
+support="$(dirname "$0")/../support"
+
+cleanup() {
+  kill ${demo_pid:-} ${stress_pid:-} 2> /dev/null
+  [ -n "${WINEPREFIX:-}" ] && wineserver -k 2> /dev/null
+  pulse_stop
+  kill ${xvfb_pid:-} 2> /dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAIL: $*"
+  for log in out xvfb; do
+    [ -s "$work/$log.log" ] && { echo "--- $log.log"; tail -n 30 "$work/$log.log"; }
+  done
+  exit 1
+}
+
+. "$support/pulse.sh"
+
+command -v ffmpeg > /dev/null || { echo "ffmpeg missing"; exit 77; }
+command -v Xvfb > /dev/null || { echo "Xvfb missing"; exit 77; }
+if [ "$load" = busy ]; then
+  command -v stress-ng > /dev/null || { echo "stress-ng missing (scripts/install-deps.sh installs it)"; exit 77; }
+fi
+
+# Xvfb keeps its screen in a file (-fbdir, XWD format), black (-br) until a
+# window draws; $middle: the offset of the screen's middle pixel in it.
+start_xvfb() {
+  mkdir -p "$work/fb"
+  Xvfb -displayfd 3 -screen 0 1280x800x24 -br -fbdir "$work/fb" +extension GLX -nolisten tcp \
+    3> "$work/display" > "$work/xvfb.log" 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 300); do
+    [ -s "$work/display" ] && break
+    sleep 0.05
+  done
+  [ -s "$work/display" ] || fail "Xvfb did not start"
+  export DISPLAY=":$(head -n 1 "$work/display")"
+  local header_size bytes_per_line colours
+  read -r header_size _ _ _ _ _ _ _ _ _ _ _ bytes_per_line _ _ _ _ _ _ colours < \
+    <(od -An -tu4 --endian=big -N 80 -v -w80 "$work/fb/Xvfb_screen0")
+  middle=$((header_size + colours * 12 + 400 * bytes_per_line + 640 * 4))
+}
+
+# Waits until the first frame is on the screen; $frame_at: the recording's
+# frame at that moment.
+wait_for_first_frame() {
+  local deadline=$((SECONDS + $1))
+  while [ "$(od -An -tx1 -j "$middle" -N 3 "$work/fb/Xvfb_screen0" | tr -d ' ')" = 000000 ]; do
+    kill -0 "$demo_pid" 2> /dev/null || fail "the program ended before it presented a frame"
+    [ $SECONDS -lt "$deadline" ] || fail "no frame presented after $1 s"
+    sleep 0.005
+  done
+  frame_at=$(pulse_recorded_frames)
+}
+
+# Waits until the recording holds $1 seconds past frame $frame_at, or the
+# program has ended (and then half a second more).
+wait_for_recording() {
+  local wanted=$((frame_at + $1 * 44100))
+  while [ "$(pulse_recorded_frames)" -lt "$wanted" ] && kill -0 "$demo_pid" 2> /dev/null; do sleep 0.1; done
+  wanted=$(($(pulse_recorded_frames) + 22050))
+  while [ "$(pulse_recorded_frames)" -lt "$wanted" ]; do sleep 0.05; done
+}
+
+# Compares $work/$1.wav with the music over [from, until]; its figures in $figures.
+compare() {
+  "$linux/tests/capture/capture_compare" --from "$2" --until "$3" "$work/$1.wav" "$work/music.wav" > "$work/$1.txt"
+  local code=$?
+  cat "$work/$1.txt"
+  [ $code -le 1 ] || fail "cannot compare the recording"
+  figures="$(sed -n 's/^figures //p' "$work/$1.txt")"
+  return $code
+}
+figure() { tr ' ' '\n' <<< "$figures" | sed -n "s/^$1=//p"; }
+
+# ---- Wine ---------------------------------------------------------------------------
+
+start_wine() {
+  local pe
+  pe="$(file -b "$1")"
+  if [[ "$pe" == PE32+* ]]; then
+    wine_loader="$(command -v wine64 || echo /usr/lib/wine/wine64)"
+    export WINEPREFIX="$linux/capture-wineprefix64"
+  else
+    wine_loader="$(command -v wine || true)"
+    [ -n "$wine_loader" ] && [ -e /usr/lib/i386-linux-gnu/wine ] || { echo "32-bit Wine is not installed"; exit 77; }
+    export WINEPREFIX="$linux/capture-wineprefix32"
+  fi
+  [ -x "$wine_loader" ] || { echo "Wine is not installed"; exit 77; }
+  export WINEDEBUG=-all WINEDLLOVERRIDES="winepulse.drv=d;mscoree,mshtml="
+  pulse_alsa_default
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    "$wine_loader" wineboot -i > "$work/out.log" 2>&1 || fail "wineboot could not make a prefix"
+  fi
+  wineserver -w
+}
+
+# The control player for $1 s, recorded; its figures in $figures.
+run_control() {
+  pulse_record "$work/control.wav"
+  (cd "$work" && exec "$wine_loader" "$windows/tests/capture/capture_control.exe" "$control_output" music.wav "$1" \
+    > "$work/out.log" 2>&1)
+  pulse_stop_recording
+}
+
+# ---- The cases --------------------------------------------------------------------
+
+ffmpeg -loglevel error -i "$data/demodemo.mp3" -ar 44100 -ac 2 "$work/music.wav" || fail "ffmpeg did not decode the music"
+[ "$seconds" = full ] && until=0 || until="$seconds"
+pulse_start "$work"
+start_xvfb
+from=0
+lost_allowed=0.1
+control_output=dsound
+[ "$case_name" = wine-waveout ] && control_output=waveout
+if [[ "$case_name" == wine-* ]]; then
+  [ -f "$windows/vimra.exe" ] && [ -f "$windows/tests/capture/capture_control.exe" ] ||
+    { echo "no Windows build in $windows (scripts/build-windows.sh)"; exit 77; }
+  start_wine "$windows/vimra.exe"
+  if [ "$case_name" != wine-control ]; then
+    run_control 4
+    echo "--- the control player ($control_output), 4 s"
+    compare control 0 3
+    from="$(figure lost_start)"
+    lost_allowed="$(awk -v l="$from" 'BEGIN { print l + 0.05 }')"
+  fi
+fi
+
+if [ "$load" = busy ]; then
+  stress-ng --cpu 2 --quiet &
+  stress_pid=$!
+fi
+pulse_record "$work/demo.wav"
+case "$case_name" in
+  linux)
+    [ -x "$linux/vimra" ] || fail "no $linux/vimra"
+    (cd "$data" && SDL_AUDIODRIVER=pulseaudio exec "$linux/vimra" > "$work/out.log" 2>&1) &
+    ;;
+  wine-dsound)
+    (cd "$data" && exec "$wine_loader" "$windows/vimra.exe" > "$work/out.log" 2>&1) &
+    ;;
+  wine-waveout)
+    mkdir "$work/refused"
+    cp "$windows/vimra.exe" "$windows/tests/capture/dsound.dll" "$work/refused/"
+    (cd "$data" && WINEDLLOVERRIDES="dsound=n;$WINEDLLOVERRIDES" exec "$wine_loader" "$work/refused/vimra.exe" \
+      > "$work/out.log" 2>&1) &
+    ;;
+  wine-control)
+    [ "$seconds" = full ] && play=86 || play=$((seconds + 1))
+    (cd "$work" && exec "$wine_loader" "$windows/tests/capture/capture_control.exe" dsound music.wav "$play" \
+      > "$work/out.log" 2>&1) &
+    ;;
+  *)
+    fail "unknown case $case_name"
+    ;;
+esac
+demo_pid=$!
+if [ "$case_name" = wine-control ]; then
+  frame_at=0
+else
+  wait_for_first_frame 300
+fi
+[ "$seconds" = full ] && wait_for_recording 100 || wait_for_recording "$seconds"
+kill "$demo_pid" 2> /dev/null
+wait "$demo_pid" 2> /dev/null
+[ -n "${WINEPREFIX:-}" ] && wineserver -k 2> /dev/null
+pulse_stop_recording
+[ -n "${stress_pid:-}" ] && kill "$stress_pid" 2> /dev/null
+
+echo "--- $case_name, $load, music from $from s to ${until/#0/the end}; load average $(cut -d' ' -f1-3 /proc/loadavg)"
+compare demo "$from" "$until"
+status=$?
+first_sound="$(figure first_sound)"
+if [ "$case_name" != wine-control ]; then
+  gap="$(awk -v s="$first_sound" -v f="$frame_at" 'BEGIN { printf "%.3f", s - f / 44100 }')"
+  echo "first presented frame at $(awk -v f="$frame_at" 'BEGIN { printf "%.3f", f / 44100 }') s of the recording;" \
+    "first sound $gap s after it"
+  # Under Wine, later by what Wine's own start-up loses.
+  awk -v g="$gap" -v s="$first_sound" -v l="$from" 'BEGIN { exit !(s >= 0 && g <= 0.1 + l && g >= -0.1) }' ||
+    { echo "parted: the first sound is not within 100 ms (+ $from s) of the first frame"; status=1; }
+fi
+lost="$(figure lost_start)"
+awk -v l="$lost" -v a="$lost_allowed" 'BEGIN { exit !(l <= a) }' ||
+  { echo "parted: $lost s of the music's start are lost (allowed: $lost_allowed s)"; status=1; }
+[ $status -eq 0 ] || fail "the recording and the music part (see above)"
+echo "ok: $case_name"
