@@ -5,14 +5,16 @@
 # ffmpeg: correlation at least 0.99 in every 1 s window of the music checked,
 # no drop-out of 10 ms or more, level within 0.5 dB, and the music's first
 # sound within 100 ms of the first presented frame.
-#   capture.sh CASE SECONDS LOAD LINUX_BUILD WINDOWS_BUILD DATA_DIR
+#   capture.sh CASE SECONDS LOAD LINUX_BUILD PROGRAM_DIR DATA_DIR
 # CASE:
-#   linux         build/vimra, SDL's PulseAudio output
-#   wine-dsound   vimra.exe of WINDOWS_BUILD under Wine, DirectSound
+#   linux         vimra of LINUX_BUILD (PROGRAM_DIR the same), SDL's PulseAudio output
+#   wine-dsound   vimra.exe of the Windows build PROGRAM_DIR under Wine, DirectSound
 #   wine-waveout  the same with a DirectSound that refuses (the program falls
 #                 back to waveOut)
 #   wine-control  capture_control.exe: the decoded music from one DirectSound
 #                 buffer, what Wine's own output does with the simplest player
+#   web           the page of the web build PROGRAM_DIR (dist/web) in headless
+#                 Chromium (tests/web/web_page_test.js listen), Web Audio
 # Wine plays through its ALSA driver into the same sink (winepulse.drv off,
 # ALSA's pulse plugin). Before vimra.exe, the control player plays 4 s in the
 # same set-up; the music Wine loses at the start there is Wine's, so vimra.exe
@@ -22,7 +24,8 @@
 # "full" for the whole demo, which ends by itself.
 # LOAD: idle, or busy: two CPU-bound processes (stress-ng --cpu 2) beside it.
 # The first presented frame is the moment the middle of the screen, black
-# until then, first shows a picture, read from Xvfb's frame buffer file.
+# until then, first shows a picture, read from Xvfb's frame buffer file; in
+# the browser, the page's own time of its first frame after the start.
 set -uo pipefail
 case_name="$1"
 seconds="$2"
@@ -30,6 +33,7 @@ load="$3"
 linux="$4"
 windows="$5"
 data="$6"
+root="$(cd "$(dirname "$0")/../.." && pwd)"
 work="$(mktemp -d)"
 support="$(dirname "$0")/../support"
 
@@ -90,7 +94,7 @@ wait_for_first_frame() {
 }
 
 # Waits until the recording holds $1 seconds past frame $frame_at, or the
-# program has ended (and then half a second more).
+# program has ended, and then half a second more.
 wait_for_recording() {
   local wanted=$((frame_at + $1 * 44100))
   while [ "$(pulse_recorded_frames)" -lt "$wanted" ] && kill -0 "$demo_pid" 2> /dev/null; do sleep 0.1; done
@@ -181,8 +185,14 @@ case "$case_name" in
     (cd "$data" && WINEDLLOVERRIDES="dsound=n;$WINEDLLOVERRIDES" exec "$wine_loader" "$work/refused/vimra.exe" \
       > "$work/out.log" 2>&1) &
     ;;
+  web)
+    command -v chromium > /dev/null && command -v node > /dev/null || { echo "chromium or node missing"; exit 77; }
+    [ -f "$windows/index.html" ] || { echo "no web build in $windows (scripts/build-web.sh)"; exit 77; }
+    [ "$seconds" = full ] && play=full || play=$((seconds + 2))
+    node "$root/tests/web/web_page_test.js" listen "$windows" "$work/page" "$play" > "$work/out.log" 2>&1 &
+    ;;
   wine-control)
-    [ "$seconds" = full ] && play=86 || play=$((seconds + 1))
+    [ "$seconds" = full ] && play=90 || play=$((seconds + 5))
     (cd "$work" && exec "$wine_loader" "$windows/tests/capture/capture_control.exe" dsound music.wav "$play" \
       > "$work/out.log" 2>&1) &
     ;;
@@ -193,10 +203,20 @@ esac
 demo_pid=$!
 if [ "$case_name" = wine-control ]; then
   frame_at=0
+elif [ "$case_name" = web ]; then
+  deadline=$((SECONDS + 300))
+  until grep -q '^first-frame ' "$work/out.log"; do
+    kill -0 "$demo_pid" 2> /dev/null || fail "the page ended before its first frame"
+    [ $SECONDS -lt "$deadline" ] || fail "no frame presented after 300 s"
+    sleep 0.005
+  done
+  frame_at=$(($(pulse_recorded_frames) - $(awk '/^first-frame / { printf "%d", $2 * 44.1 }' "$work/out.log")))
 else
   wait_for_first_frame 300
 fi
-[ "$seconds" = full ] && wait_for_recording 100 || wait_for_recording "$seconds"
+# Two seconds more than the music checked: Wine's output may start that late.
+[ "$seconds" = full ] && wait_for_recording 100 || wait_for_recording $((seconds + 2))
+[ "$case_name" = web ] && wait "$demo_pid"
 kill "$demo_pid" 2> /dev/null
 wait "$demo_pid" 2> /dev/null
 [ -n "${WINEPREFIX:-}" ] && wineserver -k 2> /dev/null

@@ -26,7 +26,7 @@ pulse_start() {
   mkdir -p "$pulse_dir/runtime" "$pulse_dir/state" "$pulse_dir/home"
   # -n: none of the system's configuration, only the two modules named.
   HOME="$pulse_dir/home" PULSE_RUNTIME_PATH="$pulse_dir/runtime" PULSE_STATE_PATH="$pulse_dir/state" \
-    pulseaudio -n --daemonize=no --use-pid-file=no --exit-idle-time=60 --log-target=stderr \
+    pulseaudio -n --daemonize=no --use-pid-file=no --exit-idle-time=60 --log-target=stderr --realtime=yes --high-priority=yes \
     -L "module-native-protocol-unix socket=$pulse_dir/native auth-anonymous=1" \
     -L "module-null-sink sink_name=capture rate=44100 channels=2" > "$pulse_dir/server.log" 2>&1 &
   pulse_pid=$!
