@@ -12,7 +12,12 @@
 #                           on; a silent stream plays into the sink meanwhile,
 #                           since an idle null sink sends its monitor nothing:
 #                           so the recording's timeline has no holes, and
-#                           pulse_recorded_frames tells where "now" lies in it
+#                           pulse_recorded_frames tells where "now" lies in it.
+#                           That stream asks for 20 ms of latency, as a game
+#                           or an SDL program does: left at its default of up
+#                           to 2 s (Wine's ALSA stream asks for none), the
+#                           sink renders far ahead, and drop-outs of a client
+#                           that fell behind for a moment grew to 1 to 2 s
 #   pulse_recorded_frames   frames recorded so far
 #   pulse_stop_recording    end the recording and write the file whole
 #   pulse_stop              end the server
@@ -48,7 +53,7 @@ pulse_alsa_default() {
 
 pulse_record() {
   local format=(--rate=44100 --channels=2 --format=s16le)
-  pacat --playback --raw "${format[@]}" < /dev/zero 2> "$pulse_dir/pacat.log" &
+  pacat --playback --raw "${format[@]}" --latency-msec=20 < /dev/zero 2> "$pulse_dir/pacat.log" &
   keeper_pid=$!
   record_file="$1"
   parec --device=capture.monitor "${format[@]}" --file-format=wav --latency-msec=10 "$1" 2> "$pulse_dir/parec.log" &
