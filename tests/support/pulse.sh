@@ -14,10 +14,10 @@
 #                           so the recording's timeline has no holes, and
 #                           pulse_recorded_frames tells where "now" lies in it.
 #                           That stream asks for 20 ms of latency, as a game
-#                           or an SDL program does: left at its default of up
-#                           to 2 s (Wine's ALSA stream asks for none), the
-#                           sink renders far ahead, and drop-outs of a client
-#                           that fell behind for a moment grew to 1 to 2 s
+#                           or an SDL program does, so the sink does not run
+#                           at its default of up to 2 s, which Wine's ALSA
+#                           stream does not lower: the same sink latency
+#                           for every platform's output
 #   pulse_recorded_frames   frames recorded so far
 #   pulse_stop_recording    end the recording and write the file whole
 #   pulse_stop              end the server
