@@ -9,6 +9,7 @@
 #include <dsound.h>
 #include <mmsystem.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -27,7 +28,7 @@ std::vector<char> ReadPcm(const char* pszPath, DWORD& dwRate) {
     std::memcpy(&dwSize, &Bytes[iAt + 4], 4);
     if (std::memcmp(&Bytes[iAt], "fmt ", 4) == 0 && dwSize >= 16) std::memcpy(&dwRate, &Bytes[iAt + 12], 4);
     if (std::memcmp(&Bytes[iAt], "data", 4) == 0) {
-      const size_t iEnd = std::min(Bytes.size(), iAt + 8 + dwSize);
+      const size_t iEnd = std::min<size_t>(Bytes.size(), iAt + 8 + dwSize);
       return std::vector<char>(Bytes.begin() + static_cast<long>(iAt) + 8, Bytes.begin() + static_cast<long>(iEnd));
     }
     iAt += 8 + dwSize + (dwSize & 1);
