@@ -14,6 +14,7 @@ constexpr int kDecimation = 8;          // the coarse search runs at 1/8 of the 
 constexpr double kSilence = 0.00316;    // -50 dBFS: below this a stretch counts as silent
 constexpr double kSilentWindow = 1e-4;  // RMS under which a music window is not compared
 constexpr double kLostRatio = 0.1;      // a block 20 dB under the music's is lost
+constexpr double kSlip = 0.020;         // s a window may lie off the offset (drop-outs under 10 ms move it)
 
 uint32_t Le32(const unsigned char* p) { return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24; }
 uint16_t Le16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
@@ -258,7 +259,13 @@ Comparison CompareSounds(const MonoSound& Recording, const MonoSound& Music, con
     const Sums Here = SumAt(Recording, Music, iLag, iWindow, iWindowEnd);
     Figures.bRecorded = Here.iCount == iWindowEnd - iWindow;
     Figures.bMusicSilent = Here.fMusic < kSilentWindow * kSilentWindow * static_cast<double>(iWindowEnd - iWindow);
-    Figures.fCorrelation = Here.Correlation();
+    // Correlated where the window lies best within kSlip of the offset.
+    const long iNear = Figures.bRecorded && !Figures.bMusicSilent
+                           ? LocalLag(Recording, Music, iLag, iWindow, iWindowEnd, static_cast<long>(kSlip * iRate))
+                           : iLag;
+    Figures.fShift = static_cast<double>(iNear - iLag) / iRate;
+    Figures.fCorrelation = std::fabs(Figures.fShift) <= kSlip ? SumAt(Recording, Music, iNear, iWindow, iWindowEnd).Correlation()
+                                                              : Here.Correlation();
     Figures.fLevelDb = Here.fMusic > 0 && Here.fRecording > 0 ? 10 * std::log10(Here.fRecording / Here.fMusic) : -99;
     if (!Figures.bMusicSilent) {
       Total.fRecording += Here.fRecording;
@@ -269,8 +276,8 @@ Comparison CompareSounds(const MonoSound& Recording, const MonoSound& Music, con
       }
       if (Figures.fCorrelation < Limits.fMinCorrelation && Figures.bRecorded) {
         const long iShifted = LocalLag(Recording, Music, iLag, iWindow, iWindowEnd, 3 * iRate);
-        Figures.fShift = static_cast<double>(iShifted - iLag) / iRate;
-        Figures.fShiftCorrelation = SumAt(Recording, Music, iShifted, iWindow, iWindowEnd).Correlation();
+        Figures.fPartedShift = static_cast<double>(iShifted - iLag) / iRate;
+        Figures.fPartedCorrelation = SumAt(Recording, Music, iShifted, iWindow, iWindowEnd).Correlation();
       }
     }
     Result.Windows.push_back(Figures);
@@ -296,7 +303,7 @@ std::vector<std::string> Problems(const Comparison& Result, const CompareLimits&
     if (Window.bMusicSilent || Window.fCorrelation >= Limits.fMinCorrelation) continue;
     std::snprintf(szLine, sizeof(szLine),
                   "%.0f s: correlation %.4f, level %+.1f dB; best met %+.3f s from the offset there (correlation %.4f)",
-                  Window.fMusicTime, Window.fCorrelation, Window.fLevelDb, Window.fShift, Window.fShiftCorrelation);
+                  Window.fMusicTime, Window.fCorrelation, Window.fLevelDb, Window.fPartedShift, Window.fPartedCorrelation);
     Lines.push_back(szLine);
   }
   for (const DropOut& Gap : Result.DropOuts) {

@@ -34,11 +34,14 @@ struct WindowFigures {
   double fMusicTime = 0;    // start of the window in the music (s)
   bool bMusicSilent = false;  // too quiet in the music to be compared
   bool bRecorded = true;    // the recording covers the whole window
-  double fCorrelation = 0;  // normalised, at the recording's offset
-  double fLevelDb = 0;      // recording's energy over the music's
-  // Where the window is met best within 3 s of the offset, when it parts:
-  double fShift = 0;        // s the recording is later (+) or earlier (-) there
-  double fShiftCorrelation = 0;
+  // Normalised, where the window lies best within 20 ms of the recording's
+  // offset (drop-outs shorter than 10 ms may have moved it), and that shift.
+  double fCorrelation = 0;
+  double fShift = 0;          // s the recording is later (+) or earlier (-) there
+  double fLevelDb = 0;        // recording's energy over the music's
+  // When it parts: where the window is met best within 3 s of the offset.
+  double fPartedShift = 0;
+  double fPartedCorrelation = 0;
 };
 
 struct DropOut {
