@@ -25,9 +25,9 @@
 # SECONDS: the music checked, from its start (the demo is ended after it), or
 # "full" for the whole demo, which ends by itself.
 # LOAD: idle, or busy: two CPU-bound processes (stress-ng --cpu 2) beside it.
-# The first presented frame is the moment the middle of the screen, black
-# until then, first shows a picture, read from Xvfb's frame buffer file; in
-# the browser, the page's own time of its first frame after the start.
+# The first presented frame is the moment the middle of the screen first shows
+# the first frame's colour there, read from Xvfb's frame buffer file; in the
+# browser, the page's own time of its first frame after the start.
 set -uo pipefail
 case_name="$1"
 seconds="$2"
@@ -50,7 +50,7 @@ trap cleanup EXIT
 
 fail() {
   echo "FAIL: $*"
-  for log in out xvfb; do
+  for log in out xvfb pulse/parec pulse/server; do
     [ -s "$work/$log.log" ] && { echo "--- $log.log"; tail -n 30 "$work/$log.log"; }
   done
   exit 1
@@ -64,8 +64,8 @@ if [ "$load" = busy ]; then
   command -v stress-ng > /dev/null || { echo "stress-ng missing (scripts/install-deps.sh installs it)"; exit 77; }
 fi
 
-# Xvfb keeps its screen in a file (-fbdir, XWD format), black (-br) until a
-# window draws; $middle: the offset of the screen's middle pixel in it.
+# Xvfb keeps its screen in a file (-fbdir, XWD format); $middle: the offset of
+# the screen's middle pixel in it.
 start_xvfb() {
   mkdir -p "$work/fb"
   Xvfb -displayfd 3 -screen 0 1280x800x24 -br -fbdir "$work/fb" +extension GLX -nolisten tcp \
@@ -83,11 +83,13 @@ start_xvfb() {
   middle=$((header_size + colours * 12 + 400 * bytes_per_line + 640 * 4))
 }
 
-# Waits until the first frame is on the screen; $frame_at: the recording's
-# frame at that moment.
+# Waits until the first frame is on the screen (its middle shows the clear
+# colour 8CAAC6, stored blue first; a window shown before it may be filled
+# with another colour, Wine's light grey); $frame_at: the recording's frame at
+# that moment.
 wait_for_first_frame() {
   local deadline=$((SECONDS + $1))
-  while [ "$(od -An -tx1 -j "$middle" -N 3 "$work/fb/Xvfb_screen0" | tr -d ' ')" = 000000 ]; do
+  while [ "$(od -An -tx1 -j "$middle" -N 3 "$work/fb/Xvfb_screen0" | tr -d ' ')" != c6aa8c ]; do
     kill -0 "$demo_pid" 2> /dev/null || fail "the program ended before it presented a frame"
     [ $SECONDS -lt "$deadline" ] || fail "no frame presented after $1 s"
     sleep 0.005

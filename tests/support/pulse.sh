@@ -58,8 +58,9 @@ pulse_record() {
   record_file="$1"
   parec --device=capture.monitor "${format[@]}" --file-format=wav --latency-msec=10 "$1" 2> "$pulse_dir/parec.log" &
   record_pid=$!
-  # Started once the first sound data is written after the 44-byte header.
-  for _ in $(seq 400); do
+  # Started once the first sound data is written after the 44-byte header
+  # (within seconds, even on a loaded machine).
+  for _ in $(seq 2000); do
     [ "$(pulse_recorded_frames)" -gt 0 ] && return 0
     sleep 0.01
   done
