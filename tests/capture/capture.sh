@@ -33,7 +33,7 @@ case_name="$1"
 seconds="$2"
 load="$3"
 linux="$4"
-windows="$5"
+program_dir="$5"
 data="$6"
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 work="$(mktemp -d)"
@@ -153,7 +153,7 @@ start_wine() {
 # $control_play_at the recording's frame when it started its output.
 run_control() {
   pulse_record "$work/control.wav"
-  (cd "$work" && exec "$wine_loader" "$windows/tests/capture/capture_control.exe" "$control_output" music.wav "$1" \
+  (cd "$work" && exec "$wine_loader" "$program_dir/tests/capture/capture_control.exe" "$control_output" music.wav "$1" \
     > "$work/control.log" 2>&1) &
   demo_pid=$!
   wait_for_line "$work/control.log" 'playing from'
@@ -174,9 +174,9 @@ late_allowed=0.1
 control_output=dsound
 [ "$case_name" = wine-waveout ] && control_output=waveout
 if [[ "$case_name" == wine-* ]]; then
-  [ -f "$windows/vimra.exe" ] && [ -f "$windows/tests/capture/capture_control.exe" ] ||
-    { echo "no Windows build in $windows (scripts/build-windows.sh)"; exit 77; }
-  start_wine "$windows/vimra.exe"
+  [ -f "$program_dir/vimra.exe" ] && [ -f "$program_dir/tests/capture/capture_control.exe" ] ||
+    { echo "no Windows build in $program_dir (scripts/build-windows.sh)"; exit 77; }
+  start_wine "$program_dir/vimra.exe"
   if [ "$case_name" != wine-control ]; then
     run_control 4
     echo "--- the control player ($control_output), 4 s"
@@ -202,23 +202,23 @@ case "$case_name" in
     (cd "$data" && SDL_AUDIODRIVER=pulseaudio exec "$linux/vimra" > "$work/out.log" 2>&1) &
     ;;
   wine-dsound)
-    (cd "$data" && exec "$wine_loader" "$windows/vimra.exe" > "$work/out.log" 2>&1) &
+    (cd "$data" && exec "$wine_loader" "$program_dir/vimra.exe" > "$work/out.log" 2>&1) &
     ;;
   wine-waveout)
     mkdir "$work/refused"
-    cp "$windows/vimra.exe" "$windows/tests/capture/dsound.dll" "$work/refused/"
+    cp "$program_dir/vimra.exe" "$program_dir/tests/capture/dsound.dll" "$work/refused/"
     (cd "$data" && WINEDLLOVERRIDES="dsound=n;$WINEDLLOVERRIDES" exec "$wine_loader" "$work/refused/vimra.exe" \
       > "$work/out.log" 2>&1) &
     ;;
   web)
     command -v chromium > /dev/null && command -v node > /dev/null || { echo "chromium or node missing"; exit 77; }
-    [ -f "$windows/index.html" ] || { echo "no web build in $windows (scripts/build-web.sh)"; exit 77; }
+    [ -f "$program_dir/index.html" ] || { echo "no web build in $program_dir (scripts/build-web.sh)"; exit 77; }
     [ "$seconds" = full ] && play=full || play=$((seconds + 2))
-    node "$root/tests/web/web_page_test.js" listen "$windows" "$work/page" "$play" > "$work/out.log" 2>&1 &
+    node "$root/tests/web/web_page_test.js" listen "$program_dir" "$work/page" "$play" > "$work/out.log" 2>&1 &
     ;;
   wine-control)
     [ "$seconds" = full ] && play=90 || play=$((seconds + 5))
-    (cd "$work" && exec "$wine_loader" "$windows/tests/capture/capture_control.exe" dsound music.wav "$play" \
+    (cd "$work" && exec "$wine_loader" "$program_dir/tests/capture/capture_control.exe" dsound music.wav "$play" \
       > "$work/out.log" 2>&1) &
     ;;
   *)
