@@ -237,7 +237,11 @@ else
   wait_for_first_frame 300
 fi
 # Two seconds more than the music checked: Wine's output may start that late.
-[ "$seconds" = full ] && wait_for_recording 100 || wait_for_recording $((seconds + 2))
+if [ "$seconds" = full ]; then
+  wait_for_recording 100
+else
+  wait_for_recording $((seconds + 2))
+fi
 [ "$case_name" = web ] && wait "$demo_pid"
 kill "$demo_pid" 2> /dev/null
 wait "$demo_pid" 2> /dev/null
