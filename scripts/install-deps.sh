@@ -15,6 +15,9 @@ packages=(
   # The Windows build and its tests under Wine (32-bit Wine, its GL on Mesa).
   g++-mingw-w64-i686 zip file
   wine wine32:i386 libgl1:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386
+  # The music recorded at a private sound server (tests/capture): PulseAudio
+  # and parec, ALSA's pulse plugin for Wine's ALSA driver, the busy-CPU load.
+  pulseaudio pulseaudio-utils libasound2-plugins stress-ng
 )
 
 missing=()

@@ -5,6 +5,9 @@
 //   node web_page_test.js escape DIST OUT_DIR               Escape ends the demo at once
 //   node web_page_test.js no-webgl DIST OUT_DIR             without WebGL: the fatal message, exit code -1
 //   node web_page_test.js timing DIST OUT_DIR               the whole demo at normal speed: frame times per scene
+//   node web_page_test.js listen DIST OUT_DIR SECONDS|full  plays at normal speed for the capture tests: prints
+//                                                           "first-frame AGO" (AGO: ms since the first frame after
+//                                                           the gesture was presented) as soon as it is seen
 // Exit code 0 when every check holds; each failure is printed.
 'use strict';
 const fs = require('fs');
@@ -179,10 +182,23 @@ async function timing(dist, outDir) {
   });
 }
 
+async function listen(dist, outDir, seconds) {
+  await withPage(dist, '', [], async (page) => {
+    await page.waitFor("window.vimraPage && vimraPage.state === 'ready'", 120);
+    const before = await page.evaluate('vimraPage.frameShownAt.length');
+    await page.press('Enter', kEnter);
+    await page.waitFor(`vimraPage.frameShownAt.length > ${before}`, 30);
+    const ago = await page.evaluate(`performance.now() - vimraPage.frameShownAt[${before}]`);
+    console.log(`first-frame ${ago.toFixed(1)}`);
+    if (seconds === 'full') await page.waitFor("vimraPage.state === 'ended'", 150);
+    else await sleep(Number(seconds) * 1000);
+  });
+}
+
 async function main() {
   const [mode, dist, outDir, ...rest] = process.argv.slice(2);
   if (!mode || !dist || !outDir) {
-    console.error('usage: web_page_test.js frames|play|missing-data|escape|no-webgl|timing DIST OUT_DIR [TIME_MS...]');
+    console.error('usage: web_page_test.js frames|play|missing-data|escape|no-webgl|timing|listen DIST OUT_DIR [TIME_MS...|SECONDS]');
     process.exit(2);
   }
   fs.mkdirSync(outDir, { recursive: true });
@@ -190,6 +206,7 @@ async function main() {
   else if (mode === 'play') await play(dist, outDir);
   else if (mode === 'missing-data') await missingData(dist, outDir);
   else if (mode === 'timing') await timing(dist, outDir);
+  else if (mode === 'listen') await listen(dist, outDir, rest[0]);
   else if (mode === 'escape') await escape(dist, outDir);
   else if (mode === 'no-webgl') await noWebGl(dist);
   else {

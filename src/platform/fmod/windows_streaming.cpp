@@ -25,10 +25,12 @@ namespace {
 constexpr int kFramesAhead = 4096;  // about 93 ms at 44100 Hz queued ahead of the play position
 
 // ---- DirectSound -------------------------------------------------------------
-// A looping secondary buffer four times the queue; the thread keeps
-// kFramesAhead frames written past the play cursor.
+// A looping secondary buffer four times the lead; a thread of its own keeps
+// it filled ahead of the device.
 class DirectSoundOutput final : public SoundStream {
  public:
+  static constexpr DWORD kAheadBytes = 2 * kFramesAhead * 4;  // about 190 ms at 44100 Hz
+
   static std::unique_ptr<SoundStream> Open(int iRate, PcmSource& Source) {
     IDirectSound* pSound = nullptr;
     if (FAILED(DirectSoundCreate(nullptr, &pSound, nullptr)) || pSound == nullptr) return nullptr;
@@ -38,7 +40,7 @@ class DirectSoundOutput final : public SoundStream {
     DSBUFFERDESC Desc{};
     Desc.dwSize = sizeof(Desc);
     Desc.dwFlags = DSBCAPS_GETCURRENTPOSITION2 | DSBCAPS_GLOBALFOCUS;
-    Desc.dwBufferBytes = 4 * kFramesAhead * Format.nBlockAlign;
+    Desc.dwBufferBytes = 4 * kAheadBytes;
     Desc.lpwfxFormat = &Format;
     IDirectSoundBuffer* pBuffer = nullptr;
     if (FAILED(pSound->SetCooperativeLevel(hWindow, DSSCL_PRIORITY)) ||
@@ -61,20 +63,28 @@ class DirectSoundOutput final : public SoundStream {
   DirectSoundOutput(IDirectSound* pSound, IDirectSoundBuffer* pBuffer, DWORD iBytes, PcmSource& Source)
       : pSound(pSound), pBuffer(pBuffer), iBufferBytes(iBytes), Thread([this, &Source] { Run(Source); }) {}
 
+  // Keeps kAheadBytes written past the device's write cursor, the first byte
+  // the device has not yet taken (Wine's, for one, has mixed up to there, not
+  // only to the play cursor). Our write position is never further ahead than
+  // that; when it seems to be, the device has passed it (this thread was held
+  // up for longer than the lead) and writing goes on at the write cursor,
+  // instead of waiting a lap of the buffer while the device plays old data.
+  // The thread runs above normal priority, as a system's audio threads do.
   void Run(PcmSource& Source) {
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_HIGHEST);
     DWORD iWriteAt = 0;  // next byte we write
-    Fill(Source, iWriteAt, kFramesAhead * 4);
+    Fill(Source, iWriteAt, kAheadBytes);
     pBuffer->Play(0, 0, DSBPLAY_LOOPING);
     while (!bStop) {
       Sleep(10);
       DWORD iPlay = 0, iWrite = 0;
       if (FAILED(pBuffer->GetCurrentPosition(&iPlay, &iWrite))) continue;
-      const DWORD iQueued = (iWriteAt + iBufferBytes - iPlay) % iBufferBytes;
-      const DWORD iWanted = kFramesAhead * 4;
-      // Fell behind (the play cursor passed what was written): start over ahead of it.
-      if (iQueued > 2 * iWanted) iWriteAt = iWrite;
-      const DWORD iNow = (iWriteAt + iBufferBytes - iPlay) % iBufferBytes;
-      if (iNow < iWanted) Fill(Source, iWriteAt, iWanted - iNow);
+      DWORD iAhead = (iWriteAt + iBufferBytes - iWrite) % iBufferBytes;
+      if (iAhead > kAheadBytes) {
+        iWriteAt = iWrite;
+        iAhead = 0;
+      }
+      if (iAhead < kAheadBytes) Fill(Source, iWriteAt, kAheadBytes - iAhead);
     }
   }
 

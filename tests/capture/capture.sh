@@ -1,0 +1,270 @@
+#!/usr/bin/env bash
+# The music heard at a real sound server: the demo plays to a private
+# PulseAudio server's null sink (tests/support/pulse.sh), parec records the
+# sink, and capture_compare holds the recording against the MP3 decoded by
+# ffmpeg: correlation at least 0.99 in every 1 s window of the music checked,
+# no drop-out of 10 ms or more, level within 0.5 dB, and the music's first
+# sound within 100 ms of the first presented frame.
+#   capture.sh CASE SECONDS LOAD LINUX_BUILD PROGRAM_DIR DATA_DIR
+# CASE:
+#   linux         vimra of LINUX_BUILD (PROGRAM_DIR the same), SDL's PulseAudio output
+#   wine-dsound   vimra.exe of the Windows build PROGRAM_DIR under Wine, DirectSound
+#   wine-waveout  the same with a DirectSound that refuses (the program falls
+#                 back to waveOut)
+#   wine-control  capture_control.exe: the decoded music from one DirectSound
+#                 buffer, what Wine's own output does with the simplest player
+#                 (its first sound is reported from the moment it starts)
+#   web           the page of the web build PROGRAM_DIR (dist/web) in headless
+#                 Chromium (tests/web/web_page_test.js listen), Web Audio
+# Wine plays through its ALSA driver into the same sink (winepulse.drv off,
+# ALSA's pulse plugin). Before vimra.exe, the control player plays 4 s in the
+# same set-up; the music Wine loses at the start there is Wine's, so vimra.exe
+# may lose no more than that (plus 50 ms), and its windows are checked from
+# there on; and its first sound may come as much later after the first frame
+# as the control's came after it started its output.
+# SECONDS: the music checked, from its start (the demo is ended after it), or
+# "full" for the whole demo, which ends by itself.
+# LOAD: idle, or busy: two CPU-bound processes (stress-ng --cpu 2) beside it.
+# The first presented frame is the moment the middle of the screen first shows
+# the first frame's colour there, read from Xvfb's frame buffer file; in the
+# browser, the page's own time of its first frame after the start.
+set -uo pipefail
+case_name="$1"
+seconds="$2"
+load="$3"
+linux="$4"
+program_dir="$5"
+data="$6"
+root="$(cd "$(dirname "$0")/../.." && pwd)"
+work="$(mktemp -d)"
+support="$(dirname "$0")/../support"
+
+cleanup() {
+  kill ${demo_pid:-} ${stress_pid:-} 2> /dev/null
+  [ -n "${WINEPREFIX:-}" ] && wineserver -k 2> /dev/null
+  pulse_stop
+  kill ${xvfb_pid:-} 2> /dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAIL: $*"
+  for log in out xvfb pulse/parec pulse/server; do
+    [ -s "$work/$log.log" ] && { echo "--- $log.log"; tail -n 30 "$work/$log.log"; }
+  done
+  exit 1
+}
+
+. "$support/pulse.sh"
+
+command -v ffmpeg > /dev/null || { echo "ffmpeg missing"; exit 77; }
+command -v Xvfb > /dev/null || { echo "Xvfb missing"; exit 77; }
+if [ "$load" = busy ]; then
+  command -v stress-ng > /dev/null || { echo "stress-ng missing (scripts/install-deps.sh installs it)"; exit 77; }
+fi
+
+# Xvfb keeps its screen in a file (-fbdir, XWD format); $middle: the offset of
+# the screen's middle pixel in it.
+start_xvfb() {
+  mkdir -p "$work/fb"
+  Xvfb -displayfd 3 -screen 0 1280x800x24 -br -fbdir "$work/fb" +extension GLX -nolisten tcp \
+    3> "$work/display" > "$work/xvfb.log" 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 300); do
+    [ -s "$work/display" ] && break
+    sleep 0.05
+  done
+  [ -s "$work/display" ] || fail "Xvfb did not start"
+  export DISPLAY=":$(head -n 1 "$work/display")"
+  local header_size bytes_per_line colours
+  read -r header_size _ _ _ _ _ _ _ _ _ _ _ bytes_per_line _ _ _ _ _ _ colours < \
+    <(od -An -tu4 --endian=big -N 80 -v -w80 "$work/fb/Xvfb_screen0")
+  middle=$((header_size + colours * 12 + 400 * bytes_per_line + 640 * 4))
+}
+
+# Waits until the first frame is on the screen (its middle shows the clear
+# colour 8CAAC6, stored blue first; a window shown before it may be filled
+# with another colour, Wine's light grey); $frame_at: the recording's frame at
+# that moment.
+wait_for_first_frame() {
+  local deadline=$((SECONDS + $1))
+  while [ "$(od -An -tx1 -j "$middle" -N 3 "$work/fb/Xvfb_screen0" | tr -d ' ')" != c6aa8c ]; do
+    kill -0 "$demo_pid" 2> /dev/null || fail "the program ended before it presented a frame"
+    [ $SECONDS -lt "$deadline" ] || fail "no frame presented after $1 s"
+    sleep 0.005
+  done
+  frame_at=$(pulse_recorded_frames)
+}
+
+# Waits until the program's output $1 has a line starting with $2.
+wait_for_line() {
+  local deadline=$((SECONDS + 300))
+  until grep -q "^$2" "$1"; do
+    kill -0 "$demo_pid" 2> /dev/null || { cat "$1"; fail "the program ended before it printed \"$2\""; }
+    [ $SECONDS -lt "$deadline" ] || fail "no \"$2\" after 300 s"
+    sleep 0.005
+  done
+}
+
+# Waits until the recording holds $1 seconds past frame $frame_at, or the
+# program has ended, and then half a second more.
+wait_for_recording() {
+  local wanted=$((frame_at + $1 * 44100))
+  while [ "$(pulse_recorded_frames)" -lt "$wanted" ] && kill -0 "$demo_pid" 2> /dev/null; do sleep 0.1; done
+  wanted=$(($(pulse_recorded_frames) + 22050))
+  while [ "$(pulse_recorded_frames)" -lt "$wanted" ]; do sleep 0.05; done
+}
+
+# Compares $work/$1.wav with the music over [from, until]; its figures in $figures.
+compare() {
+  "$linux/tests/capture/capture_compare" --from "$2" --until "$3" "$work/$1.wav" "$work/music.wav" > "$work/$1.txt"
+  local code=$?
+  cat "$work/$1.txt"
+  [ $code -le 1 ] || fail "cannot compare the recording"
+  figures="$(sed -n 's/^figures //p' "$work/$1.txt")"
+  return $code
+}
+figure() { tr ' ' '\n' <<< "$figures" | sed -n "s/^$1=//p"; }
+
+# ---- Wine ---------------------------------------------------------------------------
+
+start_wine() {
+  local pe
+  pe="$(file -b "$1")"
+  if [[ "$pe" == PE32+* ]]; then
+    wine_loader="$(command -v wine64 || echo /usr/lib/wine/wine64)"
+    export WINEPREFIX="$linux/capture-wineprefix64"
+  else
+    wine_loader="$(command -v wine || true)"
+    [ -n "$wine_loader" ] && [ -e /usr/lib/i386-linux-gnu/wine ] || { echo "32-bit Wine is not installed"; exit 77; }
+    export WINEPREFIX="$linux/capture-wineprefix32"
+  fi
+  [ -x "$wine_loader" ] || { echo "Wine is not installed"; exit 77; }
+  export WINEDEBUG=-all WINEDLLOVERRIDES="winepulse.drv=d;mscoree,mshtml="
+  pulse_alsa_default
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    "$wine_loader" wineboot -i > "$work/out.log" 2>&1 || fail "wineboot could not make a prefix"
+  fi
+  wineserver -w
+}
+
+# The control player for $1 s, recorded; its figures in $figures, and in
+# $control_play_at the recording's frame when it started its output.
+run_control() {
+  pulse_record "$work/control.wav"
+  (cd "$work" && exec "$wine_loader" "$program_dir/tests/capture/capture_control.exe" "$control_output" music.wav "$1" \
+    > "$work/control.log" 2>&1) &
+  demo_pid=$!
+  wait_for_line "$work/control.log" 'playing from'
+  control_play_at=$(pulse_recorded_frames)
+  wait "$demo_pid"
+  pulse_stop_recording
+}
+
+# ---- The cases --------------------------------------------------------------------
+
+ffmpeg -loglevel error -i "$data/demodemo.mp3" -ar 44100 -ac 2 "$work/music.wav" || fail "ffmpeg did not decode the music"
+[ "$seconds" = full ] && until=0 || until="$seconds"
+pulse_start "$work"
+start_xvfb
+from=0
+lost_allowed=0.1
+late_allowed=0.1
+control_output=dsound
+[ "$case_name" = wine-waveout ] && control_output=waveout
+if [[ "$case_name" == wine-* ]]; then
+  [ -f "$program_dir/vimra.exe" ] && [ -f "$program_dir/tests/capture/capture_control.exe" ] ||
+    { echo "no Windows build in $program_dir (scripts/build-windows.sh)"; exit 77; }
+  start_wine "$program_dir/vimra.exe"
+  if [ "$case_name" != wine-control ]; then
+    run_control 4
+    echo "--- the control player ($control_output), 4 s"
+    compare control 0 3
+    # What Wine loses of the music's start, and how long after the output
+    # starts the first sound comes: the program is allowed as much.
+    from="$(figure lost_start)"
+    lost_allowed="$(awk -v l="$from" 'BEGIN { print l + 0.05 }')"
+    late_allowed="$(awk -v s="$(figure first_sound)" -v p="$control_play_at" \
+      'BEGIN { d = s - p / 44100; printf "%.3f", 0.1 + (d > 0 ? d : 0) }')"
+    echo "the control's first sound $(awk -v a="$late_allowed" 'BEGIN { printf "%.3f", a - 0.1 }') s after its output started"
+  fi
+fi
+
+if [ "$load" = busy ]; then
+  stress-ng --cpu 2 --quiet &
+  stress_pid=$!
+fi
+pulse_record "$work/demo.wav"
+case "$case_name" in
+  linux)
+    [ -x "$linux/vimra" ] || fail "no $linux/vimra"
+    (cd "$data" && SDL_AUDIODRIVER=pulseaudio exec "$linux/vimra" > "$work/out.log" 2>&1) &
+    ;;
+  wine-dsound)
+    (cd "$data" && exec "$wine_loader" "$program_dir/vimra.exe" > "$work/out.log" 2>&1) &
+    ;;
+  wine-waveout)
+    mkdir "$work/refused"
+    cp "$program_dir/vimra.exe" "$program_dir/tests/capture/dsound.dll" "$work/refused/"
+    (cd "$data" && WINEDLLOVERRIDES="dsound=n;$WINEDLLOVERRIDES" exec "$wine_loader" "$work/refused/vimra.exe" \
+      > "$work/out.log" 2>&1) &
+    ;;
+  web)
+    command -v chromium > /dev/null && command -v node > /dev/null || { echo "chromium or node missing"; exit 77; }
+    [ -f "$program_dir/index.html" ] || { echo "no web build in $program_dir (scripts/build-web.sh)"; exit 77; }
+    [ "$seconds" = full ] && play=full || play=$((seconds + 2))
+    node "$root/tests/web/web_page_test.js" listen "$program_dir" "$work/page" "$play" > "$work/out.log" 2>&1 &
+    ;;
+  wine-control)
+    [ "$seconds" = full ] && play=90 || play=$((seconds + 5))
+    (cd "$work" && exec "$wine_loader" "$program_dir/tests/capture/capture_control.exe" dsound music.wav "$play" \
+      > "$work/out.log" 2>&1) &
+    ;;
+  *)
+    fail "unknown case $case_name"
+    ;;
+esac
+demo_pid=$!
+if [ "$case_name" = wine-control ]; then
+  # No frame: the moment the player starts its output stands in for it.
+  wait_for_line "$work/out.log" 'playing from'
+  frame_at=$(pulse_recorded_frames)
+elif [ "$case_name" = web ]; then
+  wait_for_line "$work/out.log" 'first-frame '
+  frame_at=$(($(pulse_recorded_frames) - $(awk '/^first-frame / { printf "%d", $2 * 44.1 }' "$work/out.log")))
+else
+  wait_for_first_frame 300
+fi
+# Two seconds more than the music checked: Wine's output may start that late.
+if [ "$seconds" = full ]; then
+  wait_for_recording 100
+else
+  wait_for_recording $((seconds + 2))
+fi
+[ "$case_name" = web ] && wait "$demo_pid"
+kill "$demo_pid" 2> /dev/null
+wait "$demo_pid" 2> /dev/null
+[ -n "${WINEPREFIX:-}" ] && wineserver -k 2> /dev/null
+pulse_stop_recording
+[ -n "${stress_pid:-}" ] && kill "$stress_pid" 2> /dev/null
+
+echo "--- $case_name, $load, music from $from s to ${until/#0/the end}; load average $(cut -d' ' -f1-3 /proc/loadavg)"
+compare demo "$from" "$until"
+status=$?
+first_sound="$(figure first_sound)"
+if [ "$case_name" = wine-control ]; then
+  echo "first sound $(awk -v s="$first_sound" -v f="$frame_at" 'BEGIN { printf "%.3f", s - f / 44100 }') s after the output started"
+else
+  gap="$(awk -v s="$first_sound" -v f="$frame_at" 'BEGIN { printf "%.3f", s - f / 44100 }')"
+  echo "first presented frame at $(awk -v f="$frame_at" 'BEGIN { printf "%.3f", f / 44100 }') s of the recording;" \
+    "first sound $gap s after it"
+  # Under Wine, later by as much as the control player's first sound came.
+  awk -v g="$gap" -v s="$first_sound" -v l="$late_allowed" 'BEGIN { exit !(s >= 0 && g <= l && g >= -0.1) }' ||
+    { echo "parted: the first sound is not within -0.1 to $late_allowed s of the first frame"; status=1; }
+fi
+lost="$(figure lost_start)"
+awk -v l="$lost" -v a="$lost_allowed" 'BEGIN { exit !(l <= a) }' ||
+  { echo "parted: $lost s of the music's start are lost (allowed: $lost_allowed s)"; status=1; }
+[ $status -eq 0 ] || fail "the recording and the music part (see above)"
+echo "ok: $case_name"

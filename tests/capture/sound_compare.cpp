@@ -1,0 +1,328 @@
+#include "sound_compare.h"
+
+#include <algorithm>
+#include <cmath>
+#include <complex>
+#include <cstdint>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+
+namespace {
+
+constexpr int kDecimation = 8;          // the coarse search runs at 1/8 of the rate
+constexpr double kSilence = 0.00316;    // -50 dBFS: below this a stretch counts as silent
+constexpr double kSilentWindow = 1e-4;  // RMS under which a music window is not compared
+constexpr double kLostRatio = 0.1;      // a block 20 dB under the music's is lost
+constexpr double kSlip = 0.020;         // s a window may lie off the offset (drop-outs under 10 ms move it)
+
+uint32_t Le32(const unsigned char* p) { return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24; }
+uint16_t Le16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
+
+// ---- FFT cross-correlation --------------------------------------------------------
+
+using Complex = std::complex<double>;
+
+void Fft(std::vector<Complex>& Data, bool bInverse) {
+  const size_t n = Data.size();
+  for (size_t i = 1, j = 0; i < n; ++i) {
+    size_t iBit = n >> 1;
+    for (; j & iBit; iBit >>= 1) j ^= iBit;
+    j ^= iBit;
+    if (i < j) std::swap(Data[i], Data[j]);
+  }
+  for (size_t iLength = 2; iLength <= n; iLength <<= 1) {
+    const double fAngle = 2 * M_PI / static_cast<double>(iLength) * (bInverse ? 1 : -1);
+    const Complex Step(std::cos(fAngle), std::sin(fAngle));
+    for (size_t i = 0; i < n; i += iLength) {
+      Complex W(1);
+      for (size_t k = 0; k < iLength / 2; ++k) {
+        const Complex U = Data[i + k], V = Data[i + k + iLength / 2] * W;
+        Data[i + k] = U + V;
+        Data[i + k + iLength / 2] = U - V;
+        W *= Step;
+      }
+    }
+  }
+}
+
+// The lag L (in samples, -Needle.size() < L < Haystack.size()) at which
+// sum Haystack[n + L] * Needle[n] is largest.
+long BestLag(const std::vector<float>& Haystack, const std::vector<float>& Needle) {
+  size_t n = 1;
+  while (n < Haystack.size() + Needle.size()) n <<= 1;
+  std::vector<Complex> A(n), B(n);
+  std::copy(Haystack.begin(), Haystack.end(), A.begin());
+  std::copy(Needle.begin(), Needle.end(), B.begin());
+  Fft(A, false);
+  Fft(B, false);
+  for (size_t i = 0; i < n; ++i) A[i] *= std::conj(B[i]);
+  Fft(A, true);
+  size_t iBest = 0;
+  for (size_t i = 1; i < n; ++i)
+    if (A[i].real() > A[iBest].real()) iBest = i;
+  // Indices past the haystack's length are negative lags, wrapped.
+  return iBest < Haystack.size() ? static_cast<long>(iBest) : static_cast<long>(iBest) - static_cast<long>(n);
+}
+
+std::vector<float> Decimate(const float* pSamples, size_t iCount) {
+  std::vector<float> Out(iCount / kDecimation);
+  for (size_t i = 0; i < Out.size(); ++i) {
+    float fSum = 0;
+    for (int k = 0; k < kDecimation; ++k) fSum += pSamples[i * kDecimation + static_cast<size_t>(k)];
+    Out[i] = fSum / kDecimation;
+  }
+  return Out;
+}
+
+// ---- Sums over aligned stretches -------------------------------------------------
+
+struct Sums {
+  double fCross = 0, fRecording = 0, fMusic = 0;
+  size_t iCount = 0;
+  double Correlation() const {
+    return fRecording > 0 && fMusic > 0 ? fCross / std::sqrt(fRecording * fMusic) : 0;
+  }
+};
+
+// Music samples [iBegin, iEnd) against the recording at lag iLag; only where
+// the recording has samples.
+Sums SumAt(const MonoSound& Recording, const MonoSound& Music, long iLag, size_t iBegin, size_t iEnd) {
+  Sums Result;
+  for (size_t i = iBegin; i < iEnd; ++i) {
+    const long iAt = static_cast<long>(i) + iLag;
+    if (iAt < 0 || iAt >= static_cast<long>(Recording.Samples.size())) continue;
+    const double r = Recording.Samples[static_cast<size_t>(iAt)], m = Music.Samples[i];
+    Result.fCross += r * m;
+    Result.fRecording += r * r;
+    Result.fMusic += m * m;
+    ++Result.iCount;
+  }
+  return Result;
+}
+
+// The coarse lag refined at the full rate: the best of the lags around it over
+// up to 10 s of the checked music.
+long RefineLag(const MonoSound& Recording, const MonoSound& Music, long iCoarse, size_t iBegin, size_t iEnd) {
+  iEnd = std::min(iEnd, iBegin + static_cast<size_t>(10 * Music.iRate));
+  long iBest = iCoarse;
+  double fBest = -2;
+  for (long iLag = iCoarse - 2 * kDecimation; iLag <= iCoarse + 2 * kDecimation; ++iLag) {
+    const double fCorrelation = SumAt(Recording, Music, iLag, iBegin, iEnd).Correlation();
+    if (fCorrelation > fBest) {
+      fBest = fCorrelation;
+      iBest = iLag;
+    }
+  }
+  return iBest;
+}
+
+// Where music samples [iBegin, iEnd) are met best in the recording within
+// iRange samples of iLag.
+long LocalLag(const MonoSound& Recording, const MonoSound& Music, long iLag, size_t iBegin, size_t iEnd, long iRange) {
+  const long iFrom = std::max(0L, static_cast<long>(iBegin) + iLag - iRange);
+  const long iTo = std::min(static_cast<long>(Recording.Samples.size()), static_cast<long>(iEnd) + iLag + iRange);
+  if (iTo - iFrom <= static_cast<long>(iEnd - iBegin)) return iLag;
+  const std::vector<float> Haystack = Decimate(Recording.Samples.data() + iFrom, static_cast<size_t>(iTo - iFrom));
+  const std::vector<float> Needle = Decimate(Music.Samples.data() + iBegin, iEnd - iBegin);
+  const long iCoarse = iFrom + BestLag(Haystack, Needle) * kDecimation - static_cast<long>(iBegin);
+  return RefineLag(Recording, Music, iCoarse, iBegin, iEnd);
+}
+
+double Rms(const std::vector<float>& Samples, long iBegin, long iCount) {
+  double fSum = 0;
+  long iHave = 0;
+  for (long i = std::max(0L, iBegin); i < iBegin + iCount && i < static_cast<long>(Samples.size()); ++i, ++iHave)
+    fSum += double(Samples[static_cast<size_t>(i)]) * Samples[static_cast<size_t>(i)];
+  return iHave > 0 ? std::sqrt(fSum / static_cast<double>(iHave)) : 0;
+}
+
+// Silent stretches of the recording where the music sounds, in 1 ms blocks:
+// a block is lost when the recording is 20 dB under the music there; quiet
+// blocks of both join a run of lost ones.
+std::vector<DropOut> FindDropOuts(const MonoSound& Recording, const MonoSound& Music, long iLag, size_t iBegin,
+                                  size_t iEnd, double fMinMs) {
+  std::vector<DropOut> Found;
+  const long iBlock = std::max(1, Music.iRate / 1000);
+  long iRunStart = -1, iRunEnd = -1;
+  bool bRunLost = false;
+  auto Close = [&] {
+    const double fMs = 1000.0 * static_cast<double>(iRunEnd - iRunStart) / Music.iRate;
+    if (iRunStart >= 0 && bRunLost && fMs >= fMinMs)
+      Found.push_back({static_cast<double>(iRunStart) / Music.iRate, fMs});
+    iRunStart = -1;
+    bRunLost = false;
+  };
+  for (long i = static_cast<long>(iBegin); i + iBlock <= static_cast<long>(iEnd); i += iBlock) {
+    const double fMusic = Rms(Music.Samples, i, iBlock);
+    const double fRecorded = Rms(Recording.Samples, i + iLag, iBlock);
+    const bool bLost = fMusic > kSilence && fRecorded < kLostRatio * fMusic;
+    const bool bQuiet = fRecorded < kSilence;
+    if (bLost || (iRunStart >= 0 && bQuiet)) {
+      if (iRunStart < 0) iRunStart = i;
+      iRunEnd = i + iBlock;
+      bRunLost = bRunLost || bLost;
+    } else if (iRunStart >= 0) {
+      Close();
+    }
+  }
+  if (iRunStart >= 0) Close();
+  return Found;
+}
+
+size_t FirstLoud(const std::vector<float>& Samples) {
+  const auto it = std::find_if(Samples.begin(), Samples.end(), [](float f) { return std::fabs(f) > kSilence; });
+  return static_cast<size_t>(it - Samples.begin());
+}
+
+}  // namespace
+
+bool ReadWavFile(const std::string& strPath, MonoSound& Sound, std::string& strError) {
+  std::ifstream File(strPath, std::ios::binary);
+  if (!File) {
+    strError = "cannot open " + strPath;
+    return false;
+  }
+  const std::vector<unsigned char> Bytes((std::istreambuf_iterator<char>(File)), std::istreambuf_iterator<char>());
+  if (Bytes.size() < 12 || std::string(Bytes.begin(), Bytes.begin() + 4) != "RIFF" ||
+      std::string(Bytes.begin() + 8, Bytes.begin() + 12) != "WAVE") {
+    strError = strPath + " is no RIFF WAVE file";
+    return false;
+  }
+  int iChannels = 0;
+  for (size_t iAt = 12; iAt + 8 <= Bytes.size();) {
+    const std::string strId(Bytes.begin() + static_cast<long>(iAt), Bytes.begin() + static_cast<long>(iAt) + 4);
+    const size_t iSize = std::min<size_t>(Le32(&Bytes[iAt + 4]), Bytes.size() - iAt - 8);
+    const unsigned char* pBody = &Bytes[iAt + 8];
+    if (strId == "fmt " && iSize >= 16) {
+      iChannels = Le16(pBody + 2);
+      Sound.iRate = static_cast<int>(Le32(pBody + 4));
+      const int iFormat = Le16(pBody), iBits = Le16(pBody + 14);
+      // WAVE_FORMAT_EXTENSIBLE carries its format in the sub-format's first two bytes.
+      const int iSubFormat = iFormat == 0xFFFE && iSize >= 26 ? Le16(pBody + 24) : iFormat;
+      if (iSubFormat != 1 || iBits != 16 || iChannels < 1 || iChannels > 2 || Sound.iRate <= 0) {
+        strError = strPath + ": not 16-bit PCM in one or two channels";
+        return false;
+      }
+    } else if (strId == "data") {
+      if (iChannels == 0) {
+        strError = strPath + ": data before the format";
+        return false;
+      }
+      const size_t iFrames = iSize / (2 * static_cast<size_t>(iChannels));
+      Sound.Samples.resize(iFrames);
+      for (size_t i = 0; i < iFrames; ++i) {
+        float fSum = 0;
+        for (int c = 0; c < iChannels; ++c)
+          fSum += static_cast<int16_t>(Le16(pBody + 2 * (i * static_cast<size_t>(iChannels) + static_cast<size_t>(c))));
+        Sound.Samples[i] = fSum / (32768.0f * static_cast<float>(iChannels));
+      }
+      return true;
+    }
+    iAt += 8 + iSize + (iSize & 1);
+  }
+  strError = strPath + ": no data chunk";
+  return false;
+}
+
+Comparison CompareSounds(const MonoSound& Recording, const MonoSound& Music, const CompareLimits& Limits) {
+  Comparison Result;
+  const int iRate = Music.iRate;
+  if (iRate <= 0 || Recording.iRate != iRate || Music.Samples.empty() || Recording.Samples.empty()) return Result;
+  const size_t iBegin = std::min(Music.Samples.size(), static_cast<size_t>(std::max(0.0, Limits.fFrom) * iRate));
+  const size_t iEnd = Limits.fUntil > 0
+                          ? std::min(Music.Samples.size(), static_cast<size_t>(Limits.fUntil * iRate))
+                          : Music.Samples.size();
+  if (iEnd <= iBegin) return Result;
+
+  // Found on the checked part, so a missing beginning does not mislead it.
+  const std::vector<float> Haystack = Decimate(Recording.Samples.data(), Recording.Samples.size());
+  const std::vector<float> Needle = Decimate(Music.Samples.data() + iBegin, iEnd - iBegin);
+  const long iCoarse = BestLag(Haystack, Needle) * kDecimation - static_cast<long>(iBegin);
+  const long iLag = RefineLag(Recording, Music, iCoarse, iBegin, iEnd);
+  Result.bAligned = true;
+  Result.fOffset = static_cast<double>(iLag) / iRate;
+  Result.fMusicCovered = static_cast<double>(static_cast<long>(Recording.Samples.size()) - iLag) / iRate;
+
+  const size_t iRecordedFirst = FirstLoud(Recording.Samples);
+  if (iRecordedFirst < Recording.Samples.size()) {
+    Result.fFirstSound = static_cast<double>(iRecordedFirst) / iRate;
+    const double fMusicFirst = static_cast<double>(FirstLoud(Music.Samples)) / iRate;
+    Result.fLostStart = std::max(0.0, Result.fFirstSound - Result.fOffset - fMusicFirst);
+  }
+
+  Sums Total;
+  for (size_t iWindow = iBegin; iWindow + iRate / 2 <= iEnd; iWindow += static_cast<size_t>(iRate)) {
+    const size_t iWindowEnd = std::min(iEnd, iWindow + static_cast<size_t>(iRate));
+    WindowFigures Figures;
+    Figures.fMusicTime = static_cast<double>(iWindow) / iRate;
+    const Sums Here = SumAt(Recording, Music, iLag, iWindow, iWindowEnd);
+    Figures.bRecorded = Here.iCount == iWindowEnd - iWindow;
+    Figures.bMusicSilent = Here.fMusic < kSilentWindow * kSilentWindow * static_cast<double>(iWindowEnd - iWindow);
+    // Correlated where the window lies best within kSlip of the offset.
+    const long iNear = Figures.bRecorded && !Figures.bMusicSilent
+                           ? LocalLag(Recording, Music, iLag, iWindow, iWindowEnd, static_cast<long>(kSlip * iRate))
+                           : iLag;
+    Figures.fShift = static_cast<double>(iNear - iLag) / iRate;
+    Figures.fCorrelation = std::fabs(Figures.fShift) <= kSlip ? SumAt(Recording, Music, iNear, iWindow, iWindowEnd).Correlation()
+                                                              : Here.Correlation();
+    Figures.fLevelDb = Here.fMusic > 0 && Here.fRecording > 0 ? 10 * std::log10(Here.fRecording / Here.fMusic) : -99;
+    if (!Figures.bMusicSilent) {
+      Total.fRecording += Here.fRecording;
+      Total.fMusic += Here.fMusic;
+      if (Figures.fCorrelation < Result.fMinCorrelation) {
+        Result.fMinCorrelation = Figures.fCorrelation;
+        Result.fMinCorrelationAt = Figures.fMusicTime;
+      }
+      if (Figures.fCorrelation < Limits.fMinCorrelation && Figures.bRecorded) {
+        const long iShifted = LocalLag(Recording, Music, iLag, iWindow, iWindowEnd, 3 * iRate);
+        Figures.fPartedShift = static_cast<double>(iShifted - iLag) / iRate;
+        Figures.fPartedCorrelation = SumAt(Recording, Music, iShifted, iWindow, iWindowEnd).Correlation();
+      }
+    }
+    Result.Windows.push_back(Figures);
+  }
+  Result.fLevelDb = Total.fMusic > 0 && Total.fRecording > 0 ? 10 * std::log10(Total.fRecording / Total.fMusic) : -99;
+  Result.DropOuts = FindDropOuts(Recording, Music, iLag, iBegin,
+                                 std::min(iEnd, static_cast<size_t>(std::max(0L, static_cast<long>(Recording.Samples.size()) - iLag))),
+                                 Limits.fMaxDropOutMs);
+  return Result;
+}
+
+std::vector<std::string> Problems(const Comparison& Result, const CompareLimits& Limits) {
+  std::vector<std::string> Lines;
+  char szLine[200];
+  if (!Result.bAligned) return {"the music was not found in the recording (empty, or of another rate)"};
+  for (const WindowFigures& Window : Result.Windows) {
+    if (!Window.bRecorded) {
+      std::snprintf(szLine, sizeof(szLine), "%.0f s: the recording ends at %.2f s of the music", Window.fMusicTime,
+                    Result.fMusicCovered);
+      Lines.push_back(szLine);
+      break;
+    }
+    if (Window.bMusicSilent || Window.fCorrelation >= Limits.fMinCorrelation) continue;
+    std::snprintf(szLine, sizeof(szLine),
+                  "%.0f s: correlation %.4f, level %+.1f dB; best met %+.3f s from the offset there (correlation %.4f)",
+                  Window.fMusicTime, Window.fCorrelation, Window.fLevelDb, Window.fPartedShift, Window.fPartedCorrelation);
+    Lines.push_back(szLine);
+  }
+  for (const DropOut& Gap : Result.DropOuts) {
+    std::snprintf(szLine, sizeof(szLine), "%.3f s: drop-out of %.0f ms", Gap.fMusicTime, Gap.fMs);
+    Lines.push_back(szLine);
+  }
+  if (std::fabs(Result.fLevelDb) > Limits.fMaxLevelDb) {
+    std::snprintf(szLine, sizeof(szLine), "level %+.2f dB against the music's", Result.fLevelDb);
+    Lines.push_back(szLine);
+  }
+  return Lines;
+}
+
+std::string FiguresLine(const Comparison& Result) {
+  char szLine[200];
+  std::snprintf(szLine, sizeof(szLine),
+                "min_corr=%.4f min_corr_at=%.0f dropouts=%zu level_db=%+.2f offset=%.3f first_sound=%.3f "
+                "lost_start=%.3f covered=%.2f",
+                Result.fMinCorrelation, Result.fMinCorrelationAt, Result.DropOuts.size(), Result.fLevelDb,
+                Result.fOffset, Result.fFirstSound, Result.fLostStart, Result.fMusicCovered);
+  return szLine;
+}

@@ -1,0 +1,242 @@
+// The capture comparison on synthetic sound: recordings made from a known
+// "music" with known faults (delay, gaps, a lost start, a changed level, an
+// early end), and WAV files written here.
+#include "sound_compare.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <fstream>
+
+namespace {
+
+constexpr int kRate = 8000;
+
+// Broadband noise under a slow swell, with a quiet (not silent) second at
+// 4..5 s: unambiguous to align, like music with a soft passage.
+MonoSound MakeMusic(double fSeconds) {
+  MonoSound Music;
+  Music.iRate = kRate;
+  uint32_t iState = 12345;
+  for (int i = 0; i < static_cast<int>(fSeconds * kRate); ++i) {
+    iState = iState * 1664525u + 1013904223u;
+    const float fNoise = static_cast<float>(iState >> 8) / static_cast<float>(1 << 24) - 0.5f;
+    const double t = static_cast<double>(i) / kRate;
+    const float fEnvelope = (t >= 4 && t < 5) ? 0.01f : static_cast<float>(0.4 + 0.2 * std::sin(t));
+    Music.Samples.push_back(fNoise * fEnvelope);
+  }
+  return Music;
+}
+
+// The music after fLead s of silence, scaled, with fTail s of silence after it.
+MonoSound Record(const MonoSound& Music, double fLead, float fGain = 1, double fTail = 0.5) {
+  MonoSound Recording;
+  Recording.iRate = Music.iRate;
+  Recording.Samples.assign(static_cast<size_t>(fLead * kRate), 0.0f);
+  for (float f : Music.Samples) Recording.Samples.push_back(f * fGain);
+  Recording.Samples.insert(Recording.Samples.end(), static_cast<size_t>(fTail * kRate), 0.0f);
+  return Recording;
+}
+
+void Silence(MonoSound& Sound, double fFrom, double fSeconds) {
+  for (size_t i = static_cast<size_t>(fFrom * kRate); i < static_cast<size_t>((fFrom + fSeconds) * kRate); ++i)
+    Sound.Samples[i] = 0;
+}
+
+TEST(CaptureCompare, FaithfulRecordingPassesWithItsOffsetAndFirstSound) {
+  const MonoSound Music = MakeMusic(8);
+  const MonoSound Recording = Record(Music, 0.3125);
+  const CompareLimits Limits;
+  const Comparison Result = CompareSounds(Recording, Music, Limits);
+  ASSERT_TRUE(Result.bAligned);
+  EXPECT_DOUBLE_EQ(Result.fOffset, 0.3125);
+  EXPECT_NEAR(Result.fFirstSound, 0.3125, 1.0 / kRate);
+  EXPECT_NEAR(Result.fLostStart, 0, 1.0 / kRate);
+  EXPECT_GT(Result.fMinCorrelation, 0.9999);
+  EXPECT_NEAR(Result.fLevelDb, 0, 0.01);
+  EXPECT_EQ(Result.Windows.size(), 8u);
+  EXPECT_TRUE(Result.DropOuts.empty());  // the quiet second is in both
+  EXPECT_TRUE(Problems(Result, Limits).empty());
+}
+
+TEST(CaptureCompare, RecordingThatStartedLateIsAlignedAtANegativeOffset) {
+  const MonoSound Music = MakeMusic(6);
+  MonoSound Recording = Record(Music, 0);
+  Recording.Samples.erase(Recording.Samples.begin(), Recording.Samples.begin() + kRate / 4);
+  CompareLimits Limits;
+  Limits.fFrom = 1;
+  const Comparison Result = CompareSounds(Recording, Music, Limits);
+  EXPECT_DOUBLE_EQ(Result.fOffset, -0.25);
+  EXPECT_TRUE(Problems(Result, Limits).empty());
+}
+
+TEST(CaptureCompare, GapsOfTenMillisecondsOrMoreAreDropOutsAndShorterOnesAreNot) {
+  const MonoSound Music = MakeMusic(8);
+  MonoSound Recording = Record(Music, 0.5);
+  Silence(Recording, 0.5 + 2.5, 0.020);
+  Silence(Recording, 0.5 + 6.2, 0.005);
+  const CompareLimits Limits;
+  const Comparison Result = CompareSounds(Recording, Music, Limits);
+  ASSERT_EQ(Result.DropOuts.size(), 1u);
+  EXPECT_NEAR(Result.DropOuts[0].fMusicTime, 2.5, 0.002);
+  EXPECT_NEAR(Result.DropOuts[0].fMs, 20, 2);
+  const auto Lines = Problems(Result, Limits);
+  ASSERT_FALSE(Lines.empty());
+  EXPECT_NE(Lines.back().find("2.500 s: drop-out of 20 ms"), std::string::npos) << Lines.back();
+}
+
+TEST(CaptureCompare, SilentGapThatDelaysTheRestIsFoundWhereItStartsWithTheShift) {
+  const MonoSound Music = MakeMusic(10);
+  MonoSound Recording = Record(Music, 0.2);
+  // Two seconds of silence inserted at 6 s of the music: the rest plays late.
+  Recording.Samples.insert(Recording.Samples.begin() + static_cast<long>(6.2 * kRate), 2 * kRate, 0.0f);
+  const CompareLimits Limits;
+  const Comparison Result = CompareSounds(Recording, Music, Limits);
+  EXPECT_DOUBLE_EQ(Result.fOffset, 0.2);
+  ASSERT_EQ(Result.DropOuts.size(), 1u);
+  EXPECT_NEAR(Result.DropOuts[0].fMusicTime, 6, 0.002);
+  EXPECT_NEAR(Result.DropOuts[0].fMs, 2000, 2);
+  EXPECT_LT(Result.fMinCorrelation, 0.1);
+  ASSERT_GE(Result.Windows.size(), 9u);
+  EXPECT_NEAR(Result.Windows[8].fPartedShift, 2.0, 1.0 / kRate);
+  EXPECT_GT(Result.Windows[8].fPartedCorrelation, 0.999);
+  const auto Lines = Problems(Result, Limits);
+  ASSERT_FALSE(Lines.empty());
+  EXPECT_EQ(Lines.front().rfind("6 s: correlation", 0), 0u) << Lines.front();
+}
+
+// A hiccup under the drop-out limit moves the rest a little: allowed up to
+// 20 ms in all; music skipped beyond that parts.
+TEST(CaptureCompare, WindowsMayLieUpTo20MillisecondsOffTheOffset) {
+  const MonoSound Music = MakeMusic(8);
+  MonoSound Recording = Record(Music, 0.3);
+  Recording.Samples.insert(Recording.Samples.begin() + static_cast<long>(3.3 * kRate), kRate * 3 / 1000, 0.0f);
+  const CompareLimits Limits;
+  Comparison Result = CompareSounds(Recording, Music, Limits);
+  EXPECT_TRUE(Result.DropOuts.empty());
+  EXPECT_GT(Result.fMinCorrelation, 0.999);
+  EXPECT_NEAR(Result.Windows[6].fShift, 0.003, 1.0 / kRate);
+  EXPECT_TRUE(Problems(Result, Limits).empty());
+
+  MonoSound Skipped = Record(Music, 0.3);
+  Skipped.Samples.erase(Skipped.Samples.begin() + static_cast<long>(5.3 * kRate),
+                        Skipped.Samples.begin() + static_cast<long>(5.35 * kRate));
+  Result = CompareSounds(Skipped, Music, Limits);
+  const auto Lines = Problems(Result, Limits);
+  ASSERT_FALSE(Lines.empty());
+  EXPECT_EQ(Lines.front().rfind("5 s: correlation", 0), 0u) << Lines.front();
+  EXPECT_NE(Lines.front().find("best met -0.050 s"), std::string::npos) << Lines.front();
+}
+
+TEST(CaptureCompare, LostBeginningIsMeasuredAndCanBeLeftOutOfTheCheck) {
+  const MonoSound Music = MakeMusic(8);
+  MonoSound Recording = Record(Music, 0.4);
+  Silence(Recording, 0, 0.4 + 1.5);
+  CompareLimits Limits;
+  Comparison Result = CompareSounds(Recording, Music, Limits);
+  EXPECT_DOUBLE_EQ(Result.fOffset, 0.4);
+  EXPECT_NEAR(Result.fFirstSound, 1.9, 0.001);
+  EXPECT_NEAR(Result.fLostStart, 1.5, 0.001);
+  EXPECT_FALSE(Problems(Result, Limits).empty());
+  Limits.fFrom = 2;
+  Result = CompareSounds(Recording, Music, Limits);
+  EXPECT_TRUE(Problems(Result, Limits).empty());
+}
+
+TEST(CaptureCompare, LevelIsHeldToHalfADecibel) {
+  const MonoSound Music = MakeMusic(6);
+  const CompareLimits Limits;
+  const Comparison Quieter = CompareSounds(Record(Music, 0.1, 0.5f), Music, Limits);
+  EXPECT_NEAR(Quieter.fLevelDb, -6.02, 0.01);
+  EXPECT_GT(Quieter.fMinCorrelation, 0.9999);
+  ASSERT_EQ(Problems(Quieter, Limits).size(), 1u);
+  EXPECT_EQ(Problems(Quieter, Limits)[0], "level -6.02 dB against the music's");
+  EXPECT_TRUE(Problems(CompareSounds(Record(Music, 0.1, 1.05f), Music, Limits), Limits).empty());
+}
+
+TEST(CaptureCompare, RecordingThatEndsBeforeTheCheckedPartDoesFails) {
+  const MonoSound Music = MakeMusic(8);
+  MonoSound Recording = Record(Music, 0.5, 1, 0);
+  Recording.Samples.resize(static_cast<size_t>(4.5 * kRate));
+  CompareLimits Limits;
+  const auto Lines = Problems(CompareSounds(Recording, Music, Limits), Limits);
+  ASSERT_FALSE(Lines.empty());
+  EXPECT_EQ(Lines[0], "4 s: the recording ends at 4.00 s of the music");
+  Limits.fUntil = 4;
+  EXPECT_TRUE(Problems(CompareSounds(Recording, Music, Limits), Limits).empty());
+}
+
+TEST(CaptureCompare, NothingToAlignAgainstIsAProblem) {
+  const MonoSound Music = MakeMusic(2);
+  MonoSound OtherRate = Record(Music, 0);
+  OtherRate.iRate = 44100;
+  const CompareLimits Limits;
+  EXPECT_FALSE(CompareSounds(OtherRate, Music, Limits).bAligned);
+  EXPECT_EQ(Problems(CompareSounds(MonoSound{kRate, {}}, Music, Limits), Limits).size(), 1u);
+}
+
+// ---- WAV files ----------------------------------------------------------------------
+
+class WavFile : public testing::Test {
+ protected:
+  std::string strPath = testing::TempDir() + "capture_compare_" + std::to_string(getpid()) + ".wav";
+  void TearDown() override { std::remove(strPath.c_str()); }
+
+  // A 16-bit PCM file; iDataSize overrides the data chunk's declared size.
+  void Write(int iChannels, const std::vector<int16_t>& Samples, uint32_t iDataSize = 0, int iBits = 16) {
+    std::ofstream File(strPath, std::ios::binary);
+    auto Put32 = [&](uint32_t v) { File.write(reinterpret_cast<const char*>(&v), 4); };
+    auto Put16 = [&](uint16_t v) { File.write(reinterpret_cast<const char*>(&v), 2); };
+    const uint32_t iBytes = static_cast<uint32_t>(Samples.size() * 2);
+    File << "RIFF";
+    Put32(36 + iBytes + 10);
+    File << "WAVE" << "LIST";
+    Put32(2);  // a chunk the reader must step over
+    File << "ab" << "fmt ";
+    Put32(16);
+    Put16(1);
+    Put16(static_cast<uint16_t>(iChannels));
+    Put32(kRate);
+    Put32(static_cast<uint32_t>(kRate * 2 * iChannels));
+    Put16(static_cast<uint16_t>(2 * iChannels));
+    Put16(static_cast<uint16_t>(iBits));
+    File << "data";
+    Put32(iDataSize != 0 ? iDataSize : iBytes);
+    File.write(reinterpret_cast<const char*>(Samples.data()), iBytes);
+  }
+};
+
+TEST_F(WavFile, StereoIsReadAsTheMeanOfItsChannels) {
+  Write(2, {16384, 0, -32768, -32768, 100, -100});
+  MonoSound Sound;
+  std::string strError;
+  ASSERT_TRUE(ReadWavFile(strPath, Sound, strError)) << strError;
+  EXPECT_EQ(Sound.iRate, kRate);
+  ASSERT_EQ(Sound.Samples.size(), 3u);
+  EXPECT_FLOAT_EQ(Sound.Samples[0], 0.25f);
+  EXPECT_FLOAT_EQ(Sound.Samples[1], -1.0f);
+  EXPECT_FLOAT_EQ(Sound.Samples[2], 0.0f);
+}
+
+TEST_F(WavFile, DataSizeOfAnUnfinishedRecordingIsCutToTheFile) {
+  Write(1, {1, 2, 3, 4}, 0xFFFFFFFF);
+  MonoSound Sound;
+  std::string strError;
+  ASSERT_TRUE(ReadWavFile(strPath, Sound, strError)) << strError;
+  EXPECT_EQ(Sound.Samples.size(), 4u);
+}
+
+TEST_F(WavFile, OtherSampleFormatsAndMissingFilesAreRefusedWithAReason) {
+  Write(1, {1, 2}, 0, 8);
+  MonoSound Sound;
+  std::string strError;
+  EXPECT_FALSE(ReadWavFile(strPath, Sound, strError));
+  EXPECT_NE(strError.find("not 16-bit PCM"), std::string::npos) << strError;
+  EXPECT_FALSE(ReadWavFile(strPath + ".missing", Sound, strError));
+  EXPECT_NE(strError.find("cannot open"), std::string::npos) << strError;
+}
+
+}  // namespace

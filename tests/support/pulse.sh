@@ -1,0 +1,91 @@
+# Sourced by test scripts: a private PulseAudio server for one test, with a
+# null sink as its only sound device and parec recording the sink's monitor.
+# Everything it keeps (runtime folder, state, socket, log) lies in the folder
+# given to pulse_start; it is no system service and no user's daemon, and it
+# ends by itself once it has had no client for a minute, should the test's
+# own clean-up (pulse_stop) never run. Needs the script's fail().
+#
+#   pulse_start DIR         start it; exports PULSE_SERVER and PULSE_SINK
+#   pulse_alsa_default      route ALSA's default device to it (ALSA_CONFIG_PATH;
+#                           ALSA's pulse plugin, Debian's libasound2-plugins)
+#   pulse_record FILE.wav   record the sink (16-bit stereo, 44.1 kHz) from now
+#                           on; a silent stream plays into the sink meanwhile,
+#                           since an idle null sink sends its monitor nothing:
+#                           so the recording's timeline has no holes, and
+#                           pulse_recorded_frames tells where "now" lies in it.
+#                           That stream asks for 20 ms of latency, as a game
+#                           or an SDL program does, so the sink does not run
+#                           at its default of up to 2 s, which Wine's ALSA
+#                           stream does not lower: the same sink latency
+#                           for every platform's output
+#   pulse_recorded_frames   frames recorded so far
+#   pulse_stop_recording    end the recording and write the file whole
+#   pulse_stop              end the server
+
+pulse_start() {
+  local tool
+  for tool in pulseaudio pactl parec; do
+    command -v "$tool" > /dev/null || { echo "$tool missing (scripts/install-deps.sh installs it)"; exit 77; }
+  done
+  pulse_dir="$1/pulse"
+  mkdir -p "$pulse_dir/runtime" "$pulse_dir/state" "$pulse_dir/home"
+  # -n: none of the system's configuration, only the two modules named.
+  HOME="$pulse_dir/home" PULSE_RUNTIME_PATH="$pulse_dir/runtime" PULSE_STATE_PATH="$pulse_dir/state" \
+    pulseaudio -n --daemonize=no --use-pid-file=no --exit-idle-time=60 --log-target=stderr --realtime=yes --high-priority=yes \
+    -L "module-native-protocol-unix socket=$pulse_dir/native auth-anonymous=1" \
+    -L "module-null-sink sink_name=capture rate=44100 channels=2" > "$pulse_dir/server.log" 2>&1 &
+  pulse_pid=$!
+  export PULSE_SERVER="unix:$pulse_dir/native" PULSE_SINK=capture
+  for _ in $(seq 400); do
+    pactl info > /dev/null 2>&1 && return 0
+    kill -0 "$pulse_pid" 2> /dev/null || break
+    sleep 0.05
+  done
+  tail -n 20 "$pulse_dir/server.log"
+  fail "the PulseAudio server did not start"
+}
+
+pulse_alsa_default() {
+  printf '%s\n' '</usr/share/alsa/alsa.conf>' 'pcm.!default { type pulse }' 'ctl.!default { type pulse }' \
+    > "$pulse_dir/alsa.conf"
+  export ALSA_CONFIG_PATH="$pulse_dir/alsa.conf"
+}
+
+pulse_record() {
+  local format=(--rate=44100 --channels=2 --format=s16le)
+  pacat --playback --raw "${format[@]}" --latency-msec=20 < /dev/zero 2> "$pulse_dir/pacat.log" &
+  keeper_pid=$!
+  record_file="$1"
+  parec --device=capture.monitor "${format[@]}" --file-format=wav --latency-msec=10 "$1" 2> "$pulse_dir/parec.log" &
+  record_pid=$!
+  # Started once the first sound data is written after the 44-byte header
+  # (within seconds, even on a loaded machine).
+  for _ in $(seq 2000); do
+    [ "$(pulse_recorded_frames)" -gt 0 ] && return 0
+    sleep 0.01
+  done
+  fail "parec recorded nothing (see $pulse_dir/parec.log)"
+}
+
+pulse_recorded_frames() {
+  local size
+  size=$(stat -c %s "$record_file" 2> /dev/null || echo 44)
+  echo $(((size > 44 ? size - 44 : 0) / 4))
+}
+
+pulse_stop_recording() {
+  [ -n "${record_pid:-}" ] || return 0
+  kill -INT "$record_pid" 2> /dev/null
+  wait "$record_pid" 2> /dev/null
+  kill "$keeper_pid" 2> /dev/null
+  wait "$keeper_pid" 2> /dev/null
+  record_pid=
+}
+
+pulse_stop() {
+  pulse_stop_recording
+  [ -n "${pulse_pid:-}" ] || return 0
+  kill "$pulse_pid" 2> /dev/null
+  wait "$pulse_pid" 2> /dev/null
+  pulse_pid=
+}
