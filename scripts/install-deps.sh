@@ -12,6 +12,9 @@ packages=(
   clang-14 libclang-rt-14-dev
   lame sox ffmpeg
   emscripten chromium python3
+  # The release: package checks, AppStream and desktop-entry validation, the
+  # Windows resources read back, the 64-bit Windows build.
+  lintian appstream desktop-file-utils icoutils g++-mingw-w64-x86-64
   # The Windows build and its tests under Wine (32-bit Wine, its GL on Mesa).
   g++-mingw-w64-i686 zip file
   wine wine32:i386 libgl1:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386

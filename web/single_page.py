@@ -26,7 +26,10 @@ def main():
     # Nothing inside may end the script element early.
     inline = script.replace('</script', '<\\/script')
     data = 'window.vimraEmbedded = ' + json.dumps(embedded, sort_keys=True) + ';'
-    page = page.replace(tag, f'<script>{data}</script>\n<script>{inline}</script>')
+    # The data before the page's own script, which starts loading at once.
+    if page.count('</head>') != 1:
+        sys.exit(f'single_page.py: {page_file} has no single </head>')
+    page = page.replace('</head>', f'<script>{data}</script>\n</head>').replace(tag, f'<script>{inline}</script>')
     with open(out_file + '.partial', 'w', encoding='utf-8') as f:
         f.write(page)
     os.replace(out_file + '.partial', out_file)
