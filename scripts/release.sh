@@ -9,8 +9,8 @@
 # SOURCE_DATE_EPOCH is the last commit's time, so every build of one commit
 # gives the same files.
 #   scripts/release.sh            build and write dist/
-#   scripts/release.sh --verify   then release two fresh clones of HEAD in
-#                                 different folders and compare them byte for byte
+#   scripts/release.sh --verify   then release a fresh clone of HEAD in another
+#                                 folder and compare the two byte for byte
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 verify=0
@@ -19,6 +19,11 @@ case "${1:-}" in
   --verify) verify=1 ;;
   *) echo "usage: scripts/release.sh [--verify]" >&2; exit 2 ;;
 esac
+# The files must be the commit's, for the comparison to mean anything.
+if [ $verify -eq 1 ] && [ -n "$(git -C "$root" status --porcelain --untracked-files=no)" ]; then
+  echo "release.sh --verify: the working tree has changes; commit them first" >&2
+  exit 2
+fi
 
 "$root/scripts/install-deps.sh"
 export SOURCE_DATE_EPOCH="$(git -C "$root" log -1 --format=%ct)"
@@ -50,23 +55,23 @@ echo "Release $version in $dist:"
 (cd "$dist" && ls -l "${release_files[@]}" SHA256SUMS && cat SHA256SUMS)
 [ $verify -eq 1 ] || exit 0
 
-# Two fresh clones of this commit, in folders of different names and depths,
-# each released on its own; every file must match, byte for byte.
+# A fresh clone of this commit, released in another folder: every file must
+# match this release's byte for byte.
 work="$(mktemp -d "${TMPDIR:-/tmp}/vimra-verify.XXXXXX")"
 commit="$(git -C "$root" rev-parse HEAD)"
-for clone in "$work/first" "$work/second/elsewhere"; do
-  git clone -q --no-checkout "$root" "$clone"
-  git -C "$clone" checkout -q "$commit"
-  echo "== release in $clone"
-  bash "$clone/scripts/release.sh" > "$clone.log" 2>&1 || { tail -n 30 "$clone.log"; exit 1; }
-  echo "$clone:"
-  sed 's/^/  /' "$clone/dist/SHA256SUMS"
+clone="$work/another/folder"
+git clone -q --no-checkout "$root" "$clone"
+git -C "$clone" checkout -q "$commit"
+echo "== release of $commit in $clone"
+bash "$clone/scripts/release.sh" > "$work/release.log" 2>&1 || { tail -n 30 "$work/release.log"; exit 1; }
+for where in "$root" "$clone"; do
+  echo "$where/dist:"
+  sed 's/^/  /' "$where/dist/SHA256SUMS"
 done
-if cmp -s "$work/first/dist/SHA256SUMS" "$work/second/elsewhere/dist/SHA256SUMS"; then
+if cmp -s "$root/dist/SHA256SUMS" "$clone/dist/SHA256SUMS"; then
   echo "verify: both builds of $commit are identical"
   rm -rf "$work"
 else
-  diff "$work/first/dist/SHA256SUMS" "$work/second/elsewhere/dist/SHA256SUMS"
-  echo "verify: the builds differ; both are kept in $work (diffoscope compares them)"
+  echo "verify: the builds differ; the other is kept in $clone (diffoscope compares them)"
   exit 1
 fi
