@@ -85,7 +85,7 @@ case "$case_name" in
     dpkg -x "$deb" "$work/root" || fail "dpkg -x failed"
     # No error and no warning from lintian; informational tags are printed.
     if command -v lintian > /dev/null; then
-      lintian --fail-on error,warning --info "$deb" 2>&1 | grep -v "running with root privileges" | tee "$work/lintian.log"
+      lintian --fail-on error,warning --display-info "$deb" 2>&1 | grep -v "running with root privileges" | tee "$work/lintian.log"
       [ "${PIPESTATUS[0]}" -eq 0 ] || fail "lintian found errors or warnings"
     else
       echo "lintian missing: the package is not checked"
