@@ -110,6 +110,8 @@ async function loading(dist, outDir) {
           `before a quarter has arrived, the whole is the program and its data (${whole})`);
     await page.waitFor("vimraPage.state === 'ready'", 120);
     check(await page.evaluate('vimraPage.loadedBytes') === total, `every byte arrived (${total})`);
+    const version = await page.evaluate("document.getElementById('version').textContent");
+    check(version === `Vimra ${process.env.VIMRA_VERSION}, MIT licence`, `the page names its version: "${version}"`);
   }, { prepare: throttle });
   await withPage(dist, '', ['vimra.wasm'], async (page) => {
     await page.waitFor("window.vimraPage && vimraPage.state === 'failed'", 60);
