@@ -2,6 +2,8 @@
 # Builds the demo for the browser with emscripten into build-web/ (or the
 # folder given) and writes dist/web/: index.html, vimra.js, vimra.wasm and
 # the five data files. Serve that folder (scripts/serve-web.sh) and open it.
+# It also writes dist/vimra-VERSION.html, the single-file page that plays
+# from the disk.
 # The build folder's `status` file says building, ok or failed, so tests
 # started beside a build can wait for it.
 set -euo pipefail
@@ -27,6 +29,10 @@ cp "$build/web/vimra.html" "$dist/index.html"
 cp "$build/web/vimra.js" "$build/web/vimra.wasm" "$dist/"
 mapfile -t data_files < "$build/data-files.txt"  # the engine's names, listed by the build
 for file in "${data_files[@]}"; do cp "$root/data/$file" "$dist/"; done
+single="$(ls "$build"/web/vimra-*.html)"
+rm -f "$root"/dist/vimra-*.html
+cp "$single" "$root/dist/"
 echo ok > "$build/status"
 echo "Built $dist:"
 (cd "$dist" && du -b index.html vimra.js vimra.wasm "${data_files[@]}")
+echo "and $root/dist/$(basename "$single"): $(du -b "$single" | cut -f1) bytes"

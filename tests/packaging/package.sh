@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The demo installed like a program, from cmake --install and from the Debian
-# package, each run from / as a user would start it.
+# package, each run from / as a user would start it; the desktop entry and the
+# AppStream metadata validated, the package checked by lintian.
 #   package.sh CASE BUILD_DIR VERSION     cases: install, deb
 set -uo pipefail
 case_name="$1"
@@ -19,11 +20,13 @@ fail() {
 
 export ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0"
 mapfile -t data_files < "$build/data-files.txt"
+app_id=invalid.vimra.vimra
 files=(
   bin/vimra bin/vimra-frame
   "${data_files[@]/#/share/vimra/}"
-  share/man/man6/vimra.6.gz share/applications/vimra.desktop share/icons/hicolor/256x256/apps/vimra.png
-  share/doc/vimra/README.md
+  share/man/man6/vimra.6.gz share/man/man1/vimra-frame.1.gz
+  share/applications/$app_id.desktop share/metainfo/$app_id.metainfo.xml share/icons/hicolor/256x256/apps/vimra.png
+  share/doc/vimra/README.md share/doc/vimra/CHANGELOG.md share/doc/vimra/copyright share/doc/vimra/changelog.gz
 )
 
 # Runs the installed demo from / for a few seconds, headless and silent; it
@@ -50,6 +53,22 @@ case "$case_name" in
     cmake --install "$build" --prefix "$work/prefix" > "$work/out.log" 2>&1 || fail "cmake --install failed"
     for file in "${files[@]}"; do [ -f "$work/prefix/$file" ] || fail "not installed: $file"; done
     (cd "$work/prefix" && find . -type f | sort)
+    # What software centres and menus read.
+    if command -v appstreamcli > /dev/null && command -v desktop-file-validate > /dev/null; then
+      desktop-file-validate "$work/prefix/share/applications/$app_id.desktop" || fail "the desktop entry is invalid"
+      appstreamcli validate --pedantic --no-net "$work/prefix/share/metainfo/$app_id.metainfo.xml" ||
+        fail "the AppStream metadata is invalid"
+      grep -q "<release version=\"$version\"" "$work/prefix/share/metainfo/$app_id.metainfo.xml" ||
+        fail "the AppStream metadata lacks release $version"
+    else
+      echo "appstreamcli or desktop-file-validate missing: metadata not validated"
+    fi
+    # Manual pages that man renders without a warning, each naming the version.
+    for page in "$work"/prefix/share/man/man*/*.gz; do
+      warnings="$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$page" 2>&1 > "$work/page.txt")"
+      [ -z "$warnings" ] || fail "$(basename "$page"): $warnings"
+      grep -q "Vimra $version" "$work/page.txt" || fail "$(basename "$page") does not name Vimra $version"
+    done
     run_installed "$work/prefix"
     ;;
   deb)
@@ -65,6 +84,13 @@ case "$case_name" in
       [[ "$depends" == *"$library"* ]] || fail "Depends lacks $library"
     done
     dpkg -x "$deb" "$work/root" || fail "dpkg -x failed"
+    # No error and no warning from lintian; informational tags are printed.
+    if command -v lintian > /dev/null; then
+      lintian --fail-on error,warning --display-info "$deb" 2>&1 | grep -v "running with root privileges" | tee "$work/lintian.log"
+      [ "${PIPESTATUS[0]}" -eq 0 ] || fail "lintian found errors or warnings"
+    else
+      echo "lintian missing: the package is not checked"
+    fi
     run_installed "$work/root/usr"
     ;;
   *)

@@ -24,7 +24,7 @@ function serve(root, missing = []) {
       return;
     }
     response.writeHead(200, { 'Content-Type': kTypes[path.extname(file)] || 'application/octet-stream',
-                              'Cache-Control': 'no-store' });
+                              'Content-Length': fs.statSync(file).size, 'Cache-Control': 'no-store' });
     fs.createReadStream(file).pipe(response);
   });
   return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
@@ -74,8 +74,9 @@ class Browser {
     return new Promise((resolve, reject) => this.waiting.set(id, { resolve, reject }));
   }
 
-  // Opens a page at `url`; console lines go to `onConsole`.
-  async open(url, onConsole = () => {}) {
+  // Opens a page at `url`; console lines go to `onConsole`; `prepare(page)`
+  // runs before the page is loaded (e.g. to throttle the network).
+  async open(url, onConsole = () => {}, prepare = async () => {}) {
     const { targetId } = await this.send('Target.createTarget', { url: 'about:blank' });
     const { sessionId } = await this.send('Target.attachToTarget', { targetId, flatten: true });
     const page = new Page(this, sessionId);
@@ -94,6 +95,7 @@ class Browser {
     await page.send('Log.enable');
     await page.send('Page.enable');
     await page.send('Emulation.setDeviceMetricsOverride', { width: 1280, height: 720, deviceScaleFactor: 1, mobile: false });
+    await prepare(page);
     await page.send('Page.navigate', { url });
     return page;
   }

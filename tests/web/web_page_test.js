@@ -8,10 +8,13 @@
 //   node web_page_test.js listen DIST OUT_DIR SECONDS|full  plays at normal speed for the capture tests: prints
 //                                                           "first-frame AGO" (AGO: ms since the first frame after
 //                                                           the gesture was presented) as soon as it is seen
+//   node web_page_test.js loading DIST OUT_DIR              on a slow network: the bytes arrived, then a missing vimra.wasm
+//   node web_page_test.js single-file PAGE OUT_DIR TIME_MS...  frames from the single-file page opened from file://
 // Exit code 0 when every check holds; each failure is printed.
 'use strict';
 const fs = require('fs');
 const path = require('path');
+const { pathToFileURL } = require('url');
 const { serve, Browser } = require('./cdp_page.js');
 
 const kF2 = 113;
@@ -35,21 +38,24 @@ function percentile(values, fraction) {
 }
 
 // options.browserArgs: more Chromium switches; options.expected: console lines
-// the case expects (they are not counted as problems).
+// the case expects (they are not counted as problems); options.file: a page
+// opened from the disk (file://) instead of `dist` served; options.prepare:
+// runs before the page loads.
 async function withPage(dist, query, missing, body, options = {}) {
-  const { browserArgs = [], expected = [] } = options;
-  const server = await serve(path.resolve(dist), missing);
+  const { browserArgs = [], expected = [], file = null, prepare } = options;
+  const server = file ? null : await serve(path.resolve(dist), missing);
+  const url = file ? `${pathToFileURL(path.resolve(file))}${query}` : `http://127.0.0.1:${server.address().port}/${query}`;
   const browser = new Browser(browserArgs);
   const log = [];
   try {
-    const page = await browser.open(`http://127.0.0.1:${server.address().port}/${query}`, (line) => log.push(line));
+    const page = await browser.open(url, (line) => log.push(line), prepare);
     page.log = log;
     await body(page);
   } catch (error) {
     check(false, error.message);
   } finally {
     await browser.close();
-    server.close();
+    if (server) server.close();
     const problems = log.filter((line) => /exception|error|INVALID/i.test(line) && !/favicon|404/.test(line) &&
                                           !expected.some((pattern) => pattern.test(line)));
     if (problems.length > 0) console.log('page console:\n  ' + problems.slice(0, 20).join('\n  '));
@@ -57,7 +63,7 @@ async function withPage(dist, query, missing, body, options = {}) {
   }
 }
 
-async function frames(dist, outDir, times) {
+async function frames(dist, outDir, times, options = {}) {
   await withPage(dist, `?frame=${times.join(',')}`, [], async (page) => {
     await page.waitFor("window.vimraPage && vimraPage.state === 'frames'", 180);
     check(await page.evaluate('vimraPage.framesOk'), 'frame mode drew every frame');
@@ -66,7 +72,55 @@ async function frames(dist, outDir, times) {
       check(url.startsWith('data:image/png;base64,'), `frame ${time} handed to the page`);
       if (url) fs.writeFileSync(path.join(outDir, `web-${time}.png`), Buffer.from(url.split(',')[1], 'base64'));
     }
-  });
+  }, options);
+}
+
+// The page on a network of 1 MB/s: the status line counts the bytes up to
+// the whole (program and data), and a page whose vimra.wasm does not arrive
+// says so and does not start.
+async function loading(dist, outDir) {
+  const throttle = async (page) => {
+    await page.send('Network.enable');
+    await page.send('Network.emulateNetworkConditions',
+                    { offline: false, latency: 20, downloadThroughput: 1e6, uploadThroughput: 1e6 });
+  };
+  const total = ['vimra.wasm', 'cubedef.obj', 'cyldef.obj', 'isodef.obj', 'cube.dds', 'demodemo.mp3']
+    .reduce((sum, name) => sum + fs.statSync(path.join(dist, name)).size, 0);
+  await withPage(dist, '', [], async (page) => {
+    await page.waitFor('window.vimraPage', 60);
+    const seen = [];
+    let shot = false;
+    for (;;) {
+      const [state, status, bytes] = await page.evaluate(
+        "[vimraPage.state, document.getElementById('status').textContent, vimraPage.loadedBytes]");
+      if (state !== 'loading') break;
+      if (seen.length === 0 || seen[seen.length - 1].status !== status) seen.push({ status, bytes });
+      // A picture once about a third has arrived.
+      if (!shot && bytes > total / 3) {
+        await page.screenshot(path.join(outDir, 'loading.png'));
+        shot = true;
+      }
+      await sleep(100);
+    }
+    console.log(`status lines while loading: ${seen.length}; ` +
+                seen.filter((_, i) => i % Math.ceil(seen.length / 6) === 0).map((s) => `"${s.status}"`).join(', '));
+    const counted = seen.filter((s) => /^Loading \d+\.\d of \d+\.\d MB…$/.test(s.status));
+    check(counted.length >= 5 && shot, `the status counts the bytes as they arrive (${counted.length} steps)`);
+    check(counted.every((s, i) => i === 0 || s.bytes >= counted[i - 1].bytes), 'the count only grows');
+    // The sizes come with the files' first bytes: the whole is known early.
+    const whole = `of ${(total / 1e6).toFixed(1)} MB`;
+    check(counted.some((s) => s.bytes < total / 4 && s.status.includes(whole)),
+          `before a quarter has arrived, the whole is the program and its data (${whole})`);
+    await page.waitFor("vimraPage.state === 'ready'", 120);
+    check(await page.evaluate('vimraPage.loadedBytes') === total, `every byte arrived (${total})`);
+    const version = await page.evaluate("document.getElementById('version').textContent");
+    check(version === `Vimra ${process.env.VIMRA_VERSION}, MIT licence`, `the page names its version: "${version}"`);
+  }, { prepare: throttle });
+  await withPage(dist, '', ['vimra.wasm'], async (page) => {
+    await page.waitFor("window.vimraPage && vimraPage.state === 'failed'", 60);
+    const status = await page.evaluate("document.getElementById('status').textContent");
+    check(/^vimra\.wasm did not arrive \(HTTP 404\)/.test(status), `a missing vimra.wasm is named: "${status}"`);
+  }, { expected: [/vimra\.wasm/] });
 }
 
 // Starts the demo with a key press once the first frame and the prompt are up.
@@ -121,6 +175,8 @@ async function missingData(dist, outDir) {
     await start(page, outDir, 'missing');
     const reported = await page.evaluate('vimraPage.missingFiles');
     check(missing.every((name) => reported.includes(name)), `the page notes the missing ${missing.join(', ')}`);
+    const status = await page.evaluate("document.getElementById('status').textContent");
+    check(missing.every((name) => status.includes(name)), `the page names what did not arrive: "${status}"`);
     check((await page.evaluate('vimraPage.decodedSeconds')).length === 0, 'no music is decoded');
     await playToEnd(page, outDir, 'missing');
   });
@@ -198,11 +254,14 @@ async function listen(dist, outDir, seconds) {
 async function main() {
   const [mode, dist, outDir, ...rest] = process.argv.slice(2);
   if (!mode || !dist || !outDir) {
-    console.error('usage: web_page_test.js frames|play|missing-data|escape|no-webgl|timing|listen DIST OUT_DIR [TIME_MS...|SECONDS]');
+    console.error('usage: web_page_test.js frames|play|missing-data|escape|no-webgl|timing|listen|loading|single-file ' +
+                  'DIST OUT_DIR [TIME_MS...|SECONDS]');
     process.exit(2);
   }
   fs.mkdirSync(outDir, { recursive: true });
   if (mode === 'frames') await frames(dist, outDir, rest);
+  else if (mode === 'single-file') await frames(null, outDir, rest, { file: dist });
+  else if (mode === 'loading') await loading(dist, outDir);
   else if (mode === 'play') await play(dist, outDir);
   else if (mode === 'missing-data') await missingData(dist, outDir);
   else if (mode === 'timing') await timing(dist, outDir);

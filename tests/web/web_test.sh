@@ -3,7 +3,9 @@
 # web build in dist/web. Started beside that build (scripts/run-tests.sh runs
 # scripts/build-web.sh in the background), it waits for the build to finish.
 #   web_test.sh CASE ROOT [VIMRA_FRAME WEB_FRAME_COMPARE]
-# Cases: frames (against the desktop program's frames), play, missing-data, escape, no-webgl.
+# Cases: frames (against the desktop program's frames), play, missing-data, escape, no-webgl,
+# loading (the bytes counted on a slow network), single-file (a frame of
+# dist/vimra-VERSION.html opened from file://, against the desktop's; VIMRA_VERSION names it).
 set -uo pipefail
 case_name="$1"
 root="$2"
@@ -27,21 +29,27 @@ fi
 
 runner="$(dirname "$0")/web_page_test.js"
 case "$case_name" in
-  frames)
+  frames | single-file)
     vimra_frame="$3"
     compare="$4"
     times=(10000 30000 45000 60000 80000)
+    page="$dist"
+    if [ "$case_name" = single-file ]; then
+      times=(45000)
+      page="$root/dist/vimra-$VIMRA_VERSION.html"
+      echo "$(basename "$page"): $(du -b "$page" | cut -f1) bytes"
+    fi
     args=()
     for t in "${times[@]}"; do args+=("$t" "$work/desktop-$t.png"); done
     "$vimra_frame" --data "$root/data" "${args[@]}" > /dev/null || { echo "vimra-frame failed"; exit 1; }
-    node "$runner" frames "$dist" "$work" "${times[@]}" || exit 1
+    node "$runner" "$case_name" "$page" "$work" "${times[@]}" || exit 1
     failed=0
     for t in "${times[@]}"; do
       "$compare" "$work/desktop-$t.png" "$work/web-$t.png" || failed=1
     done
     exit $failed
     ;;
-  play | missing-data | escape | no-webgl)
+  play | missing-data | escape | no-webgl | loading)
     exec node "$runner" "$case_name" "$dist" "$work"
     ;;
   *)

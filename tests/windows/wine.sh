@@ -2,9 +2,9 @@
 # The Windows build run under Wine (its Direct3D 9 over Mesa, on Xvfb), as a
 # person would run it on Windows, and checked against the Linux build.
 #   wine.sh CASE WINDOWS_BUILD_DIR LINUX_BUILD_DIR DATA_DIR
-# Cases: imports, frames, hold-f2, escape, mp3, and music:KIND, a hostile
-# music file (tests/support/hostile_music.sh) under the music's name: the demo
-# plays to its end in no more memory than with the real music plus 50 MB.
+# Cases: imports, resources, frames, hold-f2, escape, mp3, and music:KIND, a
+# hostile music file (tests/support/hostile_music.sh) under the music's name:
+# the demo plays to its end in no more memory than with the real music plus 50 MB.
 set -uo pipefail
 case_name="$1"
 windows="$2"
@@ -101,6 +101,17 @@ case "$case_name" in
     for dll in d3d9.dll dsound.dll msacm32.dll winmm.dll user32.dll; do
       [[ " $(echo $imports) " == *" $dll "* ]] || fail "does not import $dll"
     done
+    # Every imported function is in the oldest Windows the README promises.
+    i686-w64-mingw32-objdump -p "$windows/vimra.exe" |
+      awk '/DLL Name:/ { dll = tolower($3) } dll && /^\t[0-9a-f]+\t +[0-9]+  [A-Za-z_]/ { print dll, $3 }' |
+      sort -u > "$work/functions"
+    echo "$(wc -l < "$work/functions") functions imported"
+    newer="$(grep -v '^#' "$(dirname "$0")/vista-imports.txt" | sort -u | comm -23 "$work/functions" -)"
+    [ -z "$newer" ] || fail "imports functions not known to be in Windows Vista: $(echo $newer)"
+    ;;
+  resources)
+    wait_for_windows_build
+    exec "$(dirname "$0")/resources.sh" "$windows" "$(sed -n 's/^CMAKE_PROJECT_VERSION:[A-Z]*=//p' "$linux/CMakeCache.txt")"
     ;;
   frames)
     wait_for_windows_build
