@@ -46,7 +46,8 @@ start_xvfb() {
   command -v xdotool > /dev/null || { echo "xdotool missing"; exit 77; }
   local fd number=
   exec {fd}< <(exec Xvfb -displayfd 1 -noreset -screen 0 1280x800x24 +extension GLX -nolisten tcp 2> "$work/xvfb.log")
-  harness_pids+=("$!")
+  xvfb_pid=$!
+  harness_pids+=("$xvfb_pid")
   read -r -t 60 -u "$fd" number
   exec {fd}<&-
   [[ "$number" =~ ^[0-9]+$ ]] || fail "Xvfb did not start"
