@@ -2,8 +2,8 @@
 # Builds the demo for the browser with emscripten into build-web/ (or the
 # folder given) and writes dist/web/: index.html, vimra.js, vimra.wasm and
 # the five data files. Serve that folder (scripts/serve-web.sh) and open it.
-# The build folder's `status` file says building, ok or failed, so tests
-# started beside a build can wait for it.
+# One build at a time: a second one waits for the first (the test command
+# starts one in the background; the browser tests' fixture runs it again).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${1:-$root/build-web}"
@@ -11,8 +11,8 @@ dist="$root/dist/web"
 "$root/scripts/install-deps.sh"
 
 mkdir -p "$build"
-echo building > "$build/status"
-trap '[ "$(cat "$build/status")" = ok ] || echo failed > "$build/status"' EXIT
+exec {lock}> "$build/.lock"
+flock "$lock"
 
 # Debian's emcc runs its JavaScript tools with node and needs Debian's node
 # modules (acorn) when the machine's node is not Debian's own.
@@ -26,6 +26,5 @@ mkdir -p "$dist"
 cp "$build/web/vimra.html" "$dist/index.html"
 cp "$build/web/vimra.js" "$build/web/vimra.wasm" "$dist/"
 for file in cubedef.obj cyldef.obj isodef.obj cube.dds demodemo.mp3; do cp "$root/data/$file" "$dist/"; done
-echo ok > "$build/status"
 echo "Built $dist:"
 (cd "$dist" && du -b index.html vimra.js vimra.wasm cubedef.obj cyldef.obj isodef.obj cube.dds demodemo.mp3)

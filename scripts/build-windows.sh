@@ -1,34 +1,45 @@
 #!/usr/bin/env bash
-# Cross-compiles the 32-bit Windows program with mingw-w64 into build-windows/
-# (or the folder given) and writes dist/vimra-windows.zip: vimra.exe, the five
-# data files and README.txt.
+# Cross-compiles the Windows program with mingw-w64: the shipped 32-bit one
+# into build-windows/ (or the folder given) and a 64-bit one into the same
+# name with -x64, and writes dist/vimra-windows-x86.zip and
+# dist/vimra-windows-x64.zip: vimra.exe, the five data files and README.txt.
+# It builds what the zips and the Wine tests need (vimra, vimra-frame and
+# the sound check), with ccache where there is one.
 #   scripts/build-windows.sh [BUILD_DIR]
-# The folder holds a file named "building" while the build runs; the Wine
-# tests wait for it to go.
+# One build at a time: a second one waits for the first (the test command
+# starts one in the background; the Wine tests' fixture runs it again).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${1:-$root/build-windows}"
 "$root/scripts/install-deps.sh"
 
 mkdir -p "$build"
-touch "$build/building"
-trap 'rm -f "$build/building"' EXIT
+exec {lock}> "$build/.lock"
+flock "$lock"
 launcher=()
 if command -v ccache > /dev/null; then
   launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+  export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$root}"
 fi
-cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DCMAKE_BUILD_TYPE=Release \
-  "${launcher[@]}" > /dev/null
-cmake --build "$build" -j"$(nproc)"
-
 dist="$root/dist"
-staging="$build/vimra-windows"
-rm -rf "$staging" && mkdir -p "$staging" "$dist"
-cp "$build/vimra.exe" "$staging/"
-for file in cube.dds cubedef.obj cyldef.obj isodef.obj demodemo.mp3; do
-  cp "$root/data/$file" "$staging/"
-done
-cp "$root/packaging/windows/README.txt" "$staging/"
-rm -f "$dist/vimra-windows.zip"
-(cd "$build" && zip -q -9 -r "$dist/vimra-windows.zip" vimra-windows)
-echo "Wrote $dist/vimra-windows.zip"
+mkdir -p "$dist"
+
+# ARCH TOOLCHAIN_FILE BUILD_DIR
+build_one() {
+  local name="vimra-windows-$1" folder="$3"
+  cmake -S "$root" -B "$folder" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$2" -DCMAKE_BUILD_TYPE=Release \
+    "${launcher[@]}" > /dev/null
+  cmake --build "$folder" -j"$(nproc)" --target vimra vimra-frame sound_check
+  local staging="$folder/$name"
+  rm -rf "$staging" && mkdir -p "$staging"
+  cp "$folder/vimra.exe" "$staging/"
+  for file in cube.dds cubedef.obj cyldef.obj isodef.obj demodemo.mp3; do
+    cp "$root/data/$file" "$staging/"
+  done
+  cp "$root/packaging/windows/README.txt" "$staging/"
+  rm -f "$dist/$name.zip"
+  (cd "$folder" && zip -q -9 -r "$dist/$name.zip" "$name")
+  echo "Wrote $dist/$name.zip"
+}
+build_one x86 mingw-i686.cmake "$build"
+build_one x64 mingw-x86_64.cmake "$build-x64"

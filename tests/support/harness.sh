@@ -11,10 +11,19 @@
 #   wait_for_window [S]    the same for a program without that signal (Wine)
 #   wait_program S         waits at most S seconds for it to end; exit code in $code
 #   focus_window           gives the window the keyboard
+#   runs_32bit             whether 32-bit x86 programs run here (the reason
+#                          in $no_32bit_reason when not); VIMRA_32BIT=yes or
+#                          no overrides the probe (no: as on a kernel without
+#                          32-bit support)
+#   at_exit COMMAND        runs COMMAND when the script ends, before the rest
 set -uo pipefail
 work="$(mktemp -d)"
 harness_pids=()
+harness_exit_hooks=()
+at_exit() { harness_exit_hooks+=("$1"); }
 harness_cleanup() {
+  local hook
+  for hook in "${harness_exit_hooks[@]}"; do eval "$hook"; done
   # Each one is waited for, so that the next test finds its display free.
   local pid
   for pid in "${harness_pids[@]}"; do
@@ -119,4 +128,22 @@ wait_program() {
 
 focus_window() {
   xdotool windowfocus --sync "$window" 2> /dev/null || xdotool windowfocus "$window"
+}
+
+# A 93-byte i386 program that exits with 7: the kernel runs it, or answers
+# "Exec format error" where it does not run 32-bit programs.
+runs_32bit() {
+  case "${VIMRA_32BIT:-}" in
+    yes) return 0 ;;
+    no) no_32bit_reason="VIMRA_32BIT=no: taken as a machine that does not run 32-bit programs"; return 1 ;;
+  esac
+  printf '\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00\x01\x00\x00\x00\x54\x80\x04\x08'\
+'\x34\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x34\x00\x20\x00\x01\x00\x00\x00\x00\x00\x00\x00\x01\x00\x00\x00'\
+'\x00\x00\x00\x00\x00\x80\x04\x08\x00\x80\x04\x08\x5d\x00\x00\x00\x5d\x00\x00\x00\x05\x00\x00\x00\x00\x10\x00\x00'\
+'\x31\xdb\xb3\x07\x31\xc0\x40\xcd\x80' > "$work/probe32"
+  chmod +x "$work/probe32"
+  "$work/probe32" 2> /dev/null
+  [ $? -eq 7 ] && return 0
+  no_32bit_reason="this machine does not run 32-bit x86 programs (a 32-bit probe gives: $("$work/probe32" 2>&1 | head -n 1))"
+  return 1
 }
