@@ -27,7 +27,7 @@ harness_cleanup() {
   # Each one is waited for, so that the next test finds its display free.
   local pid
   for pid in "${harness_pids[@]}"; do
-    kill "$pid" 2> /dev/null && wait "$pid" 2> /dev/null
+    kill "$pid" 2> /dev/null && { wait "$pid"; } 2> /dev/null
   done
   rm -rf "$work"
 }
@@ -43,7 +43,7 @@ fail() {
 }
 
 # Xvfb picks a free display itself (-displayfd) and writes its number once it
-# accepts clients; the number is read from a pipe, so it is never seen half
+# accepts clients; the number is read from a FIFO, so it is never seen half
 # written and a server that dies at start-up is an end of file, not a wait.
 # -noreset: by default the server resets when its last client leaves and drops
 # every client that connected in the same wake-up. On a loaded machine the
@@ -53,12 +53,13 @@ fail() {
 start_xvfb() {
   command -v Xvfb > /dev/null || { echo "Xvfb missing"; exit 77; }
   command -v xdotool > /dev/null || { echo "xdotool missing"; exit 77; }
-  local fd number=
-  exec {fd}< <(exec Xvfb -displayfd 1 -noreset -screen 0 1280x800x24 +extension GLX -nolisten tcp 2> "$work/xvfb.log")
+  local number=
+  mkfifo "$work/display"
+  Xvfb -displayfd 3 -noreset -screen 0 1280x800x24 +extension GLX -nolisten tcp 3> "$work/display" \
+    > "$work/xvfb.log" 2>&1 &
   xvfb_pid=$!
   harness_pids+=("$xvfb_pid")
-  read -r -t 60 -u "$fd" number
-  exec {fd}<&-
+  read -r -t 60 number < "$work/display"
   [[ "$number" =~ ^[0-9]+$ ]] || fail "Xvfb did not start"
   export DISPLAY=":$number"
   xvfb_display="$DISPLAY"
