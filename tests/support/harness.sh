@@ -3,7 +3,8 @@
 # Sourced; it makes a work folder ($work), removed at exit with every server
 # and program it started, and gives:
 #   fail MESSAGE           prints FAIL and the logs in $work, exits 1
-#   start_xvfb             a private Xvfb on a free display; exports DISPLAY
+#   start_xvfb [OPTION...] a private Xvfb on a free display, with Xvfb's
+#                          OPTIONs added (-fbdir, say); exports DISPLAY
 #   start_program DIR CMD  runs CMD in DIR in the background ($program_pid),
 #                          output in $work/out.log, with VIMRA_READY_FD set
 #   wait_presented [S]     waits for the program's first presented frame (at
@@ -55,7 +56,7 @@ start_xvfb() {
   command -v xdotool > /dev/null || { echo "xdotool missing"; exit 77; }
   local number=
   mkfifo "$work/display"
-  Xvfb -displayfd 3 -noreset -screen 0 1280x800x24 +extension GLX -nolisten tcp 3> "$work/display" \
+  Xvfb -displayfd 3 -noreset -screen 0 1280x800x24 +extension GLX -nolisten tcp "$@" 3> "$work/display" \
     > "$work/xvfb.log" 2>&1 &
   xvfb_pid=$!
   harness_pids+=("$xvfb_pid")
