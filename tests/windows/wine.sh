@@ -30,7 +30,9 @@ start_wine() {
   [ -x "$loader" ] || { echo "skipped: no $loader (package wine64, or wine32:i386 for x86)"; exit 77; }
   export WINEPREFIX="$linux/wineprefix-$arch" WINELOADER="$loader" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
   [ "$arch" = x64 ] && export WINEARCH=win64 || export WINEARCH=win32
-  at_exit 'wineserver -k 2> /dev/null'
+  # -k does not wait for the server to go: the next case's program, started
+  # meanwhile on the same prefix, would be killed with it (exit code 137).
+  at_exit 'wineserver -k 2> /dev/null; wineserver -w 2> /dev/null'
   start_xvfb
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     "$loader" wineboot -i > "$work/wineboot.log" 2>&1 || fail "wineboot could not make a prefix"
