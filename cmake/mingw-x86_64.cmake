@@ -1,20 +1,5 @@
 # Cross-compiling the 64-bit Windows program with mingw-w64 (Debian package
 # g++-mingw-w64-x86-64):  cmake -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake ...
-set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
-
-# The posix thread model, for std::thread and std::mutex in the C++ runtime.
 set(VIMRA_MINGW_PREFIX x86_64-w64-mingw32)
-find_program(CMAKE_C_COMPILER NAMES ${VIMRA_MINGW_PREFIX}-gcc-posix ${VIMRA_MINGW_PREFIX}-gcc REQUIRED)
-find_program(CMAKE_CXX_COMPILER NAMES ${VIMRA_MINGW_PREFIX}-g++-posix ${VIMRA_MINGW_PREFIX}-g++ REQUIRED)
-find_program(CMAKE_RC_COMPILER NAMES ${VIMRA_MINGW_PREFIX}-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${VIMRA_MINGW_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-
-# The C and C++ runtimes go into the executable: it needs no DLL that a stock
-# Windows lacks.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
-set(CMAKE_EXE_LINKER_FLAGS_RELEASE_INIT "-s")
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

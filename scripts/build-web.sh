@@ -4,8 +4,8 @@
 # the five data files. Serve that folder (scripts/serve-web.sh) and open it.
 # It also writes dist/vimra-VERSION.html, the single-file page that plays
 # from the disk.
-# The build folder's `status` file says building, ok or failed, so tests
-# started beside a build can wait for it.
+# One build at a time: a second one waits for the first (the test command
+# starts one in the background; the browser tests' fixture runs it again).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${1:-$root/build-web}"
@@ -13,8 +13,8 @@ dist="$root/dist/web"
 "$root/scripts/install-deps.sh"
 
 mkdir -p "$build"
-echo building > "$build/status"
-trap '[ "$(cat "$build/status")" = ok ] || echo failed > "$build/status"' EXIT
+exec {lock}> "$build/.lock"
+flock "$lock"
 
 # Debian's emcc runs its JavaScript tools with node and needs Debian's node
 # modules (acorn) when the machine's node is not Debian's own.
@@ -32,7 +32,6 @@ for file in "${data_files[@]}"; do cp "$root/data/$file" "$dist/"; done
 single="$(ls "$build"/web/vimra-*.html)"
 rm -f "$root"/dist/vimra-*.html
 cp "$single" "$root/dist/"
-echo ok > "$build/status"
 echo "Built $dist:"
 (cd "$dist" && du -b index.html vimra.js vimra.wasm "${data_files[@]}")
 echo "and $root/dist/$(basename "$single"): $(du -b "$single" | cut -f1) bytes"

@@ -2,6 +2,9 @@
 # Installs the Debian packages the build, the demo and the tests need; only
 # what is missing, so a second run is quick. Run as root (or through sudo).
 set -euo pipefail
+# Set by run-tests.sh once it has run this, and by the tests that run the
+# build scripts: a test does not install packages.
+[ -n "${VIMRA_DEPS_CHECKED:-}" ] && exit 0
 
 packages=(
   build-essential cmake pkg-config git dpkg-dev file
@@ -13,40 +16,46 @@ packages=(
   lame sox ffmpeg
   emscripten chromium python3
   # The release: package checks, AppStream and desktop-entry validation, the
-  # Windows resources read back, the 64-bit Windows build.
-  lintian appstream desktop-file-utils icoutils g++-mingw-w64-x86-64
-  # The Windows build and its tests under Wine (32-bit Wine, its GL on Mesa).
-  g++-mingw-w64-i686 zip file wine
+  # Windows resources read back.
+  lintian appstream desktop-file-utils icoutils
   # The music recorded at a private sound server (tests/capture): PulseAudio
   # and parec, ALSA's pulse plugin for Wine's ALSA driver, the busy-CPU load.
   pulseaudio pulseaudio-utils libasound2-plugins stress-ng
+  # The Windows builds (32-bit and 64-bit) and their tests under 64-bit Wine.
+  g++-mingw-w64-i686 g++-mingw-w64-x86-64 zip file
+  wine wine64
 )
-# 32-bit Wine: its tests are skipped where it cannot be installed (a mirror
-# whose i386 lists lag behind the amd64 ones, a machine without i386).
-packages32=(wine32:i386 libgl1:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386)
+# 32-bit Wine (its GL on Mesa) for the tests of the 32-bit build. Optional:
+# where the i386 packages cannot be had, or the machine does not run 32-bit
+# programs, those tests are skipped.
+packages_32bit=(wine32:i386 libgl1:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386)
 
-missing_packages() {
+missing_from() {
+  local package
   for package in "$@"; do
     if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
       echo "$package"
     fi
   done
 }
-mapfile -t missing < <(missing_packages "${packages[@]}")
-mapfile -t missing32 < <(missing_packages "${packages32[@]}")
+mapfile -t missing < <(missing_from "${packages[@]}")
+mapfile -t missing_32bit < <(missing_from "${packages_32bit[@]}")
+[ ${#missing[@]} -eq 0 ] && [ ${#missing_32bit[@]} -eq 0 ] && exit 0
 
-if [ $((${#missing[@]} + ${#missing32[@]})) -gt 0 ]; then
-  echo "Installing: ${missing[*]} ${missing32[*]}"
-  sudo_cmd=()
-  [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
-  # The :i386 packages need the architecture known before the package lists.
-  if ! dpkg --print-foreign-architectures | grep -qx i386; then
-    "${sudo_cmd[@]}" dpkg --add-architecture i386
-  fi
-  # A list that fails to download leaves the old one; the install says what is missing.
-  "${sudo_cmd[@]}" apt-get update -qq || echo "install-deps: some package lists did not update"
-  install=("${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends)
-  [ ${#missing[@]} -eq 0 ] || "${install[@]}" "${missing[@]}"
-  [ ${#missing32[@]} -eq 0 ] || "${install[@]}" "${missing32[@]}" ||
-    echo "install-deps: 32-bit Wine could not be installed; its tests are skipped"
+sudo_cmd=()
+[ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
+apt_install() {
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "$@"
+}
+echo "Installing: ${missing[*]} ${missing_32bit[*]}"
+# The :i386 packages need the architecture known before the package lists.
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  "${sudo_cmd[@]}" dpkg --add-architecture i386
+fi
+# A mirror in the middle of a sync can fail one list; what the other lists
+# hold may still be enough, and the install below says if it is not.
+"${sudo_cmd[@]}" apt-get update -qq || echo "apt-get update failed on some lists; installing from the others"
+[ ${#missing[@]} -eq 0 ] || apt_install "${missing[@]}"
+if [ ${#missing_32bit[@]} -gt 0 ] && ! apt_install "${missing_32bit[@]}"; then
+  echo "32-bit Wine could not be installed: the Wine tests of the 32-bit build will be skipped"
 fi

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # End-to-end runs of the real program, as a person would run it.
 #   e2e.sh CASE PROGRAM DATA_DIR [FRAME_PROGRAM]
-# Cases: no-gl, headless, escape, hold-f2, no-data, elsewhere, quiet, bars,
+# Cases: no-gl, unreachable, headless, escape, hold-f2, no-data, elsewhere, quiet, bars,
 # leak-check, and KIND:FILE with KIND one of dir, fifo, sparse and FILE one of
 # the five data files: that file is replaced by a directory, a FIFO without a
 # writer or a sparse file of 64 GiB; the demo must play to its end with exit
@@ -14,83 +14,41 @@ case_name="$1"
 program="$2"
 data="$3"
 frame_program="${4:-}"
-work="$(mktemp -d)"
-trap 'kill ${xvfb_pid:-} 2>/dev/null; rm -rf "$work"' EXIT
-
-fail() {
-  echo "FAIL: $*"
-  for log in out xvfb; do
-    [ -s "$work/$log.log" ] && { echo "--- $log.log"; cat "$work/$log.log"; }
-  done
-  exit 1
-}
+. "$(dirname "$0")/../support/harness.sh"
 
 # The program keeps everything it created until the process ends, by design;
 # a sanitizer build must not count that as a leak.
 export ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0"
 
-start_xvfb() {
-  command -v Xvfb > /dev/null || { echo "Xvfb missing"; exit 77; }
-  # Xvfb picks a free display itself and writes its number: tests running
-  # side by side never share a server.
-  Xvfb -displayfd 3 -screen 0 1280x800x24 +extension GLX -nolisten tcp 3> "$work/display" > "$work/xvfb.log" 2>&1 &
-  xvfb_pid=$!
-  for _ in $(seq 300); do
-    if [ -s "$work/display" ]; then
-      export DISPLAY=":$(head -n 1 "$work/display")"
-      xdotool getdisplaygeometry > /dev/null 2>&1 && return 0
-    fi
-    sleep 0.1
-  done
-  fail "Xvfb did not start"
-}
-
-. "$(dirname "$0")/../support/wait_for_window.sh"
-
-# Runs the program in folder $1 in the background; its pid in $demo_pid.
-# Where GNU time exists, the peak memory goes to $work/time.log.
-start_demo() {
-  local timer=()
-  [ -x /usr/bin/time ] && timer=(/usr/bin/time -v -o "$work/time.log")
-  (cd "$1" && exec "${timer[@]}" "$program" > "$work/out.log" 2>&1) &
-  demo_pid=$!
-}
+start_demo() { start_program "$1" "$program"; }
 
 print_peak_memory() {
-  [ -s "$work/time.log" ] && echo "peak memory: $(sed -n 's/.*Maximum resident set size (kbytes): //p' "$work/time.log") kB"
+  [ -s "$work/time.txt" ] && echo "peak memory: $(sed -n 's/.*Maximum resident set size (kbytes): //p' "$work/time.txt") kB"
   return 0
 }
 
 # Plays the demo in folder $1 under Xvfb with F2 held (the clock speeds up and
-# the demo ends within seconds); its exit code in $code.
+# the demo ends within seconds); its exit code in $code. Where GNU time
+# exists, the peak memory goes to $work/time.txt.
 play_fast() {
   start_xvfb
   play_fast_again "$1"
 }
 # The same on the Xvfb already started.
 play_fast_again() {
-  start_demo "$1"
-  wait_for_window "$demo_pid"
-  xdotool windowfocus --sync "$window" 2> /dev/null || xdotool windowfocus "$window"
+  local timer=()
+  [ -x /usr/bin/time ] && timer=(/usr/bin/time -v -o "$work/time.txt")
+  start_program "$1" "${timer[@]}" "$program"
+  wait_presented
+  focus_window
   xdotool keydown F2
-  wait_demo "$demo_pid" 60
+  wait_program 60
   xdotool keyup F2 2> /dev/null
 }
 
 # Renders the frame at demo time $2 from folder $1 to $3.
 render_frame() {
   "$frame_program" --data "$1" "$2" "$3" > "$work/frame.log" 2>&1 || { cat "$work/frame.log"; fail "vimra-frame failed"; }
-}
-
-# Waits up to $2 seconds for the demo to end; its exit code in $code.
-wait_demo() {
-  local deadline=$((SECONDS + $2))
-  while kill -0 "$demo_pid" 2> /dev/null; do
-    [ $SECONDS -ge "$deadline" ] && { kill -9 "$demo_pid"; fail "still running after $2 s"; }
-    sleep 0.05
-  done
-  wait "$demo_pid"
-  code=$?
 }
 
 # Captures the window into $work/shot.xwd; pixel X Y then prints "R G B".
@@ -160,22 +118,21 @@ case "$case_name" in
     start_xvfb
     export SDL_AUDIODRIVER=dummy
     start_demo "$data"
-    wait_for_window "$demo_pid"
-    sleep 1
+    wait_presented
     xdotool windowsize "$window" 1000 800
     wait_for_size 1000 800
     expect_bars 1000 800
     xdotool windowsize "$window" 1280 500
     wait_for_size 1280 500
     expect_bars 1280 500
-    xdotool windowfocus --sync "$window" 2> /dev/null || xdotool windowfocus "$window"
+    focus_window
     xdotool key F11
     wait_for_size 1280 800
     expect_bars 1280 800
     xdotool key alt+Return
     wait_for_size 1280 500
     xdotool key Escape
-    wait_demo "$demo_pid" 30
+    wait_program 30
     [ "$code" -eq 0 ] || fail "exit code $code"
     ;;
   no-gl)
@@ -187,12 +144,30 @@ case "$case_name" in
     [ "$code" -eq 255 ] || fail "exit code $code, expected 255 (-1)"
     grep -q "fatal Error: D3D not initialized!" "$work/out.log" || fail "no fatal message"
     ;;
+  unreachable)
+    # DISPLAY names a display without a server, and the video driver is left
+    # to SDL: it falls back to a driver without windows. The demo says which
+    # display it could not reach and ends as it does without a device,
+    # instead of playing its 85 s unseen.
+    export DISPLAY=:65000 SDL_AUDIODRIVER=dummy
+    unset SDL_VIDEODRIVER WAYLAND_DISPLAY
+    xdotool getdisplaygeometry > /dev/null 2>&1 && { echo "a server answers on $DISPLAY"; exit 77; }
+    started=${EPOCHREALTIME/[.,]/}
+    start_demo "$data"
+    wait_program 60
+    echo "ended after $(((${EPOCHREALTIME/[.,]/} - started) / 1000)) ms"
+    cat "$work/out.log"
+    [ "$code" -eq 255 ] || fail "exit code $code, expected 255 (-1)"
+    grep -q "^vimra: cannot reach the X display :65000: no window to play in" "$work/out.log" ||
+      fail "no line naming the display"
+    grep -q "fatal Error: D3D not initialized!" "$work/out.log" || fail "no fatal message"
+    ;;
   headless)
     # Plays the whole demo offscreen at normal speed and ends by itself.
     export SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy
     start=$SECONDS
     start_demo "$data"
-    wait_demo "$demo_pid" 200
+    wait_program 200
     cat "$work/out.log"
     [ "$code" -eq 0 ] || fail "exit code $code"
     [ $((SECONDS - start)) -ge 84 ] || fail "ended after $((SECONDS - start)) s, before the demo's 85 s"
@@ -201,13 +176,11 @@ case "$case_name" in
     start_xvfb
     export SDL_AUDIODRIVER=dummy
     start_demo "$data"
-    wait_for_window "$demo_pid"
-    sleep 1
-    xdotool windowfocus --sync "$window" 2> /dev/null || xdotool windowfocus "$window"
+    wait_presented
+    focus_window
     xdotool key Escape
-    # One frame once the loop runs; the start-up before it may take a few
-    # seconds on a loaded machine, and the press is kept until it is read.
-    wait_demo "$demo_pid" 30
+    # The press is kept until the frame loop reads it.
+    wait_program 30
     [ "$code" -eq 0 ] || fail "exit code $code after Escape"
     ;;
   hold-f2|no-data)
@@ -217,46 +190,51 @@ case "$case_name" in
     if [ "$case_name" = no-data ]; then
       # A copy of the program far from any data: no install beside it, no
       # build tree around it.
-      folder="$work"
-      mkdir "$work/bin"
+      folder="$work/empty"
+      mkdir "$folder" "$work/bin"
       cp "$program" "$work/bin/vimra"
       program="$work/bin/vimra"
     fi
     start_demo "$folder"
-    wait_for_window "$demo_pid"
-    xdotool windowfocus --sync "$window" 2> /dev/null || xdotool windowfocus "$window"
+    wait_presented
+    focus_window
     xdotool keydown F2
-    wait_demo "$demo_pid" 60
+    wait_program 60
     xdotool keyup F2 2> /dev/null
     cat "$work/out.log"
     [ "$code" -eq 0 ] || fail "exit code $code"
     if [ "$case_name" = no-data ]; then
       # The build's list of the names, beside the program it built.
       names="$(paste -sd, "$(dirname "$2")/data-files.txt" | sed 's/,/, /g')"
-      grep -q "^vimra: no data files ($names) in $work" "$work/out.log" || fail "no line naming the files looked for"
+      grep -q "^vimra: no data files ($names) in $folder" "$work/out.log" || fail "no line naming the files looked for"
     fi
     ;;
   elsewhere|quiet)
     # Started from a folder without data, the build's program plays from the
     # source tree's data and says so. Without a sound output it says that
-    # once, and nothing else reaches stderr. SIGTERM ends it as a window
-    # close does (SDL turns it into a quit), with the frame statistics.
+    # once, and nothing else reaches the output. SIGTERM after two seconds of
+    # play (the statistics are over the frames of a stretch of time) ends it
+    # as a window close does (SDL turns it into a quit), with the statistics.
     export SDL_VIDEODRIVER=offscreen VIMRA_STATS=1
     unset SDL_AUDIODRIVER
-    folder="$work"
+    folder="$work/empty"
+    mkdir "$folder"
     [ "$case_name" = quiet ] && folder="$data"
-    (cd "$folder" && exec timeout --preserve-status -s TERM 6 "$program" > "$work/out.log" 2> "$work/err.log")
-    code=$?
-    cat "$work/err.log"
+    start_demo "$folder"
+    wait_presented
+    sleep 2
+    kill -TERM "$program_pid"
+    wait_program 30
+    cat "$work/out.log"
     [ "$code" -eq 0 ] || fail "exit code $code"
-    grep -q "^  whole run  *[0-9]* frames" "$work/err.log" || fail "no frame statistics"
+    grep -q "^  whole run  *[0-9]* frames" "$work/out.log" || fail "no frame statistics"
     if [ "$case_name" = elsewhere ]; then
-      grep -qx "vimra: playing from $(realpath "$data") (the working directory has no data files)" "$work/err.log" ||
+      grep -qx "vimra: playing from $(realpath "$data") (the working directory has no data files)" "$work/out.log" ||
         fail "no line saying where it plays from"
     else
-      grep -qx "no sound output: playing silently" "$work/err.log" || { echo "this machine has a sound output"; exit 77; }
-      others=$(grep -v -e "^no sound output: playing silently$" -e "^vimra: frame statistics" -e "^  " "$work/err.log")
-      [ -z "$others" ] || fail "stderr has more than the silent-output line: $others"
+      grep -qx "no sound output: playing silently" "$work/out.log" || { echo "this machine has a sound output"; exit 77; }
+      others=$(grep -v -e "^no sound output: playing silently$" -e "^vimra: frame statistics" -e "^  " "$work/out.log")
+      [ -z "$others" ] || fail "the output has more than the silent-output line: $others"
     fi
     ;;
   leak-check)
@@ -266,7 +244,7 @@ case "$case_name" in
     export ASAN_OPTIONS="$ASAN_OPTIONS:detect_leaks=1"
     export LSAN_OPTIONS="${LSAN_OPTIONS:-}:suppressions=$(dirname "$0")/leak-suppressions.txt:print_suppressions=0"
     start_demo "$data"
-    wait_demo "$demo_pid" 300
+    wait_program 300
     cat "$work/out.log"
     [ "$code" -eq 0 ] || fail "exit code $code"
     ;;

@@ -3,20 +3,10 @@
 # package, each run from / as a user would start it; the desktop entry and the
 # AppStream metadata validated, the package checked by lintian.
 #   package.sh CASE BUILD_DIR VERSION     cases: install, deb
-set -uo pipefail
 case_name="$1"
 build="$2"
 version="$3"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
-
-fail() {
-  echo "FAIL: $*"
-  for log in out err; do
-    [ -s "$work/$log.log" ] && { echo "--- $log.log"; cat "$work/$log.log"; }
-  done
-  exit 1
-}
+. "$(dirname "$0")/../support/harness.sh"
 
 export ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0"
 mapfile -t data_files < "$build/data-files.txt"
@@ -29,15 +19,17 @@ files=(
   share/doc/vimra/README.md share/doc/vimra/CHANGELOG.md share/doc/vimra/copyright share/doc/vimra/changelog.gz
 )
 
-# Runs the installed demo from / for a few seconds, headless and silent; it
-# must find its data beside itself and end cleanly on SIGTERM (a quit).
+# Runs the installed demo from /, headless and silent, until its first frame
+# is presented; it must find its data beside itself and end cleanly on
+# SIGTERM (a quit).
 run_installed() {
   local prefix="$1"
-  (cd / && SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy \
-    exec timeout --preserve-status -s TERM 5 "$prefix/bin/vimra" > "$work/out.log" 2> "$work/err.log")
-  local code=$?
+  SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy start_program / "$prefix/bin/vimra"
+  wait_presented
+  kill -TERM "$program_pid"
+  wait_program 30
   [ "$code" -eq 0 ] || fail "the installed demo ended with $code"
-  grep -qx "vimra: playing from $prefix/share/vimra (the working directory has no data files)" "$work/err.log" ||
+  grep -qx "vimra: playing from $prefix/share/vimra (the working directory has no data files)" "$work/out.log" ||
     fail "the installed demo did not play from $prefix/share/vimra"
   "$prefix/bin/vimra-frame" --version > "$work/out.log" || fail "vimra-frame --version failed"
   grep -qx "vimra-frame (Vimra) $version" "$work/out.log" || fail "vimra-frame --version: $(cat "$work/out.log")"

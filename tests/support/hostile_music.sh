@@ -51,7 +51,7 @@ PY
 
 # Plays the demo with the real music (folder $2), then with the hostile file
 # (folder $3, kind $4), each through the caller's PLAYER $1 (it takes a folder,
-# sets $code and leaves GNU time's report in $work/time.log); fails (through
+# sets $code and leaves GNU time's report in $work/time.txt); fails (through
 # the caller's fail) unless both end with exit code 0 and the hostile run's
 # peak memory stays within 50 MB of the real one's.
 play_real_and_hostile() {
@@ -62,7 +62,7 @@ play_real_and_hostile() {
     [ $run = hostile ] && folder="$3"
     "$player" "$folder"
     [ "$code" -eq 0 ] || fail "exit code $code with the $run music"
-    peak[$run]=$(sed -n 's/.*Maximum resident set size (kbytes): //p' "$work/time.log" 2> /dev/null)
+    peak[$run]=$(sed -n 's/.*Maximum resident set size (kbytes): //p' "$work/time.txt" 2> /dev/null)
   done
   echo "peak memory: ${peak[real]:-?} kB with the real music, ${peak[hostile]:-?} kB with $kind"
   [ -n "${peak[real]}" ] && [ -n "${peak[hostile]}" ] || fail "no peak memory measured"

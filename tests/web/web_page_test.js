@@ -137,15 +137,18 @@ async function start(page, outDir, name) {
 }
 
 async function playToEnd(page, outDir, name) {
+  // Frames keep reaching the screen: three more, however long a loaded
+  // machine takes for them (how many a second is the benchmark's business).
+  const shownBefore = await page.evaluate('vimraPage.frameShownAt.length');
+  await page.waitFor(`vimraPage.frameShownAt.length >= ${shownBefore + 3}`, 120);
   await sleep(3000);
   await page.screenshot(path.join(outDir, `${name}-playing.png`));
   const shownAt = await page.evaluate('vimraPage.frameShownAt');
   const recent = shownAt.filter((t) => t > shownAt[shownAt.length - 1] - 3000);
   const intervals = recent.slice(1).map((t, i) => t - recent[i]);
-  // At most one frame per 10 ms step (a little jitter from the browser's
-  // timers); how many fewer depends on how busy the machine's cores are.
-  check(recent.length >= 3 && recent.length <= 310,
-        `frames reach the screen at normal speed, at most 100 a second (${recent.length} in the last 3 s, ` +
+  // At most one frame per 10 ms step (a little jitter from the browser's timers).
+  check(recent.length <= 310,
+        `frames reach the screen at most 100 a second (${recent.length} in the last 3 s, ` +
         `interval median ${percentile(intervals, 0.5).toFixed(1)} ms)`);
   // F2 held: 2 more speed for every frame it reads as down, as on the desktop.
   await page.key('keyDown', 'F2', kF2);
@@ -163,8 +166,10 @@ async function play(dist, outDir) {
     const decoded = await page.evaluate('vimraPage.decodedSeconds');
     check(decoded.length === 1 && decoded[0] >= kMusicSeconds,
           `the music decodes to at least ${kMusicSeconds} s (${decoded.map((s) => s.toFixed(2)).join(', ')} s)`);
-    check(await page.evaluate("vimraPage.audioContext && vimraPage.audioContext.state === 'running'"),
-          'the audio context runs after the gesture');
+    // resume() after the gesture settles when the browser gets to it: waited for, not sampled.
+    const running = await page.waitFor("vimraPage.audioContext && vimraPage.audioContext.state === 'running'", 30)
+      .then(() => true, () => false);
+    check(running, 'the audio context runs after the gesture');
     await playToEnd(page, outDir, 'play');
   });
 }

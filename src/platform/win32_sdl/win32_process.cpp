@@ -70,4 +70,5 @@ void Win32ResetSeams() {
   win32::fnKeySource = nullptr;
   win32::fnExitHandler = nullptr;
   win32::fnMessageBoxHandler = nullptr;
+  Win32SetMonotonicClock(nullptr, nullptr);
 }

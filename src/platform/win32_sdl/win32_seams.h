@@ -4,6 +4,7 @@
 
 #include "win32.h"
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -13,6 +14,11 @@ SDL_Window* Win32GetSdlWindow(HWND hWnd);
 
 // Replaces the millisecond timer; an empty function restores the system timer.
 void Win32SetTimeSource(std::function<DWORD()> fnTime);
+
+// Replaces the monotonic clock under timeGetTime (nanoseconds) and its sleep
+// until a time on that clock; empty functions restore the system's. Lets a
+// test see how timeGetTime paces its callers without a wall clock.
+void Win32SetMonotonicClock(std::function<uint64_t()> fnNow, std::function<void(uint64_t)> fnSleepUntil);
 
 // Replaces the key state; the function answers GetAsyncKeyState for a virtual
 // key. An empty function restores the keyboard.

@@ -1,5 +1,6 @@
 // Windows over SDL2. Only the predefined "STATIC" class is known.
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -9,9 +10,36 @@
 
 namespace win32 {
 
+// SDL drivers that show no window. Named in SDL_VIDEODRIVER they are a choice
+// (the tools, a machine without a display); reached by SDL's own fallback
+// they mean the display could not be reached, and the demo would play its
+// whole length unseen. It ends instead, as it does without a device.
+static bool ShowsNoWindow(const char* pszDriver) {
+  return pszDriver != nullptr && (SDL_strcmp(pszDriver, "offscreen") == 0 || SDL_strcmp(pszDriver, "dummy") == 0 ||
+                                  SDL_strcmp(pszDriver, "evdev") == 0);
+}
+
+static bool FellBackToNoWindow() {
+  const char* pszDriver = SDL_GetCurrentVideoDriver();
+  if (!ShowsNoWindow(pszDriver) || SDL_GetHint(SDL_HINT_VIDEODRIVER) != nullptr) return false;
+  const char* pszX11 = SDL_getenv("DISPLAY");
+  const char* pszWayland = SDL_getenv("WAYLAND_DISPLAY");
+  std::string strDisplay = "no display (neither DISPLAY nor WAYLAND_DISPLAY is set)";
+  if (pszX11 != nullptr && *pszX11 != '\0') strDisplay = std::string("the X display ") + pszX11;
+  else if (pszWayland != nullptr && *pszWayland != '\0') strDisplay = std::string("the Wayland display ") + pszWayland;
+  std::fprintf(stderr, "vimra: cannot reach %s: no window to play in (SDL fell back to its %s driver; "
+               "SDL_VIDEODRIVER=offscreen plays unseen)\n", strDisplay.c_str(), pszDriver);
+  return true;
+}
+
 bool EnsureVideo() {
   if (SDL_WasInit(SDL_INIT_VIDEO) != 0) return true;
-  return SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) == 0;
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return false;
+  if (FellBackToNoWindow()) {
+    SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+    return false;
+  }
+  return true;
 }
 
 }  // namespace win32

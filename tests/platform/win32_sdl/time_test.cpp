@@ -1,43 +1,91 @@
 // The millisecond timer: a caller that asks again within the same
 // millisecond gets the next millisecond, never the same value twice in a row,
-// and waiting on it still waits the whole step.
+// and waiting on it still waits the whole step. Checked on a scripted
+// monotonic clock, so no wall-clock figure is asserted (bench_frame_pacing
+// measures the real one).
 #include <gtest/gtest.h>
-#include <time.h>
 
 #include <cstdint>
 
 #include "win32.h"
+#include "win32_seams.h"
 
 namespace {
 
-int64_t MonotonicMs() {
-  timespec Now;
-  clock_gettime(CLOCK_MONOTONIC, &Now);
-  return int64_t(Now.tv_sec) * 1000 + Now.tv_nsec / 1000000;
-}
+constexpr uint64_t kMs = 1000000;  // nanoseconds
 
-TEST(Timer, RepeatedCallsStepThroughEveryMillisecond) {
-  DWORD dwPrevious = timeGetTime();
-  int iSkipped = 0;
-  for (int i = 0; i < 200; ++i) {
-    const DWORD dwNow = timeGetTime();
-    const int32_t iStep = static_cast<int32_t>(dwNow - dwPrevious);
-    ASSERT_GE(iStep, 1) << "call " << i << " answered the same millisecond twice";
-    // A sleep may overrun on a loaded machine; it must not do so all the time.
-    if (iStep > 1) ++iSkipped;
-    dwPrevious = dwNow;
+// A clock that stands still until the timer sleeps; a sleep ends
+// iOvershoot after the time asked for, as on a loaded machine.
+class ScriptedClock : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Win32SetMonotonicClock([this] { return iNow; },
+                           [this](uint64_t iUntil) {
+                             ++iSleeps;
+                             iNow = std::max(iNow, iUntil + iOvershoot);
+                           });
   }
-  EXPECT_LT(iSkipped, 100);
+  void TearDown() override { Win32ResetSeams(); }
+
+  uint64_t iNow = 5 * kMs + 700000;  // inside a millisecond, not at its start
+  uint64_t iOvershoot = 0;
+  int iSleeps = 0;
+};
+
+TEST_F(ScriptedClock, RepeatedCallsStepThroughEveryMillisecond) {
+  // On a clock that does not move by itself, each call past the first sleeps
+  // to the next millisecond's start and answers it.
+  EXPECT_EQ(timeGetTime(), 5u);
+  EXPECT_EQ(iSleeps, 0);
+  for (DWORD dwExpected = 6; dwExpected < 200; ++dwExpected) ASSERT_EQ(timeGetTime(), dwExpected);
+  EXPECT_EQ(iSleeps, 194);
+  EXPECT_EQ(iNow, 199 * kMs);
 }
 
-TEST(Timer, PacingOnTheTimerStillWaitsTheWholeStep) {
-  // The frame loop's way of waiting: ask until 10 ms have passed.
-  const int64_t iStart = MonotonicMs();
+TEST_F(ScriptedClock, AClockThatMovedOnIsAnsweredWithoutSleeping) {
+  EXPECT_EQ(timeGetTime(), 5u);
+  iNow += 3 * kMs;
+  EXPECT_EQ(timeGetTime(), 8u);
+  EXPECT_EQ(iSleeps, 0);
+}
+
+TEST_F(ScriptedClock, PacingOnTheTimerWaitsTheWholeStep) {
+  // The frame loop's way of waiting: ask until 10 ms have passed. It ends at
+  // the step's first millisecond, no earlier and with no extra sleep.
   const DWORD dwUntil = timeGetTime() + 10;
   DWORD dwNow = timeGetTime();
   while (static_cast<int32_t>(dwNow - dwUntil) < 0) dwNow = timeGetTime();
-  EXPECT_GE(MonotonicMs() - iStart, 9);
-  EXPECT_LE(static_cast<int32_t>(dwNow - dwUntil), 2);
+  EXPECT_EQ(dwNow, dwUntil);
+  EXPECT_EQ(iNow, uint64_t(dwUntil) * kMs);
+  EXPECT_EQ(iSleeps, 10);
+}
+
+TEST_F(ScriptedClock, SleepsThatOverrunSkipMillisecondsButNeverRepeatOne) {
+  // Each sleep ends 2.5 ms late: the answers jump by 3 and still rise.
+  iOvershoot = 2 * kMs + kMs / 2;
+  DWORD dwPrevious = timeGetTime();
+  for (int i = 0; i < 20; ++i) {
+    const DWORD dwNow = timeGetTime();
+    ASSERT_EQ(dwNow - dwPrevious, 3u) << "call " << i;
+    dwPrevious = dwNow;
+  }
+}
+
+TEST_F(ScriptedClock, AnswersAreTheLow32BitsAndWrap) {
+  iNow = (uint64_t(UINT32_MAX) + 1) * kMs - kMs / 2;  // half a millisecond before the wrap
+  EXPECT_EQ(timeGetTime(), UINT32_MAX);
+  const DWORD dwAfterWrap = timeGetTime();
+  EXPECT_EQ(dwAfterWrap, 0u);
+  EXPECT_EQ(static_cast<int32_t>(dwAfterWrap - UINT32_MAX), 1);
+}
+
+TEST(SystemClock, RepeatedCallsNeverAnswerTheSameMillisecondTwice) {
+  DWORD dwPrevious = timeGetTime();
+  for (int i = 0; i < 50; ++i) {
+    const DWORD dwNow = timeGetTime();
+    ASSERT_GE(static_cast<int32_t>(dwNow - dwPrevious), 1) << "call " << i;
+    dwPrevious = dwNow;
+  }
 }
 
 }  // namespace

@@ -60,4 +60,17 @@ TEST(ImageCompare, ToleranceLimitsAreInclusiveAndSizesMustMatch) {
   EXPECT_EQ(Describe(Mismatch), "sizes differ");
 }
 
+TEST(ImageCompare, DifferenceImageMagnifiesEachChannelAndStaysOpaque) {
+  // 3 steps off in red show as 24, 40 steps as the clamp at 255; alpha
+  // differences are not shown.
+  const auto A = Filled(2, 1, 10, 10, 10);
+  auto B = A;
+  B[0] = 13;
+  B[5] = 50;
+  B[7] = 0;
+  const std::vector<unsigned char> Expected = {24, 0, 0, 255, 0, 255, 0, 255};
+  EXPECT_EQ(DifferenceImage(A, B, 2, 1), Expected);
+  EXPECT_TRUE(DifferenceImage(A, Filled(1, 1, 0, 0, 0), 2, 1).empty());
+}
+
 }  // namespace

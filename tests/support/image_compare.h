@@ -23,3 +23,8 @@ ImageDifference CompareImages(const std::vector<unsigned char>& A, const std::ve
 bool WithinTolerance(const ImageDifference& Difference, double fMaxMean, int iMaxPercentile99);
 
 std::string Describe(const ImageDifference& Difference);
+
+// For looking at: each channel's |a - b| times 8 (at most 255), opaque; empty
+// when the sizes do not match.
+std::vector<unsigned char> DifferenceImage(const std::vector<unsigned char>& A, const std::vector<unsigned char>& B,
+                                           int iWidth, int iHeight);

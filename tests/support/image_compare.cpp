@@ -1,5 +1,6 @@
 #include "image_compare.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -52,4 +53,17 @@ std::string Describe(const ImageDifference& Difference) {
     strOut += szPart;
   }
   return strOut;
+}
+
+std::vector<unsigned char> DifferenceImage(const std::vector<unsigned char>& A, const std::vector<unsigned char>& B,
+                                           int iWidth, int iHeight) {
+  const size_t iPixels = iWidth > 0 && iHeight > 0 ? static_cast<size_t>(iWidth) * static_cast<size_t>(iHeight) : 0;
+  if (iPixels == 0 || A.size() != iPixels * 4 || B.size() != iPixels * 4) return {};
+  std::vector<unsigned char> Difference(iPixels * 4, 255);
+  for (size_t i = 0; i < iPixels * 4; ++i) {
+    if (i % 4 == 3) continue;
+    const int d = std::abs(static_cast<int>(A[i]) - static_cast<int>(B[i]));
+    Difference[i] = static_cast<unsigned char>(std::min(255, d * 8));
+  }
+  return Difference;
 }

@@ -1,0 +1,151 @@
+# The shell harness of the tests that run real programs (the desktop demo,
+# the Windows build under Wine, the installed package, the page in Chromium).
+# Sourced; it makes a work folder ($work), removed at exit with every server
+# and program it started, and gives:
+#   fail MESSAGE           prints FAIL and the logs in $work, exits 1
+#   start_xvfb [OPTION...] a private Xvfb on a free display, with Xvfb's
+#                          OPTIONs added (-fbdir, say); exports DISPLAY
+#   start_program DIR CMD  runs CMD in DIR in the background ($program_pid),
+#                          output in $work/out.log, with VIMRA_READY_FD set
+#   wait_presented [S]     waits for the program's first presented frame (at
+#                          most S seconds), then looks its window up once
+#   wait_for_window [S]    the same for a program without that signal (Wine)
+#   wait_program S         waits at most S seconds for it to end; exit code in $code
+#   focus_window           gives the window the keyboard
+#   runs_32bit             whether 32-bit x86 programs run here (the reason
+#                          in $no_32bit_reason when not); VIMRA_32BIT=yes or
+#                          no overrides the probe (no: as on a kernel without
+#                          32-bit support)
+#   at_exit COMMAND        runs COMMAND when the script ends, before the rest
+set -uo pipefail
+work="$(mktemp -d)"
+harness_pids=()
+harness_exit_hooks=()
+at_exit() { harness_exit_hooks+=("$1"); }
+harness_cleanup() {
+  local hook
+  for hook in "${harness_exit_hooks[@]}"; do eval "$hook"; done
+  # Each one is waited for, so that the next test finds its display free.
+  local pid
+  for pid in "${harness_pids[@]}"; do
+    kill "$pid" 2> /dev/null && { wait "$pid"; } 2> /dev/null
+  done
+  rm -rf "$work"
+}
+trap harness_cleanup EXIT
+
+fail() {
+  echo "FAIL: $*"
+  local log
+  for log in "$work"/*.log; do
+    [ -s "$log" ] && { echo "--- $(basename "$log")"; tail -n 60 "$log"; }
+  done
+  exit 1
+}
+
+# Xvfb picks a free display itself (-displayfd) and writes its number once it
+# accepts clients; the number is read from a FIFO, so it is never seen half
+# written and a server that dies at start-up is an end of file, not a wait.
+# -noreset: by default the server resets when its last client leaves and drops
+# every client that connected in the same wake-up. On a loaded machine the
+# harness's own first client leaving and the program connecting land
+# together; the program then finds no display and SDL falls back to its
+# offscreen driver (tests/support/xvfb_reset_test.sh shows it).
+start_xvfb() {
+  command -v Xvfb > /dev/null || { echo "Xvfb missing"; exit 77; }
+  command -v xdotool > /dev/null || { echo "xdotool missing"; exit 77; }
+  local number=
+  mkfifo "$work/display"
+  Xvfb -displayfd 3 -noreset -screen 0 1280x800x24 +extension GLX -nolisten tcp "$@" 3> "$work/display" \
+    > "$work/xvfb.log" 2>&1 &
+  xvfb_pid=$!
+  harness_pids+=("$xvfb_pid")
+  read -r -t 60 number < "$work/display"
+  [[ "$number" =~ ^[0-9]+$ ]] || fail "Xvfb did not start"
+  export DISPLAY=":$number"
+  xvfb_display="$DISPLAY"
+  # The desktop program is told its driver: an unreachable display then
+  # fails at once instead of playing unseen.
+  export SDL_VIDEODRIVER=x11
+}
+
+start_program() {
+  local dir="$1"
+  shift
+  rm -f "$work/ready"
+  mkfifo "$work/ready"
+  # The pipe is opened before anything can fail, so that a program that never
+  # starts still closes it.
+  (exec 3> "$work/ready"; cd "$dir" && VIMRA_READY_FD=3 exec "$@" > "$work/out.log" 2>&1) &
+  program_pid=$!
+  harness_pids+=("$program_pid")
+  exec {ready_fd}< "$work/ready"
+}
+
+window_by_title() {
+  window=$(xdotool search --name '^Vimra$' 2> /dev/null | head -n 1)
+}
+
+wait_presented() {
+  local line=
+  read -r -t "${1:-120}" -u "$ready_fd" line
+  exec {ready_fd}<&-
+  if [ "$line" != presented ]; then
+    kill -0 "$program_pid" 2> /dev/null && fail "no frame presented within ${1:-120} s"
+    fail "the program ended before presenting a frame"
+  fi
+  [ -n "${xvfb_display:-}" ] || return 0
+  window_by_title
+  [ -n "$window" ] || fail "a frame was presented, but there is no window titled Vimra"
+}
+
+# Wine's programs cannot write to the pipe: xdotool waits for the window
+# (one search that returns when it appears) or the program's end, whichever
+# comes first.
+wait_for_window() {
+  exec {ready_fd}<&-
+  timeout "${1:-120}" xdotool search --sync --name '^Vimra$' > "$work/window" 2> /dev/null &
+  local search=$! first
+  wait -n -p first "$search" "$program_pid"
+  if [ "$first" = "$program_pid" ]; then
+    kill "$search"
+    fail "the program ended before its window appeared"
+  fi
+  window=$(head -n 1 "$work/window")
+  [ -n "$window" ] || fail "no window titled Vimra within ${1:-120} s"
+}
+
+wait_program() {
+  sleep "$1" > /dev/null 2>&1 &
+  local timer=$! first status
+  wait -n -p first "$program_pid" "$timer"
+  status=$?
+  if [ "$first" != "$program_pid" ]; then
+    kill -9 "$program_pid"
+    fail "still running after $1 s"
+  fi
+  kill "$timer"
+  code=$status
+}
+
+focus_window() {
+  xdotool windowfocus --sync "$window" 2> /dev/null || xdotool windowfocus "$window"
+}
+
+# A 93-byte i386 program that exits with 7: the kernel runs it, or answers
+# "Exec format error" where it does not run 32-bit programs.
+runs_32bit() {
+  case "${VIMRA_32BIT:-}" in
+    yes) return 0 ;;
+    no) no_32bit_reason="VIMRA_32BIT=no: taken as a machine that does not run 32-bit programs"; return 1 ;;
+  esac
+  printf '\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00\x01\x00\x00\x00\x54\x80\x04\x08'\
+'\x34\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x34\x00\x20\x00\x01\x00\x00\x00\x00\x00\x00\x00\x01\x00\x00\x00'\
+'\x00\x00\x00\x00\x00\x80\x04\x08\x00\x80\x04\x08\x5d\x00\x00\x00\x5d\x00\x00\x00\x05\x00\x00\x00\x00\x10\x00\x00'\
+'\x31\xdb\xb3\x07\x31\xc0\x40\xcd\x80' > "$work/probe32"
+  chmod +x "$work/probe32"
+  "$work/probe32" 2> /dev/null
+  [ $? -eq 7 ] && return 0
+  no_32bit_reason="this machine does not run 32-bit x86 programs (a 32-bit probe gives: $("$work/probe32" 2>&1 | head -n 1))"
+  return 1
+}
