@@ -36,47 +36,22 @@ linux="$4"
 program_dir="$5"
 data="$6"
 root="$(cd "$(dirname "$0")/../.." && pwd)"
-work="$(mktemp -d)"
 support="$(dirname "$0")/../support"
-
-cleanup() {
-  kill ${demo_pid:-} ${stress_pid:-} 2> /dev/null
-  [ -n "${WINEPREFIX:-}" ] && wineserver -k 2> /dev/null
-  pulse_stop
-  kill ${xvfb_pid:-} 2> /dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-  echo "FAIL: $*"
-  for log in out xvfb pulse/parec pulse/server; do
-    [ -s "$work/$log.log" ] && { echo "--- $log.log"; tail -n 30 "$work/$log.log"; }
-  done
-  exit 1
-}
+. "$support/harness.sh"
+at_exit 'kill ${demo_pid:-} ${stress_pid:-} 2> /dev/null; [ -n "${WINEPREFIX:-}" ] && wineserver -k 2> /dev/null; pulse_stop'
 
 . "$support/pulse.sh"
 
 command -v ffmpeg > /dev/null || { echo "ffmpeg missing"; exit 77; }
-command -v Xvfb > /dev/null || { echo "Xvfb missing"; exit 77; }
 if [ "$load" = busy ]; then
   command -v stress-ng > /dev/null || { echo "stress-ng missing (scripts/install-deps.sh installs it)"; exit 77; }
 fi
 
 # Xvfb keeps its screen in a file (-fbdir, XWD format); $middle: the offset of
 # the screen's middle pixel in it.
-start_xvfb() {
+start_screen() {
   mkdir -p "$work/fb"
-  Xvfb -displayfd 3 -screen 0 1280x800x24 -br -fbdir "$work/fb" +extension GLX -nolisten tcp \
-    3> "$work/display" > "$work/xvfb.log" 2>&1 &
-  xvfb_pid=$!
-  for _ in $(seq 300); do
-    [ -s "$work/display" ] && break
-    sleep 0.05
-  done
-  [ -s "$work/display" ] || fail "Xvfb did not start"
-  export DISPLAY=":$(head -n 1 "$work/display")"
+  start_xvfb -br -fbdir "$work/fb"
   local header_size bytes_per_line colours
   read -r header_size _ _ _ _ _ _ _ _ _ _ _ bytes_per_line _ _ _ _ _ _ colours < \
     <(od -An -tu4 --endian=big -N 80 -v -w80 "$work/fb/Xvfb_screen0")
@@ -167,7 +142,7 @@ run_control() {
 ffmpeg -loglevel error -i "$data/demodemo.mp3" -ar 44100 -ac 2 "$work/music.wav" || fail "ffmpeg did not decode the music"
 [ "$seconds" = full ] && until=0 || until="$seconds"
 pulse_start "$work"
-start_xvfb
+start_screen
 from=0
 lost_allowed=0.1
 late_allowed=0.1
