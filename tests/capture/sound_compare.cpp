@@ -126,7 +126,13 @@ long LocalLag(const MonoSound& Recording, const MonoSound& Music, long iLag, siz
   const std::vector<float> Haystack = Decimate(Recording.Samples.data() + iFrom, static_cast<size_t>(iTo - iFrom));
   const std::vector<float> Needle = Decimate(Music.Samples.data() + iBegin, iEnd - iBegin);
   const long iCoarse = iFrom + BestLag(Haystack, Needle) * kDecimation - static_cast<long>(iBegin);
-  return RefineLag(Recording, Music, iCoarse, iBegin, iEnd);
+  const long iRefined = RefineLag(Recording, Music, iCoarse, iBegin, iEnd);
+  // A passage that repeats within the range gives the coarse search equal
+  // peaks, and it may take a repeat: the lag it was asked about can be better.
+  return SumAt(Recording, Music, iRefined, iBegin, iEnd).Correlation() >
+                 SumAt(Recording, Music, iLag, iBegin, iEnd).Correlation()
+             ? iRefined
+             : iLag;
 }
 
 double Rms(const std::vector<float>& Samples, long iBegin, long iCount) {
