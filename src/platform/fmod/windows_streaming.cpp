@@ -153,6 +153,7 @@ class WaveOutOutput final : public SoundStream {
       : hWave(hWave), hEvent(hEvent), Blocks(kBlocks), Thread([this, &Source] { Run(Source); }) {}
 
   void Run(PcmSource& Source) {
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_HIGHEST);
     for (Block& block : Blocks) {
       block.Header.lpData = reinterpret_cast<LPSTR>(block.Samples.data());
       block.Header.dwBufferLength = static_cast<DWORD>(block.Samples.size() * sizeof(int16_t));
