@@ -30,10 +30,17 @@ pulse_start() {
   pulse_dir="$1/pulse"
   mkdir -p "$pulse_dir/runtime" "$pulse_dir/state" "$pulse_dir/home"
   # -n: none of the system's configuration, only the two modules named.
+  # norewinds: a stream that ends an underrun makes the sink rewrite what it
+  # had mixed ahead, but the monitor has already passed part of that on, so
+  # the recording would lose music that was played (seen: 25 ms skipped, the
+  # offset moving back and forth). soxr-vhq: the server's resampling (Wine
+  # plays at 48 kHz) keeps the music whole up to 20 kHz; its default lost the
+  # cymbals' share of the correlation.
   HOME="$pulse_dir/home" PULSE_RUNTIME_PATH="$pulse_dir/runtime" PULSE_STATE_PATH="$pulse_dir/state" \
     pulseaudio -n --daemonize=no --use-pid-file=no --exit-idle-time=60 --log-target=stderr --realtime=yes --high-priority=yes \
+    --resample-method=soxr-vhq \
     -L "module-native-protocol-unix socket=$pulse_dir/native auth-anonymous=1" \
-    -L "module-null-sink sink_name=capture rate=44100 channels=2" > "$pulse_dir/server.log" 2>&1 &
+    -L "module-null-sink sink_name=capture rate=44100 channels=2 norewinds=1" > "$pulse_dir/server.log" 2>&1 &
   pulse_pid=$!
   export PULSE_SERVER="unix:$pulse_dir/native" PULSE_SINK=capture
   for _ in $(seq 400); do
