@@ -118,21 +118,93 @@ long RefineLag(const MonoSound& Recording, const MonoSound& Music, long iCoarse,
 }
 
 // Where music samples [iBegin, iEnd) are met best in the recording within
-// iRange samples of iLag.
-long LocalLag(const MonoSound& Recording, const MonoSound& Music, long iLag, size_t iBegin, size_t iEnd, long iRange) {
+// iRange samples of iLag, searched at 1/8 of the rate and refined: for ranges
+// of seconds, where a parted window is looked for.
+long FarLag(const MonoSound& Recording, const MonoSound& Music, long iLag, size_t iBegin, size_t iEnd, long iRange) {
   const long iFrom = std::max(0L, static_cast<long>(iBegin) + iLag - iRange);
   const long iTo = std::min(static_cast<long>(Recording.Samples.size()), static_cast<long>(iEnd) + iLag + iRange);
   if (iTo - iFrom <= static_cast<long>(iEnd - iBegin)) return iLag;
   const std::vector<float> Haystack = Decimate(Recording.Samples.data() + iFrom, static_cast<size_t>(iTo - iFrom));
   const std::vector<float> Needle = Decimate(Music.Samples.data() + iBegin, iEnd - iBegin);
   const long iCoarse = iFrom + BestLag(Haystack, Needle) * kDecimation - static_cast<long>(iBegin);
-  const long iRefined = RefineLag(Recording, Music, iCoarse, iBegin, iEnd);
-  // A passage that repeats within the range gives the coarse search equal
-  // peaks, and it may take a repeat: the lag it was asked about can be better.
-  return SumAt(Recording, Music, iRefined, iBegin, iEnd).Correlation() >
-                 SumAt(Recording, Music, iLag, iBegin, iEnd).Correlation()
-             ? iRefined
-             : iLag;
+  return RefineLag(Recording, Music, iCoarse, iBegin, iEnd);
+}
+
+// The best normalised correlation of music samples [iBegin, iEnd) with the
+// recording within iRange samples of iLag, every lag of the range tried at the
+// full rate (a passage that repeats within the range, a held tone say, has
+// near-equal peaks that a coarse search can mistake). The peak is taken
+// between lags too: a recording that went through a resampler lies a
+// fraction of a sample off, which costs a window rich in high frequencies
+// its correlation at every whole lag, though it sounds the same.
+struct NearMatch {
+  long iLag = 0;
+  double fCorrelation = 0;
+};
+NearMatch BestNear(const MonoSound& Recording, const MonoSound& Music, long iLag, size_t iBegin, size_t iEnd, long iRange) {
+  const long iLength = static_cast<long>(iEnd - iBegin);
+  const long iFrom = static_cast<long>(iBegin) + iLag - iRange;
+  if (iFrom < 0 || iFrom + iLength + 2 * iRange > static_cast<long>(Recording.Samples.size()))
+    return {iLag, SumAt(Recording, Music, iLag, iBegin, iEnd).Correlation()};
+  const float* pHaystack = Recording.Samples.data() + iFrom;
+  const float* pNeedle = Music.Samples.data() + iBegin;
+  size_t n = 1;
+  while (n < static_cast<size_t>(iLength + 2 * iRange + iLength)) n <<= 1;
+  // Both real sequences in one transform: A = haystack + i needle.
+  std::vector<Complex> A(n);
+  for (long i = 0; i < iLength + 2 * iRange; ++i) A[static_cast<size_t>(i)].real(pHaystack[i]);
+  for (long i = 0; i < iLength; ++i) A[static_cast<size_t>(i)].imag(pNeedle[i]);
+  Fft(A, false);
+  std::vector<Complex> Cross(n);
+  for (size_t k = 0; k < n; ++k) {
+    const Complex Other = std::conj(A[(n - k) % n]);
+    const Complex H = (A[k] + Other) * 0.5, N = (A[k] - Other) * Complex(0, -0.5);
+    Cross[k] = H * std::conj(N);
+  }
+  Fft(Cross, true);
+  double fNeedle = 0, fWindow = 0;  // the needle's energy, the recording's under it
+  for (long i = 0; i < iLength; ++i) {
+    fNeedle += double(pNeedle[i]) * pNeedle[i];
+    fWindow += double(pHaystack[i]) * pHaystack[i];
+  }
+  // The cross-correlation and the recording's energy at each whole lag.
+  const size_t iLags = static_cast<size_t>(2 * iRange + 1);
+  std::vector<double> Products(iLags), Energies(iLags);
+  for (size_t k = 0; k < iLags; ++k) {
+    if (k > 0) {
+      const double fIn = pHaystack[k + static_cast<size_t>(iLength) - 1], fOut = pHaystack[k - 1];
+      fWindow = std::max(0.0, fWindow + fIn * fIn - fOut * fOut);
+    }
+    Products[k] = Cross[k].real() / static_cast<double>(n);
+    Energies[k] = fWindow;
+  }
+  auto CorrelationAt = [&](size_t k) {
+    return Energies[k] > 0 && fNeedle > 0 ? Products[k] / std::sqrt(Energies[k] * fNeedle) : 0.0;
+  };
+  size_t iBest = 0;
+  for (size_t k = 1; k < iLags; ++k)
+    if (CorrelationAt(k) > CorrelationAt(iBest)) iBest = k;
+  // Between whole lags the cross-correlation, band-limited as the sound is,
+  // is interpolated with a windowed sinc; the energy, which changes slowly
+  // over a window, linearly.
+  constexpr long kTaps = 32;
+  double fPeak = CorrelationAt(iBest);
+  for (int iStep = -50; iStep <= 50; ++iStep) {
+    const double fAt = static_cast<double>(iBest) + iStep / 50.0;
+    if (iStep == 0 || fAt < 0 || fAt > static_cast<double>(iLags - 1)) continue;
+    double fProduct = 0;
+    for (long j = std::max(0L, static_cast<long>(iBest) - kTaps); j <= std::min(static_cast<long>(iLags) - 1, static_cast<long>(iBest) + kTaps); ++j) {
+      const double x = fAt - static_cast<double>(j);
+      const double fSinc = std::fabs(x) < 1e-9 ? 1 : std::sin(M_PI * x) / (M_PI * x);
+      const double fWindow = std::fabs(x) < kTaps ? 0.5 + 0.5 * std::cos(M_PI * x / kTaps) : 0;
+      fProduct += Products[static_cast<size_t>(j)] * fSinc * fWindow;
+    }
+    const size_t iBelow = static_cast<size_t>(fAt);
+    const double fPart = fAt - static_cast<double>(iBelow);
+    const double fEnergy = iBelow + 1 < iLags ? Energies[iBelow] * (1 - fPart) + Energies[iBelow + 1] * fPart : Energies[iBelow];
+    if (fEnergy > 0 && fNeedle > 0) fPeak = std::max(fPeak, std::min(1.0, fProduct / std::sqrt(fEnergy * fNeedle)));
+  }
+  return {iLag - iRange + static_cast<long>(iBest), fPeak};
 }
 
 double Rms(const std::vector<float>& Samples, long iBegin, long iCount) {
@@ -231,6 +303,29 @@ bool ReadWavFile(const std::string& strPath, MonoSound& Sound, std::string& strE
   return false;
 }
 
+void LowPass(MonoSound& Sound, double fHz) {
+  constexpr int kHalf = 64;  // taps each side: a 1 kHz wide transition at 44.1 kHz
+  if (Sound.iRate <= 0 || fHz <= 0 || 2 * fHz >= Sound.iRate) return;
+  const double fCut = fHz / Sound.iRate;
+  std::vector<float> Taps(2 * kHalf + 1);
+  double fSum = 0;
+  for (int k = -kHalf; k <= kHalf; ++k) {
+    const double fSinc = k == 0 ? 2 * fCut : std::sin(2 * M_PI * fCut * k) / (M_PI * k);
+    const double fWindow = 0.42 + 0.5 * std::cos(M_PI * k / kHalf) + 0.08 * std::cos(2 * M_PI * k / kHalf);  // Blackman
+    Taps[static_cast<size_t>(k + kHalf)] = static_cast<float>(fSinc * fWindow);
+    fSum += fSinc * fWindow;
+  }
+  for (float& fTap : Taps) fTap = static_cast<float>(fTap / fSum);
+  const std::vector<float> In = Sound.Samples;
+  const long iCount = static_cast<long>(In.size());
+  for (long i = 0; i < iCount; ++i) {
+    float fOut = 0;
+    for (long k = std::max(-static_cast<long>(kHalf), -i); k <= kHalf && i + k < iCount; ++k)
+      fOut += Taps[static_cast<size_t>(k + kHalf)] * In[static_cast<size_t>(i + k)];
+    Sound.Samples[static_cast<size_t>(i)] = fOut;
+  }
+}
+
 Comparison CompareSounds(const MonoSound& Recording, const MonoSound& Music, const CompareLimits& Limits) {
   Comparison Result;
   const int iRate = Music.iRate;
@@ -266,12 +361,11 @@ Comparison CompareSounds(const MonoSound& Recording, const MonoSound& Music, con
     Figures.bRecorded = Here.iCount == iWindowEnd - iWindow;
     Figures.bMusicSilent = Here.fMusic < kSilentWindow * kSilentWindow * static_cast<double>(iWindowEnd - iWindow);
     // Correlated where the window lies best within kSlip of the offset.
-    const long iNear = Figures.bRecorded && !Figures.bMusicSilent
-                           ? LocalLag(Recording, Music, iLag, iWindow, iWindowEnd, static_cast<long>(kSlip * iRate))
-                           : iLag;
-    Figures.fShift = static_cast<double>(iNear - iLag) / iRate;
-    Figures.fCorrelation = std::fabs(Figures.fShift) <= kSlip ? SumAt(Recording, Music, iNear, iWindow, iWindowEnd).Correlation()
-                                                              : Here.Correlation();
+    const NearMatch Near = Figures.bRecorded && !Figures.bMusicSilent
+                               ? BestNear(Recording, Music, iLag, iWindow, iWindowEnd, static_cast<long>(kSlip * iRate))
+                               : NearMatch{iLag, Here.Correlation()};
+    Figures.fShift = static_cast<double>(Near.iLag - iLag) / iRate;
+    Figures.fCorrelation = Near.fCorrelation;
     Figures.fLevelDb = Here.fMusic > 0 && Here.fRecording > 0 ? 10 * std::log10(Here.fRecording / Here.fMusic) : -99;
     if (!Figures.bMusicSilent) {
       Total.fRecording += Here.fRecording;
@@ -281,7 +375,7 @@ Comparison CompareSounds(const MonoSound& Recording, const MonoSound& Music, con
         Result.fMinCorrelationAt = Figures.fMusicTime;
       }
       if (Figures.fCorrelation < Limits.fMinCorrelation && Figures.bRecorded) {
-        const long iShifted = LocalLag(Recording, Music, iLag, iWindow, iWindowEnd, 3 * iRate);
+        const long iShifted = FarLag(Recording, Music, iLag, iWindow, iWindowEnd, 3 * iRate);
         Figures.fPartedShift = static_cast<double>(iShifted - iLag) / iRate;
         Figures.fPartedCorrelation = SumAt(Recording, Music, iShifted, iWindow, iWindowEnd).Correlation();
       }

@@ -21,6 +21,11 @@ struct MonoSound {
 // final size) is read to the end of the file. False with the reason in Error.
 bool ReadWavFile(const std::string& strPath, MonoSound& Sound, std::string& strError);
 
+// The sound below fHz only: a linear-phase low-pass (a windowed sinc), which
+// delays nothing. For recordings whose way to the server resampled them
+// (Wine mixes at 48 kHz): their phase above 10 kHz wanders by a sample.
+void LowPass(MonoSound& Sound, double fHz);
+
 // Which part of the music is checked, and the limits it is held to.
 struct CompareLimits {
   double fFrom = 0;             // music time (s) the checked part starts at

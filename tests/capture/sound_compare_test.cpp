@@ -153,6 +153,74 @@ TEST(CaptureCompare, RepeatingPassageScoresAtItsBestPlaceWithinTheSlip) {
   EXPECT_TRUE(Problems(Result, Limits).empty());
 }
 
+// The same passage after a hiccup under the drop-out limit has moved it by
+// 3 ms: its best place is now neither the offset nor the coarse search's
+// repeat 15 ms beside the truth, and every lag of the slip is tried.
+TEST(CaptureCompare, RepeatingPassageMovedByAHiccupScoresAtItsNewPlace) {
+  MonoSound Music = MakeMusic(8);
+  for (size_t i = 1.9 * kRate; i < 3.1 * kRate; ++i)
+    Music.Samples[i] = static_cast<float>(0.3 * std::sin(2 * M_PI * static_cast<double>(i % 120) / 120)) +
+                       0.05f * Music.Samples[i];
+  MonoSound Recording = Record(Music, 0.25);
+  Recording.Samples.insert(Recording.Samples.begin() + static_cast<long>(1.25 * kRate), kRate * 3 / 1000, 0.0f);
+  const CompareLimits Limits;
+  const Comparison Result = CompareSounds(Recording, Music, Limits);
+  EXPECT_GT(Result.fMinCorrelation, 0.999) << "at " << Result.fMinCorrelationAt << " s";
+  EXPECT_NEAR(Result.Windows[0].fShift - Result.Windows[2].fShift, -0.003, 1.0 / kRate);
+  EXPECT_TRUE(Problems(Result, Limits).empty());
+}
+
+// A recording a fraction of a sample off (it went through a resampler on its
+// way) sounds the same; at every whole lag its correlation falls short.
+TEST(CaptureCompare, RecordingAFractionOfASampleLateScoresAsTheMusic) {
+  auto Tones = [](double t) {
+    double f = 0;
+    for (int k = 1; k <= 6; ++k) f += std::sin(2 * M_PI * (170.0 * k + 13 * k * k) * t + k) / (1 + 0.2 * k);
+    return static_cast<float>(0.15 * f);
+  };
+  MonoSound Music, Recording;
+  Music.iRate = Recording.iRate = kRate;
+  const double fLead = 0.25, fLate = 0.4 / kRate;
+  for (int i = 0; i < 4 * kRate; ++i) Music.Samples.push_back(Tones(static_cast<double>(i) / kRate));
+  for (int i = 0; i < static_cast<int>((4 + fLead + 0.5) * kRate); ++i) {
+    const double t = static_cast<double>(i) / kRate - fLead - fLate;
+    Recording.Samples.push_back(t >= 0 && t < 4 ? Tones(t) : 0.0f);
+  }
+  double fCross = 0, fMusic = 0, fRecorded = 0;
+  for (size_t i = 0; i < Music.Samples.size(); ++i) {
+    const double r = Recording.Samples[i + static_cast<size_t>(fLead * kRate)];
+    fCross += r * Music.Samples[i];
+    fMusic += double(Music.Samples[i]) * Music.Samples[i];
+    fRecorded += r * r;
+  }
+  ASSERT_LT(fCross / std::sqrt(fMusic * fRecorded), 0.99);
+
+  const CompareLimits Limits;
+  const Comparison Result = CompareSounds(Recording, Music, Limits);
+  EXPECT_NEAR(Result.fOffset, fLead, 1.0 / kRate);
+  EXPECT_GT(Result.fMinCorrelation, 0.999) << "at " << Result.fMinCorrelationAt << " s";
+  EXPECT_TRUE(Problems(Result, Limits).empty());
+}
+
+// What the comparison keeps below a frequency: the low tone as it was, in
+// place, and the high one gone.
+TEST(CaptureCompare, LowPassKeepsTheLowToneInPlaceAndRemovesTheHighOne) {
+  MonoSound Sound;
+  Sound.iRate = kRate;
+  std::vector<float> Low;
+  for (int i = 0; i < kRate; ++i) {
+    Low.push_back(static_cast<float>(0.3 * std::sin(2 * M_PI * 500 * i / kRate)));
+    Sound.Samples.push_back(Low.back() + static_cast<float>(0.3 * std::sin(2 * M_PI * 3000 * i / kRate)));
+  }
+  LowPass(Sound, 1000);
+  double fError = 0, fLow = 0;
+  for (int i = 100; i < kRate - 100; ++i) {  // away from the ends, where the filter runs short
+    fError += std::pow(Sound.Samples[i] - Low[i], 2);
+    fLow += std::pow(Low[i], 2);
+  }
+  EXPECT_LT(fError / fLow, 1e-4);
+}
+
 TEST(CaptureCompare, LostBeginningIsMeasuredAndCanBeLeftOutOfTheCheck) {
   const MonoSound Music = MakeMusic(8);
   MonoSound Recording = Record(Music, 0.4);
