@@ -93,7 +93,8 @@ wait_for_recording() {
 
 # Compares $work/$1.wav with the music over [from, until]; its figures in $figures.
 compare() {
-  "$linux/tests/capture/capture_compare" --from "$2" --until "$3" "$work/$1.wav" "$work/music.wav" > "$work/$1.txt"
+  "$linux/tests/capture/capture_compare" --from "$2" --until "$3" --below "$below" "$work/$1.wav" "$work/music.wav" \
+    > "$work/$1.txt"
   local code=$?
   cat "$work/$1.txt"
   [ $code -le 1 ] || fail "cannot compare the recording"
@@ -141,13 +142,21 @@ run_control() {
 
 ffmpeg -loglevel error -i "$data/demodemo.mp3" -ar 44100 -ac 2 "$work/music.wav" || fail "ffmpeg did not decode the music"
 # The whole demo: it ends at 85.08 s of its clock, which starts with the
-# music, and closes the sound library then, before the music's last second.
-[ "$seconds" = full ] && until=85 || until="$seconds"
+# music, and closes the sound library then, before the music's last second;
+# what the output still held then (its latency, up to the allowance for the
+# first sound) is cut, so the check ends half a second before.
+[ "$seconds" = full ] && until=84.5 || until="$seconds"
 pulse_start "$work"
 start_screen
 from=0
 lost_allowed=0.1
 late_allowed=0.1
+# Wine mixes at 48 kHz and the server resamples that to 44.1 kHz: on that way
+# the phase above 10 kHz wanders by up to a sample (the control player's
+# cymbals score 0.986 over the whole band, 0.9999 below 8 kHz), so the Wine
+# cases are compared below 8 kHz, the others over the whole band.
+below=0
+[[ "$case_name" == wine-* ]] && below=8000
 control_output=dsound
 [ "$case_name" = wine-waveout ] && control_output=waveout
 if [[ "$case_name" == wine-* ]]; then

@@ -2,7 +2,9 @@
 # the Windows build under Wine, the installed package, the page in Chromium).
 # Sourced; it makes a work folder ($work), removed at exit with every server
 # and program it started, and gives:
-#   fail MESSAGE           prints FAIL and the logs in $work, exits 1
+#   fail MESSAGE           prints FAIL and the logs in $work, exits 1; with
+#                          VIMRA_KEEP_FAILED=DIR set, the work folder is kept
+#                          as DIR/SCRIPT-PID (recordings, logs, screens)
 #   start_xvfb [OPTION...] a private Xvfb on a free display, with Xvfb's
 #                          OPTIONs added (-fbdir, say); exports DISPLAY
 #   start_program DIR CMD  runs CMD in DIR in the background ($program_pid),
@@ -40,6 +42,10 @@ fail() {
   for log in "$work"/*.log; do
     [ -s "$log" ] && { echo "--- $(basename "$log")"; tail -n 60 "$log"; }
   done
+  if [ -n "${VIMRA_KEEP_FAILED:-}" ]; then
+    local kept="$VIMRA_KEEP_FAILED/$(basename "$0" .sh)-$$"
+    mkdir -p "$VIMRA_KEEP_FAILED" && cp -r "$work" "$kept" && echo "kept: $kept"
+  fi
   exit 1
 }
 
