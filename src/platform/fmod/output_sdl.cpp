@@ -29,7 +29,7 @@
 
 namespace {
 
-constexpr int kChunkFrames = 1024;  // about 23 ms at 44100 Hz: low latency without underruns on a busy CPU
+constexpr int kChunkFrames = 2048;  // about 46 ms at 44100 Hz
 
 // Looking for an output on a machine without one makes ALSA print a dozen
 // lines of its own; the library says it once, plainly, instead.
