@@ -119,10 +119,7 @@ start_wine() {
   [ -x "$wine_loader" ] || { echo "Wine is not installed"; exit 77; }
   export WINEDEBUG=-all WINEDLLOVERRIDES="winepulse.drv=d;mscoree,mshtml="
   pulse_alsa_default
-  if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    "$wine_loader" wineboot -i > "$work/out.log" 2>&1 || fail "wineboot could not make a prefix"
-  fi
-  wineserver -w
+  wine_prefix "$wine_loader"
 }
 
 # The control player for $1 s, recorded; its figures in $figures, and in

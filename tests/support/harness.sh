@@ -19,6 +19,8 @@
 #                          no overrides the probe (no: as on a kernel without
 #                          32-bit support)
 #   at_exit COMMAND        runs COMMAND when the script ends, before the rest
+#   wine_prefix LOADER     makes $WINEPREFIX with Wine's LOADER where it is
+#                          missing, set up for the tests (see there)
 set -uo pipefail
 work="$(mktemp -d)"
 harness_pids=()
@@ -154,4 +156,22 @@ runs_32bit() {
   [ $? -eq 7 ] && return 0
   no_32bit_reason="this machine does not run 32-bit x86 programs (a 32-bit probe gives: $("$work/probe32" 2>&1 | head -n 1))"
   return 1
+}
+
+# Wine's Direct3D draws on the program's own thread in the tests' prefixes.
+# By default it draws on a thread of its own, which the program's end (with
+# the device alive, as the demo ends) kills wherever it is: now and then
+# holding a lock the process's own teardown then waits for, and 1 s later
+# Wine's server ends the process with SIGKILL (exit code 137 after a run that
+# was right: one in three runs of hold-f2 just after a build; none in ten
+# without that thread).
+wine_prefix() {
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    "$1" wineboot -i > "$work/wineboot.log" 2>&1 || fail "wineboot could not make a prefix"
+  fi
+  if ! grep -q '^"csmt"=dword:00000000' "$WINEPREFIX/user.reg" 2> /dev/null; then
+    "$1" reg add 'HKCU\Software\Wine\Direct3D' /v csmt /t REG_DWORD /d 0 /f > "$work/reg.log" 2>&1 ||
+      fail "could not set Wine's Direct3D to draw on the program's thread"
+  fi
+  wineserver -w
 }

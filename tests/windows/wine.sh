@@ -36,20 +36,7 @@ start_wine() {
   # meanwhile on the same prefix, would be killed with it (exit code 137).
   at_exit 'wineserver -k 2> /dev/null; wineserver -w 2> /dev/null'
   start_xvfb
-  if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    "$loader" wineboot -i > "$work/wineboot.log" 2>&1 || fail "wineboot could not make a prefix"
-  fi
-  # Wine's Direct3D draws on the program's own thread. By default it draws on
-  # a thread of its own, which the program's end (with the device alive, as
-  # the demo ends) kills wherever it is: now and then holding a lock the
-  # process's own teardown then waits for, and 1 s later the server ends the
-  # process with SIGKILL (exit code 137 after a run that was right: one in
-  # three runs of hold-f2 just after a build; none in ten without it).
-  if ! grep -q '^"csmt"=dword:00000000' "$WINEPREFIX/user.reg" 2> /dev/null; then
-    "$loader" reg add 'HKCU\Software\Wine\Direct3D' /v csmt /t REG_DWORD /d 0 /f > "$work/reg.log" 2>&1 ||
-      fail "could not set Wine's Direct3D to draw on the program's thread"
-    wineserver -w
-  fi
+  wine_prefix "$loader"
 }
 
 # Plays vimra.exe from folder $1 (default the data) with F2 held to its end;
