@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <limits>
 
 namespace {
 
@@ -15,6 +16,7 @@ constexpr double kSilence = 0.00316;    // -50 dBFS: below this a stretch counts
 constexpr double kSilentWindow = 1e-4;  // RMS under which a music window is not compared
 constexpr double kLostRatio = 0.1;      // a block 20 dB under the music's is lost
 constexpr double kSlip = 0.020;         // s a window may lie off the offset (drop-outs under 10 ms move it)
+constexpr double kTrusted = 0.97;       // a split window matching this well tells where its parts lie
 
 uint32_t Le32(const unsigned char* p) { return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24; }
 uint16_t Le16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
@@ -207,6 +209,35 @@ NearMatch BestNear(const MonoSound& Recording, const MonoSound& Music, long iLag
   return {iLag - iRange + static_cast<long>(iBest), fPeak};
 }
 
+// A window that a hiccup under the drop-out limit has moved part of: split
+// once, each side where it lies best within iRange of iLag, at the point where
+// the two together match best (in 50 ms steps, then 10 ms ones around the
+// best). The sides weigh by the music's energy in them.
+struct SplitMatch {
+  double fCorrelation = -1;
+  long iLeftLag = 0, iRightLag = 0;
+  size_t iAt = 0;  // music sample where the right side starts
+};
+SplitMatch BestSplit(const MonoSound& Recording, const MonoSound& Music, long iLag, size_t iBegin, size_t iEnd, long iRange) {
+  SplitMatch Best;
+  auto Try = [&](size_t iAt) {
+    if (iAt <= iBegin || iAt >= iEnd) return;
+    const NearMatch Left = BestNear(Recording, Music, iLag, iBegin, iAt, iRange);
+    const NearMatch Right = BestNear(Recording, Music, iLag, iAt, iEnd, iRange);
+    const double fLeft = SumAt(Recording, Music, iLag, iBegin, iAt).fMusic;
+    const double fRight = SumAt(Recording, Music, iLag, iAt, iEnd).fMusic;
+    if (fLeft + fRight <= 0) return;
+    const double fCorrelation = (Left.fCorrelation * fLeft + Right.fCorrelation * fRight) / (fLeft + fRight);
+    if (fCorrelation > Best.fCorrelation) Best = {fCorrelation, Left.iLag, Right.iLag, iAt};
+  };
+  const size_t iCoarse = static_cast<size_t>(Music.iRate / 20), iFine = static_cast<size_t>(Music.iRate / 100);
+  for (size_t iAt = iBegin + 2 * iCoarse; iAt + 2 * iCoarse <= iEnd; iAt += iCoarse) Try(iAt);
+  const size_t iCentre = Best.iAt;
+  for (size_t iAt = iCentre > iCoarse ? iCentre - iCoarse : 0; iAt <= iCentre + iCoarse; iAt += iFine)
+    if (iAt != iCentre) Try(iAt);
+  return Best;
+}
+
 double Rms(const std::vector<float>& Samples, long iBegin, long iCount) {
   double fSum = 0;
   long iHave = 0;
@@ -353,6 +384,12 @@ Comparison CompareSounds(const MonoSound& Recording, const MonoSound& Music, con
   }
 
   Sums Total;
+  // Music skipped: the lag falling by the drop-out limit or more (a gap that
+  // long shows as a drop-out instead), between two windows that both match,
+  // or inside one whose parts match well; other lags may be chance matches.
+  constexpr long kNoLag = std::numeric_limits<long>::min();
+  long iLastLag = kNoLag;
+  const long iSkipLimit = static_cast<long>(std::ceil(Limits.fMaxDropOutMs * iRate / 1000));
   for (size_t iWindow = iBegin; iWindow + iRate / 2 <= iEnd; iWindow += static_cast<size_t>(iRate)) {
     const size_t iWindowEnd = std::min(iEnd, iWindow + static_cast<size_t>(iRate));
     WindowFigures Figures;
@@ -360,12 +397,32 @@ Comparison CompareSounds(const MonoSound& Recording, const MonoSound& Music, con
     const Sums Here = SumAt(Recording, Music, iLag, iWindow, iWindowEnd);
     Figures.bRecorded = Here.iCount == iWindowEnd - iWindow;
     Figures.bMusicSilent = Here.fMusic < kSilentWindow * kSilentWindow * static_cast<double>(iWindowEnd - iWindow);
-    // Correlated where the window lies best within kSlip of the offset.
+    // Correlated where the window lies best within kSlip of the offset, or,
+    // where a hiccup inside it moved its second part, each part where it
+    // lies best; music left out there, or between this window and the last,
+    // counts where it is 10 ms or more.
+    const long iRange = static_cast<long>(kSlip * iRate);
     const NearMatch Near = Figures.bRecorded && !Figures.bMusicSilent
-                               ? BestNear(Recording, Music, iLag, iWindow, iWindowEnd, static_cast<long>(kSlip * iRate))
+                               ? BestNear(Recording, Music, iLag, iWindow, iWindowEnd, iRange)
                                : NearMatch{iLag, Here.Correlation()};
     Figures.fShift = static_cast<double>(Near.iLag - iLag) / iRate;
     Figures.fCorrelation = Near.fCorrelation;
+    if (Figures.bRecorded && !Figures.bMusicSilent && Near.fCorrelation < Limits.fMinCorrelation) {
+      const SplitMatch Split = BestSplit(Recording, Music, iLag, iWindow, iWindowEnd, iRange);
+      if (Split.fCorrelation > Near.fCorrelation) Figures.fCorrelation = Split.fCorrelation;
+      if (Split.fCorrelation >= kTrusted) {
+        if (iLastLag != kNoLag && iLastLag - Split.iLeftLag >= iSkipLimit)
+          Result.Skips.push_back({Figures.fMusicTime, 1000.0 * static_cast<double>(iLastLag - Split.iLeftLag) / iRate});
+        if (Split.iLeftLag - Split.iRightLag >= iSkipLimit)
+          Result.Skips.push_back({static_cast<double>(Split.iAt) / iRate,
+                                  1000.0 * static_cast<double>(Split.iLeftLag - Split.iRightLag) / iRate});
+        iLastLag = Split.iRightLag;
+      }
+    } else if (Figures.bRecorded && !Figures.bMusicSilent) {
+      if (iLastLag != kNoLag && iLastLag - Near.iLag >= iSkipLimit)
+        Result.Skips.push_back({Figures.fMusicTime, 1000.0 * static_cast<double>(iLastLag - Near.iLag) / iRate});
+      iLastLag = Near.iLag;
+    }
     Figures.fLevelDb = Here.fMusic > 0 && Here.fRecording > 0 ? 10 * std::log10(Here.fRecording / Here.fMusic) : -99;
     if (!Figures.bMusicSilent) {
       Total.fRecording += Here.fRecording;
@@ -406,6 +463,10 @@ std::vector<std::string> Problems(const Comparison& Result, const CompareLimits&
                   Window.fMusicTime, Window.fCorrelation, Window.fLevelDb, Window.fPartedShift, Window.fPartedCorrelation);
     Lines.push_back(szLine);
   }
+  for (const DropOut& Skip : Result.Skips) {
+    std::snprintf(szLine, sizeof(szLine), "%.3f s: %.0f ms of the music skipped", Skip.fMusicTime, Skip.fMs);
+    Lines.push_back(szLine);
+  }
   for (const DropOut& Gap : Result.DropOuts) {
     std::snprintf(szLine, sizeof(szLine), "%.3f s: drop-out of %.0f ms", Gap.fMusicTime, Gap.fMs);
     Lines.push_back(szLine);
@@ -420,9 +481,10 @@ std::vector<std::string> Problems(const Comparison& Result, const CompareLimits&
 std::string FiguresLine(const Comparison& Result) {
   char szLine[200];
   std::snprintf(szLine, sizeof(szLine),
-                "min_corr=%.4f min_corr_at=%.0f dropouts=%zu level_db=%+.2f offset=%.3f first_sound=%.3f "
+                "min_corr=%.4f min_corr_at=%.0f dropouts=%zu skips=%zu level_db=%+.2f offset=%.3f first_sound=%.3f "
                 "lost_start=%.3f covered=%.2f",
-                Result.fMinCorrelation, Result.fMinCorrelationAt, Result.DropOuts.size(), Result.fLevelDb,
+                Result.fMinCorrelation, Result.fMinCorrelationAt, Result.DropOuts.size(), Result.Skips.size(),
+                Result.fLevelDb,
                 Result.fOffset, Result.fFirstSound, Result.fLostStart, Result.fMusicCovered);
   return szLine;
 }

@@ -40,7 +40,9 @@ struct WindowFigures {
   bool bMusicSilent = false;  // too quiet in the music to be compared
   bool bRecorded = true;    // the recording covers the whole window
   // Normalised, where the window lies best within 20 ms of the recording's
-  // offset (drop-outs shorter than 10 ms may have moved it), and that shift.
+  // offset (drop-outs shorter than 10 ms may have moved it), and that shift;
+  // a window that a hiccup moved part of is split there, each part at its
+  // own place.
   double fCorrelation = 0;
   double fShift = 0;          // s the recording is later (+) or earlier (-) there
   double fLevelDb = 0;        // recording's energy over the music's
@@ -65,6 +67,7 @@ struct Comparison {
   double fLevelDb = 0;        // over the checked windows
   std::vector<WindowFigures> Windows;
   std::vector<DropOut> DropOuts;  // every silent stretch of 10 ms or more
+  std::vector<DropOut> Skips;     // music left out, 10 ms or more at a time
 };
 
 Comparison CompareSounds(const MonoSound& Recording, const MonoSound& Music, const CompareLimits& Limits);
@@ -73,5 +76,5 @@ Comparison CompareSounds(const MonoSound& Recording, const MonoSound& Music, con
 // music part; empty when every limit holds.
 std::vector<std::string> Problems(const Comparison& Result, const CompareLimits& Limits);
 
-// The figures on one line: "min_corr=... dropouts=... level_db=... offset=... first_sound=... lost_start=...".
+// The figures on one line: "min_corr=... dropouts=... skips=... level_db=... offset=... first_sound=... lost_start=...".
 std::string FiguresLine(const Comparison& Result);

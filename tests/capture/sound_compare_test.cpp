@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -151,6 +152,35 @@ TEST(CaptureCompare, RepeatingPassageScoresAtItsBestPlaceWithinTheSlip) {
   const Comparison Result = CompareSounds(Record(Music, 0.25), Music, Limits);
   EXPECT_GT(Result.fMinCorrelation, 0.9999) << "at " << Result.fMinCorrelationAt << " s";
   EXPECT_TRUE(Problems(Result, Limits).empty());
+}
+
+// A hiccup under the drop-out limit in the middle of a window: its two parts
+// lie 3 ms apart, and each still sounds as the music. Music left out (no
+// silence) for 10 ms or more is a fault of its own, inside a window or
+// between two.
+TEST(CaptureCompare, HiccupInsideAWindowPassesAndSkippedMusicIsAFault) {
+  const MonoSound Music = MakeMusic(8);
+  MonoSound Recording = Record(Music, 0.3);
+  Recording.Samples.insert(Recording.Samples.begin() + static_cast<long>(3.75 * kRate), kRate * 3 / 1000, 0.0f);
+  const CompareLimits Limits;
+  Comparison Result = CompareSounds(Recording, Music, Limits);
+  EXPECT_GT(Result.fMinCorrelation, 0.99) << "at " << Result.fMinCorrelationAt << " s";
+  EXPECT_TRUE(Result.Skips.empty());
+  EXPECT_TRUE(Problems(Result, Limits).empty());
+
+  for (const double fAt : {2.6, 3.0}) {
+    MonoSound Skipped = Record(Music, 0.3);
+    const long iAt = static_cast<long>((0.3 + fAt) * kRate);
+    Skipped.Samples.erase(Skipped.Samples.begin() + iAt, Skipped.Samples.begin() + iAt + kRate * 12 / 1000);
+    Result = CompareSounds(Skipped, Music, Limits);
+    ASSERT_EQ(Result.Skips.size(), 1u) << "skipped at " << fAt << " s";
+    EXPECT_NEAR(Result.Skips[0].fMusicTime, fAt, 0.011);
+    EXPECT_NEAR(Result.Skips[0].fMs, 12, 0.2);
+    const auto Lines = Problems(Result, Limits);
+    EXPECT_EQ(std::count_if(Lines.begin(), Lines.end(),
+                            [](const std::string& strLine) { return strLine.find("12 ms of the music skipped") != std::string::npos; }),
+              1);
+  }
 }
 
 // The same passage after a hiccup under the drop-out limit has moved it by
