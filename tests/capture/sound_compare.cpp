@@ -143,7 +143,8 @@ struct NearMatch {
   long iLag = 0;
   double fCorrelation = 0;
 };
-NearMatch BestNear(const MonoSound& Recording, const MonoSound& Music, long iLag, size_t iBegin, size_t iEnd, long iRange) {
+NearMatch BestNear(const MonoSound& Recording, const MonoSound& Music, long iLag, size_t iBegin, size_t iEnd,
+                   long iRange) {
   const long iLength = static_cast<long>(iEnd - iBegin);
   const long iFrom = static_cast<long>(iBegin) + iLag - iRange;
   if (iFrom < 0 || iFrom + iLength + 2 * iRange > static_cast<long>(Recording.Samples.size()))
@@ -195,7 +196,8 @@ NearMatch BestNear(const MonoSound& Recording, const MonoSound& Music, long iLag
     const double fAt = static_cast<double>(iBest) + iStep / 50.0;
     if (iStep == 0 || fAt < 0 || fAt > static_cast<double>(iLags - 1)) continue;
     double fProduct = 0;
-    for (long j = std::max(0L, static_cast<long>(iBest) - kTaps); j <= std::min(static_cast<long>(iLags) - 1, static_cast<long>(iBest) + kTaps); ++j) {
+    for (long j = std::max(0L, static_cast<long>(iBest) - kTaps);
+         j <= std::min(static_cast<long>(iLags) - 1, static_cast<long>(iBest) + kTaps); ++j) {
       const double x = fAt - static_cast<double>(j);
       const double fSinc = std::fabs(x) < 1e-9 ? 1 : std::sin(M_PI * x) / (M_PI * x);
       const double fWindow = std::fabs(x) < kTaps ? 0.5 + 0.5 * std::cos(M_PI * x / kTaps) : 0;
@@ -203,7 +205,8 @@ NearMatch BestNear(const MonoSound& Recording, const MonoSound& Music, long iLag
     }
     const size_t iBelow = static_cast<size_t>(fAt);
     const double fPart = fAt - static_cast<double>(iBelow);
-    const double fEnergy = iBelow + 1 < iLags ? Energies[iBelow] * (1 - fPart) + Energies[iBelow + 1] * fPart : Energies[iBelow];
+    const double fEnergy =
+        iBelow + 1 < iLags ? Energies[iBelow] * (1 - fPart) + Energies[iBelow + 1] * fPart : Energies[iBelow];
     if (fEnergy > 0 && fNeedle > 0) fPeak = std::max(fPeak, std::min(1.0, fProduct / std::sqrt(fEnergy * fNeedle)));
   }
   return {iLag - iRange + static_cast<long>(iBest), fPeak};
@@ -218,7 +221,8 @@ struct SplitMatch {
   long iLeftLag = 0, iRightLag = 0;
   size_t iAt = 0;  // music sample where the right side starts
 };
-SplitMatch BestSplit(const MonoSound& Recording, const MonoSound& Music, long iLag, size_t iBegin, size_t iEnd, long iRange) {
+SplitMatch BestSplit(const MonoSound& Recording, const MonoSound& Music, long iLag, size_t iBegin, size_t iEnd,
+                     long iRange) {
   SplitMatch Best;
   auto Try = [&](size_t iAt) {
     if (iAt <= iBegin || iAt >= iEnd) return;
@@ -440,9 +444,10 @@ Comparison CompareSounds(const MonoSound& Recording, const MonoSound& Music, con
     Result.Windows.push_back(Figures);
   }
   Result.fLevelDb = Total.fMusic > 0 && Total.fRecording > 0 ? 10 * std::log10(Total.fRecording / Total.fMusic) : -99;
-  Result.DropOuts = FindDropOuts(Recording, Music, iLag, iBegin,
-                                 std::min(iEnd, static_cast<size_t>(std::max(0L, static_cast<long>(Recording.Samples.size()) - iLag))),
-                                 Limits.fMaxDropOutMs);
+  Result.DropOuts = FindDropOuts(
+      Recording, Music, iLag, iBegin,
+      std::min(iEnd, static_cast<size_t>(std::max(0L, static_cast<long>(Recording.Samples.size()) - iLag))),
+      Limits.fMaxDropOutMs);
   return Result;
 }
 
@@ -460,7 +465,8 @@ std::vector<std::string> Problems(const Comparison& Result, const CompareLimits&
     if (Window.bMusicSilent || Window.fCorrelation >= Limits.fMinCorrelation) continue;
     std::snprintf(szLine, sizeof(szLine),
                   "%.0f s: correlation %.4f, level %+.1f dB; best met %+.3f s from the offset there (correlation %.4f)",
-                  Window.fMusicTime, Window.fCorrelation, Window.fLevelDb, Window.fPartedShift, Window.fPartedCorrelation);
+                  Window.fMusicTime, Window.fCorrelation, Window.fLevelDb, Window.fPartedShift,
+                  Window.fPartedCorrelation);
     Lines.push_back(szLine);
   }
   for (const DropOut& Skip : Result.Skips) {

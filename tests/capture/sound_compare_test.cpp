@@ -122,6 +122,15 @@ TEST(CaptureCompare, WindowsMayLieUpTo20MillisecondsOffTheOffset) {
   EXPECT_NEAR(Result.Windows[6].fShift, 0.003, 1.0 / kRate);
   EXPECT_TRUE(Problems(Result, Limits).empty());
 
+  // The same hiccup in the middle of a window: its two parts lie 3 ms apart,
+  // and each still sounds as the music.
+  MonoSound Inside = Record(Music, 0.3);
+  Inside.Samples.insert(Inside.Samples.begin() + static_cast<long>(3.75 * kRate), kRate * 3 / 1000, 0.0f);
+  Result = CompareSounds(Inside, Music, Limits);
+  EXPECT_GT(Result.fMinCorrelation, 0.99) << "at " << Result.fMinCorrelationAt << " s";
+  EXPECT_TRUE(Result.Skips.empty());
+  EXPECT_TRUE(Problems(Result, Limits).empty());
+
   MonoSound Skipped = Record(Music, 0.3);
   Skipped.Samples.erase(Skipped.Samples.begin() + static_cast<long>(5.3 * kRate),
                         Skipped.Samples.begin() + static_cast<long>(5.35 * kRate));
@@ -154,31 +163,24 @@ TEST(CaptureCompare, RepeatingPassageScoresAtItsBestPlaceWithinTheSlip) {
   EXPECT_TRUE(Problems(Result, Limits).empty());
 }
 
-// A hiccup under the drop-out limit in the middle of a window: its two parts
-// lie 3 ms apart, and each still sounds as the music. Music left out (no
-// silence) for 10 ms or more is a fault of its own, inside a window or
-// between two.
-TEST(CaptureCompare, HiccupInsideAWindowPassesAndSkippedMusicIsAFault) {
+// Music left out (no silence) for 10 ms or more is a fault of its own,
+// inside a window or between two.
+TEST(CaptureCompare, SkippedMusicIsAFaultInsideAWindowOrBetweenTwo) {
   const MonoSound Music = MakeMusic(8);
-  MonoSound Recording = Record(Music, 0.3);
-  Recording.Samples.insert(Recording.Samples.begin() + static_cast<long>(3.75 * kRate), kRate * 3 / 1000, 0.0f);
   const CompareLimits Limits;
-  Comparison Result = CompareSounds(Recording, Music, Limits);
-  EXPECT_GT(Result.fMinCorrelation, 0.99) << "at " << Result.fMinCorrelationAt << " s";
-  EXPECT_TRUE(Result.Skips.empty());
-  EXPECT_TRUE(Problems(Result, Limits).empty());
-
   for (const double fAt : {2.6, 3.0}) {
     MonoSound Skipped = Record(Music, 0.3);
     const long iAt = static_cast<long>((0.3 + fAt) * kRate);
     Skipped.Samples.erase(Skipped.Samples.begin() + iAt, Skipped.Samples.begin() + iAt + kRate * 12 / 1000);
-    Result = CompareSounds(Skipped, Music, Limits);
+    const Comparison Result = CompareSounds(Skipped, Music, Limits);
     ASSERT_EQ(Result.Skips.size(), 1u) << "skipped at " << fAt << " s";
     EXPECT_NEAR(Result.Skips[0].fMusicTime, fAt, 0.011);
     EXPECT_NEAR(Result.Skips[0].fMs, 12, 0.2);
     const auto Lines = Problems(Result, Limits);
     EXPECT_EQ(std::count_if(Lines.begin(), Lines.end(),
-                            [](const std::string& strLine) { return strLine.find("12 ms of the music skipped") != std::string::npos; }),
+                            [](const std::string& strLine) {
+                              return strLine.find("12 ms of the music skipped") != std::string::npos;
+                            }),
               1);
   }
 }
