@@ -121,11 +121,11 @@ long RefineLag(const MonoSound& Recording, const MonoSound& Music, long iCoarse,
 
 // Where music samples [iBegin, iEnd) are met best in the recording within
 // iRange samples of iLag, searched at 1/8 of the rate and refined: for ranges
-// of seconds, where a parted window is looked for.
+// of seconds (where a parted window is looked for) or the whole recording.
 long FarLag(const MonoSound& Recording, const MonoSound& Music, long iLag, size_t iBegin, size_t iEnd, long iRange) {
   const long iFrom = std::max(0L, static_cast<long>(iBegin) + iLag - iRange);
   const long iTo = std::min(static_cast<long>(Recording.Samples.size()), static_cast<long>(iEnd) + iLag + iRange);
-  if (iTo - iFrom <= static_cast<long>(iEnd - iBegin)) return iLag;
+  if (iTo - iFrom < kDecimation) return iLag;
   const std::vector<float> Haystack = Decimate(Recording.Samples.data() + iFrom, static_cast<size_t>(iTo - iFrom));
   const std::vector<float> Needle = Decimate(Music.Samples.data() + iBegin, iEnd - iBegin);
   const long iCoarse = iFrom + BestLag(Haystack, Needle) * kDecimation - static_cast<long>(iBegin);
@@ -371,11 +371,9 @@ Comparison CompareSounds(const MonoSound& Recording, const MonoSound& Music, con
                           : Music.Samples.size();
   if (iEnd <= iBegin) return Result;
 
-  // Found on the checked part, so a missing beginning does not mislead it.
-  const std::vector<float> Haystack = Decimate(Recording.Samples.data(), Recording.Samples.size());
-  const std::vector<float> Needle = Decimate(Music.Samples.data() + iBegin, iEnd - iBegin);
-  const long iCoarse = BestLag(Haystack, Needle) * kDecimation - static_cast<long>(iBegin);
-  const long iLag = RefineLag(Recording, Music, iCoarse, iBegin, iEnd);
+  // Found on the checked part, so a missing beginning does not mislead it,
+  // anywhere in the recording.
+  const long iLag = FarLag(Recording, Music, 0, iBegin, iEnd, static_cast<long>(Recording.Samples.size()));
   Result.bAligned = true;
   Result.fOffset = static_cast<double>(iLag) / iRate;
   Result.fMusicCovered = static_cast<double>(static_cast<long>(Recording.Samples.size()) - iLag) / iRate;
