@@ -8,7 +8,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config git dpkg-dev file
-  libsdl2-dev libsdl2-mixer-dev libmpg123-dev libasound2-dev libepoxy-dev libstb-dev
+  libsdl2-dev libsdl2-mixer-dev libmpg123-dev libasound2-dev libpulse-dev libepoxy-dev libstb-dev
   libgl1-mesa-dri libegl-mesa0 libegl1 libgles2
   googletest libgtest-dev
   xvfb xauth xdotool x11-apps time

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -39,6 +40,17 @@ std::string Line(const char* pszName, const std::vector<double>& Times, double f
 
 std::unique_ptr<FrameStats> pStats;
 std::chrono::steady_clock::time_point StatsStart;
+std::FILE* pFrameLog = nullptr;
+
+void OpenFrameLog() {
+  const char* pszPath = std::getenv("VIMRA_FRAME_LOG");
+  if (pszPath == nullptr || *pszPath == '\0') return;
+#ifdef SIGPIPE
+  // A reader that goes away ends the lines, not the demo.
+  std::signal(SIGPIPE, SIG_IGN);
+#endif
+  pFrameLog = std::fopen(pszPath, "w");
+}
 
 }  // namespace
 
@@ -67,6 +79,7 @@ std::string FrameStats::Report() const {
 }
 
 void StartFrameStats() {
+  OpenFrameLog();
   const char* pszStats = std::getenv("VIMRA_STATS");
   if (pszStats == nullptr || std::strcmp(pszStats, "1") != 0) return;
   pStats = std::make_unique<FrameStats>();
@@ -74,6 +87,11 @@ void StartFrameStats() {
 }
 
 void NoteFramePresented() {
+  if (pFrameLog != nullptr && (std::fprintf(pFrameLog, "%lu\n", static_cast<unsigned long>(dwDemoTime)) < 0 ||
+                               std::fflush(pFrameLog) != 0)) {
+    std::fclose(pFrameLog);
+    pFrameLog = nullptr;
+  }
   if (!pStats) return;
   pStats->Note(dwDemoTime, std::chrono::duration<double>(std::chrono::steady_clock::now() - StatsStart).count());
 }

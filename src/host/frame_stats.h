@@ -3,6 +3,12 @@
 // frame and the run ends by printing, on stderr, the frames presented, the
 // mean frame rate and the median and 99th-percentile frame time, per scene.
 // Without it nothing is noted or printed.
+//
+// VIMRA_FRAME_LOG names a file (a FIFO, say) that gets one line per presented
+// frame as soon as it is presented: its demo time in ms. Whoever records the
+// sound can then tell where the music is heard at each frame, and whoever
+// started the program knows when its first frame is up. Under Wine the name
+// is a Windows one (Z:\tmp\...).
 #pragma once
 
 #include <cstdint>
@@ -32,7 +38,7 @@ class FrameStats {
   double fLastWall = -1;
 };
 
-// What the frame loop calls: read VIMRA_STATS once at the clock start, note
+// What the frame loop calls: read VIMRA_STATS and VIMRA_FRAME_LOG once at the clock start, note
 // each presented frame, print the report at the end (or on Escape).
 void StartFrameStats();
 void NoteFramePresented();

@@ -3,8 +3,12 @@
 # PulseAudio server's null sink (tests/support/pulse.sh), parec records the
 # sink, and capture_compare holds the recording against the MP3 decoded by
 # ffmpeg: correlation at least 0.99 in every 1 s window of the music checked,
-# no drop-out of 10 ms or more, level within 0.5 dB, and the music's first
-# sound within 100 ms of the first presented frame.
+# no drop-out of 10 ms or more, level within 0.5 dB, and the A/V offset at
+# every presented frame after the first half second: the music heard at that
+# moment minus the frame's demo time, at most 45 ms ahead and 125 ms behind
+# (ITU-R BT.1359's detectability window; with the CPU busy its acceptability
+# window, 90 ms and 185 ms). On an idle machine, outside Wine, the first frame
+# also comes within 100 ms of the first sound; elsewhere that is reported.
 #   capture.sh CASE SECONDS LOAD LINUX_BUILD PROGRAM_DIR DATA_DIR
 # CASE:
 #   linux         vimra of LINUX_BUILD (PROGRAM_DIR the same), SDL's PulseAudio output
@@ -20,14 +24,14 @@
 # ALSA's pulse plugin). Before vimra.exe, the control player plays 4 s in the
 # same set-up; the music Wine loses at the start there is Wine's, so vimra.exe
 # may lose no more than that (plus 50 ms), and its windows are checked from
-# there on; and its first sound may come as much later after the first frame
-# as the control's came after it started its output.
+# there on.
 # SECONDS: the music checked, from its start (the demo is ended after it), or
 # "full" for the whole demo, which ends by itself.
 # LOAD: idle, or busy: two CPU-bound processes (stress-ng --cpu 2) beside it.
-# The first presented frame is the moment the middle of the screen first shows
-# the first frame's colour there, read from Xvfb's frame buffer file; in the
-# browser, the page's own time of its first frame after the start.
+# The program reports each presented frame with its demo time on a FIFO
+# (VIMRA_FRAME_LOG), and capture_frames notes the recording's length as each
+# line arrives; in the browser, the page's own time of its first frame after
+# the start stands for the first frame, and no offsets are measured.
 set -uo pipefail
 case_name="$1"
 seconds="$2"
@@ -38,7 +42,7 @@ data="$6"
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 support="$(dirname "$0")/../support"
 . "$support/harness.sh"
-at_exit 'kill ${demo_pid:-} ${stress_pid:-} 2> /dev/null; [ -n "${WINEPREFIX:-}" ] && wineserver -k 2> /dev/null; pulse_stop'
+at_exit 'kill ${demo_pid:-} ${stress_pid:-} ${frames_pid:-} 2> /dev/null; [ -n "${WINEPREFIX:-}" ] && wineserver -k 2> /dev/null; pulse_stop'
 
 . "$support/pulse.sh"
 
@@ -47,29 +51,28 @@ if [ "$load" = busy ]; then
   command -v stress-ng > /dev/null || { echo "stress-ng missing (scripts/install-deps.sh installs it)"; exit 77; }
 fi
 
-# Xvfb keeps its screen in a file (-fbdir, XWD format); $middle: the offset of
-# the screen's middle pixel in it.
-start_screen() {
-  mkdir -p "$work/fb"
-  start_xvfb -br -fbdir "$work/fb"
-  local header_size bytes_per_line colours
-  read -r header_size _ _ _ _ _ _ _ _ _ _ _ bytes_per_line _ _ _ _ _ _ colours < \
-    <(od -An -tu4 --endian=big -N 80 -v -w80 "$work/fb/Xvfb_screen0")
-  middle=$((header_size + colours * 12 + 400 * bytes_per_line + 640 * 4))
+# The presented frames of the program about to start: capture_frames reads
+# its FIFO; $frames_log is the name the program is given.
+listen_for_frames() {
+  mkfifo "$work/frames.fifo" "$work/presented"
+  # Woken at once when a line comes, as the sound server and the recorder are,
+  # however busy the machine: it reads the recording's length at that moment.
+  $realtime "$linux/tests/capture/capture_frames" "$work/frames.fifo" "$record_file" "$work/frames.txt" \
+    > "$work/presented" &
+  frames_pid=$!
+  exec {presented_fd}< "$work/presented"
+  frames_log="$work/frames.fifo"
+  [[ "$case_name" == wine-* ]] && frames_log="$(windows_path "$frames_log")"
 }
 
-# Waits until the first frame is on the screen (its middle shows the clear
-# colour 8CAAC6, stored blue first; a window shown before it may be filled
-# with another colour, Wine's light grey); $frame_at: the recording's frame at
-# that moment.
+# Waits for the first presented frame; $frame_at: the recording's frame then.
 wait_for_first_frame() {
-  local deadline=$((SECONDS + $1))
-  while [ "$(od -An -tx1 -j "$middle" -N 3 "$work/fb/Xvfb_screen0" | tr -d ' ')" != c6aa8c ]; do
+  local line=
+  read -r -t "$1" -u "$presented_fd" line frame_at
+  if [ "$line" != presented ]; then
     kill -0 "$demo_pid" 2> /dev/null || fail "the program ended before it presented a frame"
-    [ $SECONDS -lt "$deadline" ] || fail "no frame presented after $1 s"
-    sleep 0.005
-  done
-  frame_at=$(pulse_recorded_frames)
+    fail "no frame presented after $1 s"
+  fi
 }
 
 # Waits until the program's output $1 has a line starting with $2.
@@ -93,8 +96,8 @@ wait_for_recording() {
 
 # Compares $work/$1.wav with the music over [from, until]; its figures in $figures.
 compare() {
-  "$linux/tests/capture/capture_compare" --from "$2" --until "$3" --below "$below" "$work/$1.wav" "$work/music.wav" \
-    > "$work/$1.txt"
+  "$linux/tests/capture/capture_compare" --from "$2" --until "$3" --below "$below" "${@:4}" "$work/$1.wav" \
+    "$work/music.wav" > "$work/$1.txt"
   local code=$?
   cat "$work/$1.txt"
   [ $code -le 1 ] || fail "cannot compare the recording"
@@ -105,21 +108,13 @@ figure() { tr ' ' '\n' <<< "$figures" | sed -n "s/^$1=//p"; }
 
 # ---- Wine ---------------------------------------------------------------------------
 
-start_wine() {
-  local pe
-  pe="$(file -b "$1")"
-  if [[ "$pe" == PE32+* ]]; then
-    wine_loader="$(command -v wine64 || echo /usr/lib/wine/wine64)"
-    export WINEPREFIX="$linux/capture-wineprefix64"
-  else
-    wine_loader="$(command -v wine || true)"
-    [ -n "$wine_loader" ] && [ -e /usr/lib/i386-linux-gnu/wine ] || { echo "32-bit Wine is not installed"; exit 77; }
-    export WINEPREFIX="$linux/capture-wineprefix32"
-  fi
-  [ -x "$wine_loader" ] || { echo "Wine is not installed"; exit 77; }
-  export WINEDEBUG=-all WINEDLLOVERRIDES="winepulse.drv=d;mscoree,mshtml="
+start_capture_wine() {
+  local arch=x64
+  [[ "$(file -b "$1")" == PE32+* ]] || arch=x86
+  start_wine "$arch" "$linux/capture-wineprefix-$arch"
+  wine_loader="$loader"
+  export WINEDLLOVERRIDES="winepulse.drv=d;$WINEDLLOVERRIDES"
   pulse_alsa_default
-  wine_prefix "$wine_loader"
 }
 
 # The control player for $1 s, recorded; its figures in $figures, and in
@@ -144,10 +139,11 @@ ffmpeg -loglevel error -i "$data/demodemo.mp3" -ar 44100 -ac 2 "$work/music.wav"
 # first sound) is cut, so the check ends half a second before.
 [ "$seconds" = full ] && until=84.5 || until="$seconds"
 pulse_start "$work"
-start_screen
+start_xvfb
 from=0
 lost_allowed=0.1
-late_allowed=0.1
+av_limits=45,125
+[ "$load" = busy ] && av_limits=90,185
 # Wine mixes at 48 kHz and the server resamples that to 44.1 kHz: on that way
 # the phase above 10 kHz wanders by up to a sample (the control player's
 # cymbals score 0.986 over the whole band, 0.9999 below 8 kHz), so the Wine
@@ -159,7 +155,7 @@ control_output=dsound
 if [[ "$case_name" == wine-* ]]; then
   [ -f "$program_dir/vimra.exe" ] && [ -f "$program_dir/tests/capture/capture_control.exe" ] ||
     { echo "no Windows build in $program_dir (scripts/build-windows.sh)"; exit 77; }
-  start_wine "$program_dir/vimra.exe"
+  start_capture_wine "$program_dir/vimra.exe"
   if [ "$case_name" != wine-control ]; then
     run_control 4
     echo "--- the control player ($control_output), 4 s"
@@ -168,9 +164,8 @@ if [[ "$case_name" == wine-* ]]; then
     # starts the first sound comes: the program is allowed as much.
     from="$(figure lost_start)"
     lost_allowed="$(awk -v l="$from" 'BEGIN { print l + 0.05 }')"
-    late_allowed="$(awk -v s="$(figure first_sound)" -v p="$control_play_at" \
-      'BEGIN { d = s - p / 44100; printf "%.3f", 0.1 + (d > 0 ? d : 0) }')"
-    echo "the control's first sound $(awk -v a="$late_allowed" 'BEGIN { printf "%.3f", a - 0.1 }') s after its output started"
+    echo "the control's first sound $(awk -v s="$(figure first_sound)" -v p="$control_play_at" \
+      'BEGIN { printf "%.3f", s - p / 44100 }') s after its output started"
   fi
 fi
 
@@ -179,19 +174,20 @@ if [ "$load" = busy ]; then
   stress_pid=$!
 fi
 pulse_record "$work/demo.wav"
+[ "$case_name" = web ] || [ "$case_name" = wine-control ] || listen_for_frames
 case "$case_name" in
   linux)
     [ -x "$linux/vimra" ] || fail "no $linux/vimra"
-    (cd "$data" && SDL_AUDIODRIVER=pulseaudio exec "$linux/vimra" > "$work/out.log" 2>&1) &
+    (cd "$data" && SDL_AUDIODRIVER=pulseaudio VIMRA_FRAME_LOG="$frames_log" exec "$linux/vimra" > "$work/out.log" 2>&1) &
     ;;
   wine-dsound)
-    (cd "$data" && exec "$wine_loader" "$program_dir/vimra.exe" > "$work/out.log" 2>&1) &
+    (cd "$data" && VIMRA_FRAME_LOG="$frames_log" exec "$wine_loader" "$program_dir/vimra.exe" > "$work/out.log" 2>&1) &
     ;;
   wine-waveout)
     mkdir "$work/refused"
     cp "$program_dir/vimra.exe" "$program_dir/tests/capture/dsound.dll" "$work/refused/"
-    (cd "$data" && WINEDLLOVERRIDES="dsound=n;$WINEDLLOVERRIDES" exec "$wine_loader" "$work/refused/vimra.exe" \
-      > "$work/out.log" 2>&1) &
+    (cd "$data" && WINEDLLOVERRIDES="dsound=n;$WINEDLLOVERRIDES" VIMRA_FRAME_LOG="$frames_log" \
+      exec "$wine_loader" "$work/refused/vimra.exe" > "$work/out.log" 2>&1) &
     ;;
   web)
     command -v chromium > /dev/null && command -v node > /dev/null || { echo "chromium or node missing"; exit 77; }
@@ -232,8 +228,12 @@ wait "$demo_pid" 2> /dev/null
 pulse_stop_recording
 [ -n "${stress_pid:-}" ] && kill "$stress_pid" 2> /dev/null
 
+[ -n "${frames_pid:-}" ] && wait "$frames_pid"
+
 echo "--- $case_name, $load, music from $from s to ${until/#0/the end}; load average $(cut -d' ' -f1-3 /proc/loadavg)"
-compare demo "$from" "$until"
+av=()
+[ -s "$work/frames.txt" ] && av=(--frames "$work/frames.txt" --av "$av_limits")
+compare demo "$from" "$until" "${av[@]}"
 status=$?
 first_sound="$(figure first_sound)"
 if [ "$case_name" = wine-control ]; then
@@ -242,9 +242,13 @@ else
   gap="$(awk -v s="$first_sound" -v f="$frame_at" 'BEGIN { printf "%.3f", s - f / 44100 }')"
   echo "first presented frame at $(awk -v f="$frame_at" 'BEGIN { printf "%.3f", f / 44100 }') s of the recording;" \
     "first sound $gap s after it"
-  # Under Wine, later by as much as the control player's first sound came.
-  awk -v g="$gap" -v s="$first_sound" -v l="$late_allowed" 'BEGIN { exit !(s >= 0 && g <= l && g >= -0.1) }' ||
-    { echo "parted: the first sound is not within -0.1 to $late_allowed s of the first frame"; status=1; }
+  awk -v s="$first_sound" 'BEGIN { exit !(s >= 0) }' || { echo "parted: no sound"; status=1; }
+  # Under Wine and under load the first frame waits on Wine's Direct3D or the
+  # busy cores: reported above, not held to a limit.
+  if [ "$load" = idle ] && [[ "$case_name" != wine-* ]]; then
+    awk -v g="$gap" 'BEGIN { exit !(g <= 0.1 && g >= -0.1) }' ||
+      { echo "parted: the first frame is not within 0.1 s of the first sound"; status=1; }
+  fi
 fi
 lost="$(figure lost_start)"
 awk -v l="$lost" -v a="$lost_allowed" 'BEGIN { exit !(l <= a) }' ||

@@ -1,21 +1,81 @@
 // capture_compare: holds a sound server's recording of the demo against the
 // music decoded by an independent decoder.
-//   capture_compare [--from S] [--until S] [--below HZ] RECORDING.wav MUSIC.wav
+//   capture_compare [--from S] [--until S] [--below HZ] [--frames FILE --av AHEAD,BEHIND]
+//                   RECORDING.wav MUSIC.wav
 // Prints the figures (per 1 s window of the music from S to S: minimum
 // correlation, drop-outs of 10 ms or more, level, where the music starts in
 // the recording and its first sound) and, where a limit breaks, where the two
-// part. --below: both are compared below HZ only (LowPass). Exit 0 when
-// every limit holds, 1 when one breaks, 2 when a file cannot be read.
+// part. --below: both are compared below HZ only (LowPass). --frames: the
+// presented frames (capture_frames' lines "DEMO_MS RECORDED_FRAMES"), whose
+// A/V offsets (AvOffsets) from half a second of demo time on must lie within
+// AHEAD ms of music ahead and BEHIND ms behind (--av). Exit 0 when every limit
+// holds, 1 when one breaks, 2 when a file cannot be read.
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <string>
+#include <vector>
 
 #include "sound_compare.h"
+
+namespace {
+
+// The program's first half second is left out of the A/V limits: the first
+// frames wait on their shaders while the music has started.
+constexpr double kAvSettle = 0.5;
+
+bool ReadFrames(const char* pszPath, int iRate, std::vector<PresentedFrame>& Frames) {
+  std::ifstream File(pszPath);
+  double fDemoMs = 0, fRecorded = 0;
+  while (File >> fDemoMs >> fRecorded) Frames.push_back({fDemoMs / 1000, fRecorded / iRate});
+  return File.eof() && !Frames.empty();
+}
+
+// The offsets' figures, and one line for each limit the frames break.
+std::vector<std::string> CheckAv(const std::vector<PresentedFrame>& Frames, const std::vector<double>& Offsets,
+                                 double fAheadMs, double fBehindMs) {
+  std::vector<double> Settled;
+  std::vector<std::string> Lines;
+  size_t iAhead = 0, iBehind = 0;
+  size_t iWorst = 0;
+  double fWorst = 0;
+  for (size_t i = 0; i < Frames.size(); ++i) {
+    const double fMs = Offsets[i] * 1000;
+    if (std::isnan(fMs) || Frames[i].fDemoTime < kAvSettle) continue;
+    Settled.push_back(fMs);
+    iAhead += fMs > fAheadMs ? 1 : 0;
+    iBehind += fMs < -fBehindMs ? 1 : 0;
+    if (std::fabs(fMs) > std::fabs(fWorst)) {
+      fWorst = fMs;
+      iWorst = i;
+    }
+  }
+  if (Settled.empty()) return {"no presented frame lies in the checked music"};
+  std::vector<double> Sorted = Settled;
+  std::sort(Sorted.begin(), Sorted.end());
+  std::printf("av frames=%zu of %zu min_ms=%+.1f median_ms=%+.1f max_ms=%+.1f first_frame_at=%.3f\n", Settled.size(),
+              Frames.size(), Sorted.front(), Sorted[Sorted.size() / 2], Sorted.back(), Frames.front().fRecorded);
+  char szLine[200];
+  if (iAhead + iBehind > 0) {
+    std::snprintf(szLine, sizeof szLine,
+                  "%zu frames with the music more than %.0f ms ahead, %zu more than %.0f ms behind; the worst %+.1f ms "
+                  "at %.2f s of demo time",
+                  iAhead, fAheadMs, iBehind, fBehindMs, fWorst, Frames[iWorst].fDemoTime);
+    Lines.push_back(szLine);
+  }
+  return Lines;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   CompareLimits Limits;
   double fBelow = 0;
+  const char* pszFrames = nullptr;
+  double fAheadMs = 45, fBehindMs = 125;
   int iArg = 1;
   for (; iArg + 1 < argc && std::strncmp(argv[iArg], "--", 2) == 0; iArg += 2) {
     if (std::strcmp(argv[iArg], "--from") == 0) {
@@ -24,18 +84,28 @@ int main(int argc, char** argv) {
       Limits.fUntil = std::atof(argv[iArg + 1]);
     } else if (std::strcmp(argv[iArg], "--below") == 0) {
       fBelow = std::atof(argv[iArg + 1]);
+    } else if (std::strcmp(argv[iArg], "--frames") == 0) {
+      pszFrames = argv[iArg + 1];
+    } else if (std::strcmp(argv[iArg], "--av") == 0) {
+      if (std::sscanf(argv[iArg + 1], "%lf,%lf", &fAheadMs, &fBehindMs) != 2) break;
     } else {
       break;
     }
   }
   if (argc - iArg != 2) {
-    std::fprintf(stderr, "usage: capture_compare [--from S] [--until S] [--below HZ] RECORDING.wav MUSIC.wav\n");
+    std::fprintf(stderr, "usage: capture_compare [--from S] [--until S] [--below HZ] [--frames FILE --av AHEAD,BEHIND] "
+                 "RECORDING.wav MUSIC.wav\n");
     return 2;
   }
   MonoSound Recording, Music;
   std::string strError;
   if (!ReadWavFile(argv[iArg], Recording, strError) || !ReadWavFile(argv[iArg + 1], Music, strError)) {
     std::fprintf(stderr, "capture_compare: %s\n", strError.c_str());
+    return 2;
+  }
+  std::vector<PresentedFrame> Frames;
+  if (pszFrames != nullptr && !ReadFrames(pszFrames, Recording.iRate, Frames)) {
+    std::fprintf(stderr, "capture_compare: no presented frames in %s\n", pszFrames);
     return 2;
   }
   if (fBelow > 0) {
@@ -48,7 +118,11 @@ int main(int argc, char** argv) {
   if (fBelow > 0) std::printf(" below %.0f Hz", fBelow);
   std::printf("\n");
   std::printf("figures %s\n", FiguresLine(Result).c_str());
-  const auto Lines = Problems(Result, Limits);
+  auto Lines = Problems(Result, Limits);
+  if (!Frames.empty()) {
+    const auto AvLines = CheckAv(Frames, AvOffsets(Result, Limits, Frames), fAheadMs, fBehindMs);
+    Lines.insert(Lines.end(), AvLines.begin(), AvLines.end());
+  }
   for (const std::string& strLine : Lines) std::printf("parted: %s\n", strLine.c_str());
   return Lines.empty() ? 0 : 1;
 }

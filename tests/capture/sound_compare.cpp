@@ -492,3 +492,23 @@ std::string FiguresLine(const Comparison& Result) {
                 Result.fOffset, Result.fFirstSound, Result.fLostStart, Result.fMusicCovered);
   return szLine;
 }
+
+std::vector<double> AvOffsets(const Comparison& Result, const CompareLimits& Limits,
+                              const std::vector<PresentedFrame>& Frames) {
+  std::vector<double> Offsets;
+  for (const PresentedFrame& Frame : Frames) {
+    double fMusic = Frame.fRecorded - Result.fOffset;
+    for (const WindowFigures& Window : Result.Windows) {
+      if (Window.bRecorded && !Window.bMusicSilent && fMusic >= Window.fMusicTime &&
+          fMusic < Window.fMusicTime + 1.0) {
+        fMusic -= Window.fShift;
+        break;
+      }
+    }
+    const bool bChecked = Result.bAligned && fMusic >= Limits.fFrom &&
+                          (Limits.fUntil <= 0 || fMusic <= Limits.fUntil) && fMusic <= Result.fMusicCovered;
+    Offsets.push_back(bChecked ? fMusic - Frame.fDemoTime : std::nan(""));
+  }
+  return Offsets;
+}
+

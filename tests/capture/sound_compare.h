@@ -78,3 +78,19 @@ std::vector<std::string> Problems(const Comparison& Result, const CompareLimits&
 
 // The figures on one line: "min_corr=... dropouts=... skips=... level_db=... offset=... first_sound=... lost_start=...".
 std::string FiguresLine(const Comparison& Result);
+
+// A presented frame, as the program reported it: its demo time, and how much
+// the recording held at that moment (s).
+struct PresentedFrame {
+  double fDemoTime = 0;
+  double fRecorded = 0;
+};
+
+// The A/V offset of each frame (s): the music heard at the moment the frame
+// was presented, found where the comparison placed the music in the recording
+// there (its offset and the shift of the window), minus the frame's demo time.
+// Positive: the music is ahead of the picture. Frames whose moment lies
+// outside the music the comparison checked are left out (NaN).
+std::vector<double> AvOffsets(const Comparison& Result, const CompareLimits& Limits,
+                              const std::vector<PresentedFrame>& Frames);
+

@@ -26,16 +26,16 @@ using Clock = std::chrono::steady_clock;
 
 // Forwards to the real library and notes when the output opened and when the
 // sample started. The output runs on while the music decodes.
-class TimedLibrary : public FmodBackend {
+class TimedLibrary : public FmodApi {
  public:
   Clock::time_point Opened, Started;
   int iPlays = 0;
 
   template <typename Call>
   auto Real(Call call) {
-    FmodSetBackend(nullptr);
+    FmodSetApi(nullptr);
     auto result = call();
-    FmodSetBackend(this);
+    FmodSetApi(this);
     return result;
   }
 
@@ -48,14 +48,14 @@ class TimedLibrary : public FmodBackend {
     return bOk;
   }
   void Close() override {
-    FmodSetBackend(nullptr);
+    FmodSetApi(nullptr);
     FSOUND_Close();
-    FmodSetBackend(this);
+    FmodSetApi(this);
   }
   void SetSfxMasterVolume(int i) override {
-    FmodSetBackend(nullptr);
+    FmodSetApi(nullptr);
     FSOUND_SetSFXMasterVolume(i);
-    FmodSetBackend(this);
+    FmodSetApi(this);
   }
   FSOUND_SAMPLE* SampleLoad(int iIndex, const char* pName, unsigned int dwMode, int iOffset) override {
     return Real([=] { return FSOUND_Sample_Load(iIndex, pName, dwMode, iOffset); });
@@ -115,7 +115,7 @@ TEST(MusicStart, MusicReachesTheOutputWithinATenthOfASecondOfDemoTimeZero) {
   std::filesystem::current_path(Folder);
 
   TimedLibrary library;
-  FmodSetBackend(&library);
+  FmodSetApi(&library);
   Clock::time_point ClockStart;
   bool bClockStarted = false;
   Win32SetTimeSource([&] {
@@ -136,7 +136,7 @@ TEST(MusicStart, MusicReachesTheOutputWithinATenthOfASecondOfDemoTimeZero) {
 
   Win32ResetSeams();
   D3D9SetCreateOverride(nullptr);
-  FmodSetBackend(nullptr);
+  FmodSetApi(nullptr);
   std::filesystem::current_path(OldFolder);
   pDevice = nullptr;
 

@@ -11,10 +11,10 @@
 
 #include "fmod_seams.h"
 
-class ScriptedLibrary final : public FmodBackend {
+class ScriptedLibrary final : public FmodApi {
  public:
-  ScriptedLibrary() { FmodSetBackend(this); }
-  ~ScriptedLibrary() override { FmodSetBackend(nullptr); }
+  ScriptedLibrary() { FmodSetApi(this); }
+  ~ScriptedLibrary() override { FmodSetApi(nullptr); }
 
   float fVersion = 3.75f;
   std::set<int> RefusedOutputs;

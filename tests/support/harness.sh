@@ -8,10 +8,11 @@
 #   start_xvfb [OPTION...] a private Xvfb on a free display, with Xvfb's
 #                          OPTIONs added (-fbdir, say); exports DISPLAY
 #   start_program DIR CMD  runs CMD in DIR in the background ($program_pid),
-#                          output in $work/out.log, with VIMRA_READY_FD set
+#                          output in $work/out.log, with VIMRA_FRAME_LOG naming
+#                          a FIFO that gets a line per presented frame (a
+#                          Windows name of it for a program under Wine)
 #   wait_presented [S]     waits for the program's first presented frame (at
 #                          most S seconds), then looks its window up once
-#   wait_for_window [S]    the same for a program without that signal (Wine)
 #   wait_program S         waits at most S seconds for it to end; exit code in $code
 #   focus_window           gives the window the keyboard
 #   runs_32bit             whether 32-bit x86 programs run here (the reason
@@ -19,6 +20,11 @@
 #                          no overrides the probe (no: as on a kernel without
 #                          32-bit support)
 #   at_exit COMMAND        runs COMMAND when the script ends, before the rest
+#   start_wine ARCH PREFIX  64-bit (x64) or 32-bit (x86) Wine in the prefix
+#                          folder PREFIX, made on first use and set up for the
+#                          tests (wine_prefix); $loader is Wine's loader, and
+#                          start_program runs Windows programs with it. Skips
+#                          the test (77) where that Wine cannot run here
 #   wine_prefix LOADER     makes $WINEPREFIX with Wine's LOADER where it is
 #                          missing, set up for the tests (see there)
 set -uo pipefail
@@ -77,14 +83,18 @@ start_xvfb() {
   export SDL_VIDEODRIVER=x11
 }
 
+# A Windows program names the FIFO by Wine's drive Z:, the Unix root.
+windows_path() { printf 'Z:%s' "${1//\//\\}"; }
+
 start_program() {
-  local dir="$1"
+  local dir="$1" log="$work/ready"
   shift
-  rm -f "$work/ready"
-  mkfifo "$work/ready"
-  # The pipe is opened before anything can fail, so that a program that never
+  rm -f "$log"
+  mkfifo "$log"
+  [ -n "${loader:-}" ] && [ -n "${WINEPREFIX:-}" ] && log="$(windows_path "$log")"
+  # The FIFO is opened before anything can fail, so that a program that never
   # starts still closes it.
-  (exec 3> "$work/ready"; cd "$dir" && VIMRA_READY_FD=3 exec "$@" > "$work/out.log" 2>&1) &
+  (exec 3> "$work/ready"; cd "$dir" && VIMRA_FRAME_LOG="$log" exec "$@" > "$work/out.log" 2>&1) &
   program_pid=$!
   harness_pids+=("$program_pid")
   exec {ready_fd}< "$work/ready"
@@ -94,33 +104,22 @@ window_by_title() {
   window=$(xdotool search --name '^Vimra$' 2> /dev/null | head -n 1)
 }
 
+# The first line is the first frame; the rest are read away as they come, so
+# the program never waits on a full FIFO.
 wait_presented() {
   local line=
   read -r -t "${1:-120}" -u "$ready_fd" line
-  exec {ready_fd}<&-
-  if [ "$line" != presented ]; then
+  if ! [[ "$line" =~ ^[0-9]+$ ]]; then
+    exec {ready_fd}<&-
     kill -0 "$program_pid" 2> /dev/null && fail "no frame presented within ${1:-120} s"
     fail "the program ended before presenting a frame"
   fi
+  cat <&"$ready_fd" > /dev/null &
+  harness_pids+=($!)
+  exec {ready_fd}<&-
   [ -n "${xvfb_display:-}" ] || return 0
   window_by_title
   [ -n "$window" ] || fail "a frame was presented, but there is no window titled Vimra"
-}
-
-# Wine's programs cannot write to the pipe: xdotool waits for the window
-# (one search that returns when it appears) or the program's end, whichever
-# comes first.
-wait_for_window() {
-  exec {ready_fd}<&-
-  timeout "${1:-120}" xdotool search --sync --name '^Vimra$' > "$work/window" 2> /dev/null &
-  local search=$! first
-  wait -n -p first "$search" "$program_pid"
-  if [ "$first" = "$program_pid" ]; then
-    kill "$search"
-    fail "the program ended before its window appeared"
-  fi
-  window=$(head -n 1 "$work/window")
-  [ -n "$window" ] || fail "no window titled Vimra within ${1:-120} s"
 }
 
 wait_program() {
@@ -165,6 +164,23 @@ runs_32bit() {
 # Wine's server ends the process with SIGKILL (exit code 137 after a run that
 # was right: one in three runs of hold-f2 just after a build; none in ten
 # without that thread).
+start_wine() {
+  if [ "$1" = x86 ] && ! runs_32bit; then
+    echo "skipped: $no_32bit_reason"
+    exit 77
+  fi
+  # The loader is named, not found through the wine script, which takes the
+  # 32-bit one wherever it is installed.
+  [ "$1" = x64 ] && loader=/usr/lib/wine/wine64 || loader=/usr/lib/wine/wine
+  [ -x "$loader" ] || { echo "skipped: no $loader (package wine64, or wine32:i386 for x86)"; exit 77; }
+  export WINEPREFIX="$2" WINELOADER="$loader" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  [ "$1" = x64 ] && export WINEARCH=win64 || export WINEARCH=win32
+  # -k does not wait for the server to go: the next case's program, started
+  # meanwhile on the same prefix, would be killed with it (exit code 137).
+  at_exit 'wineserver -k 2> /dev/null; wineserver -w 2> /dev/null'
+  wine_prefix "$loader"
+}
+
 wine_prefix() {
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     "$1" wineboot -i > "$work/wineboot.log" 2>&1 || fail "wineboot could not make a prefix"

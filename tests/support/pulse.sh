@@ -22,6 +22,12 @@
 #   pulse_stop_recording    end the recording and write the file whole
 #   pulse_stop              end the server
 
+# Real-time scheduling for the recorder's processes where the system allows
+# it (root, or a real-time limit): idle almost always, they must not wait
+# behind a busy CPU when the sink hands them sound.
+realtime=
+chrt -f 10 true 2> /dev/null && realtime="chrt -f 10"
+
 pulse_start() {
   local tool
   for tool in pulseaudio pactl parec; do
@@ -63,7 +69,7 @@ pulse_record() {
   pacat --playback --raw "${format[@]}" --latency-msec=20 < /dev/zero 2> "$pulse_dir/pacat.log" &
   keeper_pid=$!
   record_file="$1"
-  parec --device=capture.monitor "${format[@]}" --file-format=wav --latency-msec=10 "$1" 2> "$pulse_dir/parec.log" &
+  $realtime parec --device=capture.monitor "${format[@]}" --file-format=wav --latency-msec=10 "$1" 2> "$pulse_dir/parec.log" &
   record_pid=$!
   # Started once the first sound data is written after the 44-byte header
   # (within seconds, even on a loaded machine).

@@ -8,7 +8,7 @@
 #include "read_whole_file.h"
 #include "sound/sound_system.h"
 #include "sound_files.h"
-#include "windows_output.h"
+#include "output_windows.h"
 
 namespace {
 
@@ -47,7 +47,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   const auto iMaxFrames = static_cast<size_t>(kMaxSampleSeconds * Format.iRate);
-  if (!WindowsSystemSound().DecodeMp3(Bytes.data() + Format.iFirstFrame, Bytes.size() - Format.iFirstFrame, iMaxFrames,
+  if (!WindowsSoundDevices().DecodeMp3(Bytes.data() + Format.iFirstFrame, Bytes.size() - Format.iFirstFrame, Format, iMaxFrames,
                                       Pcm)) {
     std::printf("the system's codec did not decode %s\n", argv[1]);
     return 1;

@@ -15,35 +15,24 @@ data="$5"
 . "$(dirname "$0")/../support/harness.sh"
 
 case "$arch" in
-  x64) pe="PE32+ executable (GUI) x86-64" objdump=x86_64-w64-mingw32-objdump loader=/usr/lib/wine/wine64 ;;
-  x86) pe="PE32 executable (GUI) Intel 80386" objdump=i686-w64-mingw32-objdump loader=/usr/lib/wine/wine ;;
+  x64) pe="PE32+ executable (GUI) x86-64" objdump=x86_64-w64-mingw32-objdump ;;
+  x86) pe="PE32 executable (GUI) Intel 80386" objdump=i686-w64-mingw32-objdump ;;
   *) fail "unknown architecture $arch" ;;
 esac
 [ -f "$windows/vimra.exe" ] || fail "no $windows/vimra.exe: build it with scripts/build-windows.sh"
 
 # One prefix per architecture, made on first use (ctest runs one case of an
-# architecture at a time). The loader is named, not found through the wine
-# script, which takes the 32-bit one wherever it is installed.
-start_wine() {
-  if [ "$arch" = x86 ] && ! runs_32bit; then
-    echo "skipped: $no_32bit_reason"
-    exit 77
-  fi
-  [ -x "$loader" ] || { echo "skipped: no $loader (package wine64, or wine32:i386 for x86)"; exit 77; }
-  export WINEPREFIX="$linux/wineprefix-$arch" WINELOADER="$loader" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-  [ "$arch" = x64 ] && export WINEARCH=win64 || export WINEARCH=win32
-  # -k does not wait for the server to go: the next case's program, started
-  # meanwhile on the same prefix, would be killed with it (exit code 137).
-  at_exit 'wineserver -k 2> /dev/null; wineserver -w 2> /dev/null'
+# architecture at a time).
+start_wine_here() {
   start_xvfb
-  wine_prefix "$loader"
+  start_wine "$arch" "$linux/wineprefix-$arch"
 }
 
 # Plays vimra.exe from folder $1 (default the data) with F2 held to its end;
 # its exit code in $code, its peak memory in $work/time.txt.
 play_fast() {
   start_program "${1:-$data}" /usr/bin/time -v -o "$work/time.txt" "$loader" "$windows/vimra.exe"
-  wait_for_window
+  wait_presented
   focus_window
   xdotool keydown F2
   wait_program 150
@@ -79,7 +68,7 @@ case "$case_name" in
     exec "$(dirname "$0")/resources.sh" "$windows" "$(sed -n 's/^CMAKE_PROJECT_VERSION:[A-Z]*=//p' "$linux/CMakeCache.txt")"
     ;;
   frames)
-    start_wine
+    start_wine_here
     results="$linux/windows-frames-$arch"
     rm -rf "$results" && mkdir -p "$results"
     args_win=() args_linux=()
@@ -98,14 +87,14 @@ case "$case_name" in
     [ $status -eq 0 ] || fail "Wine's Direct3D 9 and the GL device differ: see $results"
     ;;
   hold-f2)
-    start_wine
+    start_wine_here
     play_fast
     [ "$code" -eq 0 ] || fail "exit code $code"
     ;;
   escape)
-    start_wine
+    start_wine_here
     start_program "$data" "$loader" "$windows/vimra.exe"
-    wait_for_window
+    wait_presented
     focus_window
     # Held until the program ends: its frame loop reads the key's state.
     xdotool keydown Escape
@@ -114,7 +103,7 @@ case "$case_name" in
     [ "$code" -eq 0 ] || fail "exit code $code after Escape"
     ;;
   mp3)
-    start_wine
+    start_wine_here
     (cd "$data" && "$loader" "$windows/tests/windows/sound_check.exe" demodemo.mp3) > "$work/out.log" 2>&1
     code=$?
     cat "$work/out.log"
@@ -125,7 +114,7 @@ case "$case_name" in
     mkdir "$work/data"
     cp -r "$data"/. "$work/data"
     write_hostile_music "${case_name#music:}" "$work/data/demodemo.mp3" || fail "cannot write the music file"
-    start_wine
+    start_wine_here
     play_real_and_hostile play_fast "$data" "$work/data" "${case_name#music:}"
     ;;
   *)

@@ -1,8 +1,5 @@
 // The GL context on the desktop: OpenGL 3.3 core on the SDL window.
 #include <SDL.h>
-#include <unistd.h>
-
-#include <cstdlib>
 
 #include "gl_calls.h"
 #include "gl_context.h"
@@ -49,26 +46,8 @@ void GlDrawableSize(GlContext* pContext, int& iWidth, int& iHeight) {
   SDL_GL_GetDrawableSize(pContext->pWindow, &iWidth, &iHeight);
 }
 
-// VIMRA_READY_FD names a descriptor that gets one line, "presented", once the
-// first frame is on the window, and is then closed: whoever started the
-// program waits on it instead of polling for the window (the tests do).
-static void ReportFirstFrame() {
-  static bool bReported = false;
-  if (bReported) return;
-  bReported = true;
-  const char* pszFd = std::getenv("VIMRA_READY_FD");
-  if (pszFd == nullptr) return;
-  char* pszEnd = nullptr;
-  const long iFd = std::strtol(pszFd, &pszEnd, 10);
-  if (pszEnd == pszFd || *pszEnd != '\0' || iFd < 0) return;
-  static const char kLine[] = "presented\n";
-  [[maybe_unused]] const ssize_t iWritten = write(static_cast<int>(iFd), kLine, sizeof(kLine) - 1);
-  close(static_cast<int>(iFd));
-}
-
 void PresentGlContext(GlContext* pContext) {
   SDL_GL_SwapWindow(pContext->pWindow);
-  ReportFirstFrame();
 }
 
 const char* GlRendererName(GlContext*) { return reinterpret_cast<const char*>(Gl(glGetString, GL_RENDERER)); }

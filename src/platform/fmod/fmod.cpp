@@ -8,7 +8,7 @@
 // platform has it, 0 silent with the same timing. SetOutput picks, SetDriver
 // picks a device of it (0 is the default), FSOUND_Init opens. Samples are
 // decoded whole at load: WAV and headerless data by our readers, MP3 by the
-// platform's codec after the readers counted its length; other formats are
+// platform's codec after the readers found its format and counted its length; other formats are
 // refused as missing. Songs (tracker modules) play where the output has a
 // player (SDL); elsewhere FMUSIC_LoadSong returns null and the other FMUSIC_
 // calls refuse, as they do for any handle that is not a loaded song.
@@ -54,9 +54,9 @@ bool Owns(const std::vector<std::unique_ptr<T>>& Table, const T* pItem) {
 }
 
 SoundOutput* pOutputOverride = nullptr;
-FmodBackend* pBackendOverride = nullptr;
+FmodApi* pApiOverride = nullptr;
 
-class SoundLibrary final : public FmodBackend {
+class SoundLibrary final : public FmodApi {
  public:
   float GetVersion() override { return kVersion; }
 
@@ -187,7 +187,7 @@ class SoundLibrary final : public FmodBackend {
     Mp3Format Format;
     if (!FindMp3Format(pData, iSize, Format) || Mp3Seconds(pData, iSize, Format) > kMaxSampleSeconds) return false;
     const auto iMaxFrames = static_cast<size_t>(kMaxSampleSeconds * Format.iRate);
-    return Output().DecodeMp3(pData + Format.iFirstFrame, iSize - Format.iFirstFrame, iMaxFrames, Pcm) &&
+    return Output().DecodeMp3(pData + Format.iFirstFrame, iSize - Format.iFirstFrame, Format, iMaxFrames, Pcm) &&
            (Pcm.iChannels == 1 || Pcm.iChannels == 2) && Pcm.iRate > 0 && Pcm.FrameCount() > 0 &&
            Pcm.FrameCount() <= iMaxFrames;
   }
@@ -226,35 +226,35 @@ class SoundLibrary final : public FmodBackend {
 };
 
 // Lives until the process ends; FSOUND_Close releases what it holds.
-FmodBackend& Backend() {
+FmodApi& Api() {
   static SoundLibrary* pLibrary = new SoundLibrary();
-  return pBackendOverride != nullptr ? *pBackendOverride : *pLibrary;
+  return pApiOverride != nullptr ? *pApiOverride : *pLibrary;
 }
 
 }  // namespace
 
-void FmodSetBackend(FmodBackend* pBackend) { pBackendOverride = pBackend; }
+void FmodSetApi(FmodApi* pApi) { pApiOverride = pApi; }
 void FmodSetSoundOutput(SoundOutput* pOutput) { pOutputOverride = pOutput; }
 
-float FSOUND_GetVersion() { return Backend().GetVersion(); }
-signed char FSOUND_SetOutput(int outputtype) { return Backend().SetOutput(outputtype); }
-signed char FSOUND_SetDriver(int driver) { return Backend().SetDriver(driver); }
+float FSOUND_GetVersion() { return Api().GetVersion(); }
+signed char FSOUND_SetOutput(int outputtype) { return Api().SetOutput(outputtype); }
+signed char FSOUND_SetDriver(int driver) { return Api().SetDriver(driver); }
 signed char FSOUND_Init(int mixrate, int maxsoftwarechannels, unsigned int flags) {
-  return Backend().Init(mixrate, maxsoftwarechannels, flags);
+  return Api().Init(mixrate, maxsoftwarechannels, flags);
 }
-void FSOUND_Close() { Backend().Close(); }
-void FSOUND_SetSFXMasterVolume(int volume) { Backend().SetSfxMasterVolume(volume); }
+void FSOUND_Close() { Api().Close(); }
+void FSOUND_SetSFXMasterVolume(int volume) { Api().SetSfxMasterVolume(volume); }
 FSOUND_SAMPLE* FSOUND_Sample_Load(int index, const char* name, unsigned int mode, int offset) {
-  return Backend().SampleLoad(index, name, mode, offset);
+  return Api().SampleLoad(index, name, mode, offset);
 }
-int FSOUND_PlaySound(int channel, FSOUND_SAMPLE* sptr) { return Backend().PlaySound(channel, sptr); }
-signed char FSOUND_SetVolume(int channel, int vol) { return Backend().SetVolume(channel, vol); }
-signed char FSOUND_SetPan(int channel, int pan) { return Backend().SetPan(channel, pan); }
-FMUSIC_MODULE* FMUSIC_LoadSong(const char* name) { return Backend().LoadSong(name); }
+int FSOUND_PlaySound(int channel, FSOUND_SAMPLE* sptr) { return Api().PlaySound(channel, sptr); }
+signed char FSOUND_SetVolume(int channel, int vol) { return Api().SetVolume(channel, vol); }
+signed char FSOUND_SetPan(int channel, int pan) { return Api().SetPan(channel, pan); }
+FMUSIC_MODULE* FMUSIC_LoadSong(const char* name) { return Api().LoadSong(name); }
 signed char FMUSIC_SetMasterVolume(FMUSIC_MODULE* mod, int volume) {
-  return Backend().SetMusicMasterVolume(mod, volume);
+  return Api().SetMusicMasterVolume(mod, volume);
 }
 signed char FMUSIC_OptimizeChannels(FMUSIC_MODULE* mod, int maxchannels, int minvolume) {
-  return Backend().OptimizeChannels(mod, maxchannels, minvolume);
+  return Api().OptimizeChannels(mod, maxchannels, minvolume);
 }
-signed char FMUSIC_PlaySong(FMUSIC_MODULE* mod) { return Backend().PlaySong(mod); }
+signed char FMUSIC_PlaySong(FMUSIC_MODULE* mod) { return Api().PlaySong(mod); }

@@ -1,14 +1,14 @@
 // Seam of the sound library: every FSOUND_/FMUSIC_ call goes to the current
-// backend (the library itself unless a test routes it elsewhere), so a test
+// implementation (the library itself unless a test routes it elsewhere), so a test
 // can script the library's answers and record the calls a caller makes, in
 // order.
 #pragma once
 
 #include "fmod.h"
 
-class FmodBackend {
+class FmodApi {
  public:
-  virtual ~FmodBackend() = default;
+  virtual ~FmodApi() = default;
 
   virtual float GetVersion() = 0;
   virtual signed char SetOutput(int iOutputType) = 0;
@@ -26,5 +26,5 @@ class FmodBackend {
   virtual signed char PlaySong(FMUSIC_MODULE* pModule) = 0;
 };
 
-// Routes the library calls to pBackend (not owned); null restores the library.
-void FmodSetBackend(FmodBackend* pBackend);
+// Routes the library calls to pApi (not owned); null restores the library.
+void FmodSetApi(FmodApi* pApi);

@@ -25,6 +25,13 @@ bool Mixer::Playing(int iVoice) {
   return Valid(iVoice) && Voices[static_cast<size_t>(iVoice)].pSound != nullptr;
 }
 
+bool Mixer::Sounding() {
+  std::lock_guard Guard(Lock);
+  for (const Voice& voice : Voices)
+    if (voice.pSound != nullptr) return true;
+  return false;
+}
+
 void Mixer::SetGains(int iVoice, float fLeft, float fRight) {
   std::lock_guard Guard(Lock);
   if (!Valid(iVoice)) return;
@@ -32,9 +39,10 @@ void Mixer::SetGains(int iVoice, float fLeft, float fRight) {
   Voices[static_cast<size_t>(iVoice)].fRight = fRight;
 }
 
-void Mixer::MixInto(int16_t* pStereo, int iFrames) {
+int Mixer::MixInto(int16_t* pStereo, int iFrames) {
   std::lock_guard Guard(Lock);
   Sum.assign(static_cast<size_t>(iFrames) * 2, 0.0f);
+  int iSounded = 0;
   for (Voice& voice : Voices) {
     const PcmSound* pSound = voice.pSound;
     if (pSound == nullptr) continue;
@@ -47,6 +55,7 @@ void Mixer::MixInto(int16_t* pStereo, int iFrames) {
         voice.pSound = nullptr;
         break;
       }
+      iSounded = std::max(iSounded, i + 1);
       const int16_t* pFrame = pSound->Samples.data() + iFrame * iStride;
       Sum[2 * i] += pFrame[0] * voice.fLeft;
       Sum[2 * i + 1] += pFrame[iStride - 1] * voice.fRight;
@@ -55,4 +64,5 @@ void Mixer::MixInto(int16_t* pStereo, int iFrames) {
   }
   for (size_t i = 0; i < Sum.size(); ++i)
     pStereo[i] = static_cast<int16_t>(std::clamp(pStereo[i] + Sum[i], -32768.0f, 32767.0f));
+  return iSounded;
 }

@@ -1,15 +1,18 @@
-// The SDL output (Linux): SDL_mixer opens the device and plays tracker
-// modules; the voices are the core's own mixer, added to SDL_mixer's output in
-// its post-mix hook; MP3 decodes with libmpg123. SDL_mixer's sample decoders
-// are never used: every sample file has been read by the core's readers, so
-// SDL's WAV, ADPCM or FLAC parsers never see a data file.
+// The Linux output: the voices are the core's own mixer, pulled by a stream
+// of a PulseAudio server where one answers (output_pulse.cpp), else added to
+// SDL_mixer's output in its post-mix hook; SDL_mixer plays tracker modules;
+// MP3 decodes with libmpg123. SDL_mixer's sample decoders are never used:
+// every sample file has been read by the core's readers, so SDL's WAV, ADPCM
+// or FLAC parsers never see a data file.
 //
-// Output types pick an SDL audio driver: 2 the one SDL chooses by itself
+// Output type 2 is the sound server's stream when SDL_AUDIODRIVER names no
+// other driver (or names "pulseaudio") and a server answers; otherwise, like
+// the others, it picks an SDL audio driver: 2 the one SDL chooses by itself
 // (SDL_AUDIODRIVER decides when set), 1 the second real driver that starts on
-// this machine, 0 SDL's "dummy" driver, which consumes the mix in real time and
-// plays nothing, so a silent run does the same work as one with sound. The
-// device is opened as 16-bit stereo at the requested rate; SDL converts to
-// whatever the hardware wants.
+// this machine, 0 SDL's "dummy" driver, which consumes the mix in real time
+// and plays nothing, so a silent run does the same work as one with sound.
+// The device is opened as 16-bit stereo at the requested rate; SDL converts
+// to whatever the hardware wants.
 #include <SDL.h>
 #include <SDL_mixer.h>
 #include <alsa/asoundlib.h>
@@ -25,13 +28,15 @@
 
 #include "fmod.h"
 #include "mixer.h"
-#include "mp3_mpg123.h"
+#include "codec_mpg123.h"
+#include "output_pulse.h"
 
 namespace {
 
-// About 23 ms at 44100 Hz. SDL keeps about three chunks between the mix and
-// the speaker: at 1536 or 2048 frames the music started up to 104 ms after
-// the first frame, past the tenth of a second the demo allows itself.
+// About 23 ms at 44100 Hz. SDL's lead is about that chunk, and whatever SDL has
+// queued when a sound starts delays it: at 1536 or 2048 frames the music
+// started up to 104 ms after the first frame. The deep lead is the sound
+// server stream's, which starts a sound at once.
 constexpr int kChunkFrames = 1024;
 
 // Looking for an output on a machine without one makes ALSA print a dozen
@@ -88,12 +93,20 @@ void SayWhenSilent() {
   bSaid = true;
 }
 
+// The server's own stream unless SDL_AUDIODRIVER asks for another driver.
+bool ServerStreamWanted() {
+  const char* pszDriver = SDL_getenv("SDL_AUDIODRIVER");
+  return pszDriver == nullptr || *pszDriver == '\0' || std::strcmp(pszDriver, "pulseaudio") == 0;
+}
+
 int MixerVolume(float fGain) { return static_cast<int>(std::lround(fGain * MIX_MAX_VOLUME)); }
 
 class SdlOutput final : public MixingOutput {
  public:
   int Select(int iOutputType) override {
     StopAudio();
+    bServerFirst = iOutputType == FSOUND_OUTPUT_DSOUND && ServerStreamWanted();
+    if (bServerFirst) return 1;  // SDL's own choice stands behind the server (Open)
     if (iOutputType == FSOUND_OUTPUT_DSOUND) StartAudio(nullptr);
     if (iOutputType == FSOUND_OUTPUT_WINMM) StartSecondRealDriver();
     if (iOutputType == FSOUND_OUTPUT_NOSOUND) StartAudio("dummy");
@@ -101,45 +114,47 @@ class SdlOutput final : public MixingOutput {
   }
 
   bool Open(int iDriver, int iRate, int iVoices) override {
-    if (!bAudioUp || bOpen) return false;
-    Mix_Init(MIX_INIT_MOD);  // a missing module player only fails the songs
-    const char* pDevice = iDriver > 0 ? SDL_GetAudioDeviceName(iDriver, 0) : nullptr;
-    int iOpened = 0;
-    {
-      StderrSilenced Quiet;
-      iOpened = Mix_OpenAudioDevice(iRate, AUDIO_S16SYS, 2, kChunkFrames, pDevice, 0);
-    }
-    if (iOpened != 0) {
-      Mix_Quit();
-      return false;
-    }
-    Mix_AllocateChannels(0);
+    if (bOpen) return false;
     Mixing.Reset(iRate, iVoices);
-    Mix_SetPostMix(AddVoices, this);
+    if (bServerFirst) pStream = OpenPulseStream(iRate, *this);
+    if (pStream == nullptr) {
+      if (bServerFirst) StartAudio(nullptr);
+      if (!bAudioUp || !OpenMixer(iDriver, iRate)) {
+        Mixing.Reset(iRate, 0);
+        return false;
+      }
+      Mix_SetPostMix(AddVoices, this);
+      SayWhenSilent();
+    }
+    iOpenRate = iRate;
     bOpen = true;
-    SayWhenSilent();
     return true;
   }
 
   void Close() override {
-    if (bOpen) {
+    pStream.reset();  // stops the pulling thread before the voices go
+    if (bMixerOpen) {
       Mix_SetPostMix(nullptr, nullptr);
       Mix_HaltMusic();
       Songs.clear();
-      Mixing.Reset(44100, 0);
       Mix_CloseAudio();
       Mix_Quit();
-      bOpen = false;
+      bMixerOpen = false;
     }
+    Songs.clear();
+    Mixing.Reset(44100, 0);
+    bOpen = false;
     StopAudio();
   }
 
-  bool DecodeMp3(const unsigned char* pData, size_t iSize, size_t iMaxFrames, PcmSound& Pcm) override {
-    return DecodeMp3WithMpg123(pData, iSize, iMaxFrames, Pcm);
+  bool DecodeMp3(const unsigned char* pData, size_t iSize, const Mp3Format& Format, size_t iMaxFrames,
+                 PcmSound& Pcm) override {
+    return DecodeMp3WithMpg123(pData, iSize, Format, iMaxFrames, Pcm);
   }
 
   int LoadSong(const std::vector<unsigned char>& Bytes) override {
-    if (!bOpen) return -1;
+    // Beside the server's stream, songs have an SDL device of their own.
+    if (!bOpen || (!bMixerOpen && !(StartAudio(nullptr) && OpenMixer(0, iOpenRate)))) return -1;
     auto pSong = std::make_unique<Song>(Bytes);
     pSong->pMusic = Mix_LoadMUSType_RW(SDL_RWFromConstMem(pSong->Bytes.data(), static_cast<int>(pSong->Bytes.size())),
                                        MUS_MOD, 1);
@@ -173,7 +188,25 @@ class SdlOutput final : public MixingOutput {
     static_cast<SdlOutput*>(pSelf)->Mixing.MixInto(reinterpret_cast<int16_t*>(pStream), iBytes / 4);
   }
 
+  bool OpenMixer(int iDriver, int iRate) {
+    Mix_Init(MIX_INIT_MOD);  // a missing module player only fails the songs
+    const char* pDevice = iDriver > 0 ? SDL_GetAudioDeviceName(iDriver, 0) : nullptr;
+    int iOpened = 0;
+    {
+      StderrSilenced Quiet;
+      iOpened = Mix_OpenAudioDevice(iRate, AUDIO_S16SYS, 2, kChunkFrames, pDevice, 0);
+    }
+    if (iOpened != 0) {
+      Mix_Quit();
+      return false;
+    }
+    Mix_AllocateChannels(0);
+    bMixerOpen = true;
+    return true;
+  }
+
   bool StartAudio(const char* pDriverName) {
+    if (bAudioUp) return true;
     QuietenOutputSearch();
     if (pDriverName != nullptr) SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, pDriverName, SDL_HINT_OVERRIDE);
     {
@@ -203,8 +236,11 @@ class SdlOutput final : public MixingOutput {
     return false;
   }
 
-  bool bAudioUp = false;  // SDL's audio subsystem started by Select
+  bool bServerFirst = false;  // output 2 tries the sound server's stream first
+  bool bAudioUp = false;      // SDL's audio subsystem started
+  bool bMixerOpen = false;    // SDL_mixer's device open (voices without a server, songs)
   bool bOpen = false;
+  int iOpenRate = 44100;
   std::vector<std::unique_ptr<Song>> Songs;
 };
 

@@ -1,13 +1,21 @@
 // The narrow seam below the sound library's core: an output plays voices of
 // decoded PCM, each with its own left and right gain, and decodes MP3 with the
 // platform's codec. The core (fmod.cpp) owns every table, check, reader and
-// cap; an output only carries sound to the platform. Outputs: SDL (Linux),
-// Windows (DirectSound, waveOut, silent) and Web Audio.
+// cap; an output only carries sound to the platform. Outputs: Linux
+// (PulseAudio or SDL), Windows (DirectSound, waveOut, silent) and Web Audio.
+//
+// The Linux and Windows outputs mix every voice themselves (mixer.h) and a
+// device stream pulls the mix. The web output works per voice instead: each
+// voice is a node of the page's audio graph, mixed by the browser on its own
+// audio thread, since a mix pulled by the page's single thread would stop
+// whenever the page is busy drawing.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <vector>
+
+struct Mp3Format;  // sound_files.h
 
 // 16-bit signed PCM, interleaved when there are two channels.
 struct PcmSound {
@@ -42,9 +50,13 @@ class SoundOutput {
   // already applied by the core).
   virtual void SetGains(int iVoice, float fLeft, float fRight) = 0;
 
-  // Decodes MPEG audio layer III (from its first frame) with the platform's
-  // codec, at most iMaxFrames frames; false when it does not decode.
-  virtual bool DecodeMp3(const unsigned char* pData, size_t iSize, size_t iMaxFrames, PcmSound& Pcm) = 0;
+  // Decodes MPEG audio layer III with the platform's codec, from its first
+  // frame (pData) on, whose format the core's reader found: at most iMaxFrames
+  // frames, at that frame's rate and channel count. A damaged frame, or one of
+  // another format, is skipped or converted, and decoding goes on to the end;
+  // false when nothing decodes.
+  virtual bool DecodeMp3(const unsigned char* pData, size_t iSize, const Mp3Format& Format, size_t iMaxFrames,
+                         PcmSound& Pcm) = 0;
 
   // Tracker modules (MOD, S3M, XM, IT; the core has checked the signature):
   // a song id, or -1 where the platform has no player. Songs go with Close.

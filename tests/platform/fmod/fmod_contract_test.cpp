@@ -15,10 +15,10 @@
 
 #include "disk_output.h"
 #include "fmod.h"
-#include "mp3_mpg123.h"
+#include "codec_mpg123.h"
 #include "sound/sound_system.h"
 #include "sound_output.h"
-#include "windows_output.h"
+#include "output_windows.h"
 
 namespace {
 
@@ -29,25 +29,25 @@ constexpr int kRate = 44100;
 
 // The Windows output over a scripted system: every stream opens unless its
 // type is refused; an open stream does not pull by itself.
-class ScriptedSystem final : public SystemSound {
+class ScriptedSystem final : public WindowsDevices {
  public:
   std::set<int> Refused;
   std::vector<std::string> Opens;  // "2 0 44100": type, driver, rate
   PcmSource* pSource = nullptr;
 
   int DriverCount(int) override { return 3; }
-  std::unique_ptr<SoundStream> Open(int iType, int iDriver, int iRate, PcmSource& Source) override {
+  std::unique_ptr<DeviceStream> Open(int iType, int iDriver, int iRate, PcmSource& Source) override {
     Opens.push_back(std::to_string(iType) + " " + std::to_string(iDriver) + " " + std::to_string(iRate));
     if (Refused.count(iType) != 0) return nullptr;
     pSource = &Source;
     return std::make_unique<Stream>(*this);
   }
-  bool DecodeMp3(const unsigned char* pData, size_t iSize, size_t iMaxFrames, PcmSound& Pcm) override {
-    return DecodeMp3WithMpg123(pData, iSize, iMaxFrames, Pcm);
+  bool DecodeMp3(const unsigned char* pData, size_t iSize, const Mp3Format& Format, size_t iMaxFrames, PcmSound& Pcm) override {
+    return DecodeMp3WithMpg123(pData, iSize, Format, iMaxFrames, Pcm);
   }
 
  private:
-  struct Stream final : SoundStream {
+  struct Stream final : DeviceStream {
     explicit Stream(ScriptedSystem& System) : System(System) {}
     ~Stream() override { System.pSource = nullptr; }
     ScriptedSystem& System;

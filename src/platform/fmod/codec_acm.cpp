@@ -1,23 +1,16 @@
-// The system's side of the Windows output: the streams (windows_streaming.cpp)
-// and MP3 decoding through the Audio Compression Manager.
-#include "windows_streaming.h"
+// The stream is fed in pieces; each conversion returns what the codec has
+// decoded so far, and a last call with the END flag drains it.
+#include "codec_acm.h"
 
 #include <msacm.h>
 
 #include <algorithm>
 #include <vector>
 
-#include "fmod.h"
-#include "sound_files.h"
+#include "output_windows_streams.h"
 
-namespace {
-
-// ---- MP3 through the Audio Compression Manager --------------------------------
-// The stream is fed in pieces; each conversion returns what the codec has
-// decoded so far, and a last call with the END flag drains it.
-bool DecodeMp3WithAcm(const unsigned char* pData, size_t iSize, size_t iMaxFrames, PcmSound& Pcm) {
-  Mp3Format Frame;
-  if (!FindMp3Format(pData, iSize, Frame)) return false;
+bool DecodeMp3WithAcm(const unsigned char* pData, size_t iSize, const Mp3Format& Format, size_t iMaxFrames, PcmSound& Pcm) {
+  const Mp3Format& Frame = Format;
   MPEGLAYER3WAVEFORMAT Source{};
   Source.wfx.wFormatTag = WAVE_FORMAT_MPEGLAYER3;
   Source.wfx.nChannels = static_cast<WORD>(Frame.iChannels);
@@ -84,35 +77,4 @@ bool DecodeMp3WithAcm(const unsigned char* pData, size_t iSize, size_t iMaxFrame
   Pcm.Samples.resize(Decoded.size() / 2);
   std::copy(Decoded.begin(), Decoded.begin() + Pcm.Samples.size() * 2, reinterpret_cast<BYTE*>(Pcm.Samples.data()));
   return true;
-}
-
-class WindowsSystem final : public SystemSound {
- public:
-  int DriverCount(int iOutputType) override {
-    // Device 0 is the system's default; waveOut's devices follow it.
-    if (iOutputType == FSOUND_OUTPUT_WINMM) return 1 + static_cast<int>(waveOutGetNumDevs());
-    return iOutputType == FSOUND_OUTPUT_DSOUND ? 1 : 0;
-  }
-
-  std::unique_ptr<SoundStream> Open(int iOutputType, int iDriver, int iRate, PcmSource& Source) override {
-    if (iOutputType == FSOUND_OUTPUT_DSOUND) return OpenDirectSoundStream(iRate, Source);
-    if (iOutputType == FSOUND_OUTPUT_WINMM) return OpenWaveOutStream(iDriver, iRate, Source);
-    return nullptr;
-  }
-
-  bool DecodeMp3(const unsigned char* pData, size_t iSize, size_t iMaxFrames, PcmSound& Pcm) override {
-    return DecodeMp3WithAcm(pData, iSize, iMaxFrames, Pcm);
-  }
-};
-
-}  // namespace
-
-SystemSound& WindowsSystemSound() {
-  static WindowsSystem System;
-  return System;
-}
-
-SoundOutput& PlatformSoundOutput() {
-  static SoundOutput* pOutput = MakeWindowsOutput(WindowsSystemSound()).release();
-  return *pOutput;
 }

@@ -1,4 +1,4 @@
-#include "windows_output.h"
+#include "output_windows.h"
 
 #include <algorithm>
 #include <chrono>
@@ -13,7 +13,7 @@
 namespace {
 
 // Pulls the mix at the output rate and throws it away.
-class SilentStream final : public SoundStream {
+class SilentStream final : public DeviceStream {
  public:
   SilentStream(int iRate, PcmSource& Source) : Thread([this, iRate, &Source] { Run(iRate, Source); }) {}
   ~SilentStream() override {
@@ -51,9 +51,9 @@ class SilentStream final : public SoundStream {
   std::thread Thread;
 };
 
-class WindowsOutput final : public MixingOutput, private PcmSource {
+class WindowsOutput final : public MixingOutput {
  public:
-  explicit WindowsOutput(SystemSound& System) : System(System) {}
+  explicit WindowsOutput(WindowsDevices& System) : System(System) {}
 
   int Select(int iType) override {
     iOutputType = iType;
@@ -75,21 +75,15 @@ class WindowsOutput final : public MixingOutput, private PcmSource {
     Mixing.Reset(44100, 0);
   }
 
-  bool DecodeMp3(const unsigned char* pData, size_t iSize, size_t iMaxFrames, PcmSound& Pcm) override {
-    return System.DecodeMp3(pData, iSize, iMaxFrames, Pcm);
+  bool DecodeMp3(const unsigned char* pData, size_t iSize, const Mp3Format& Format, size_t iMaxFrames, PcmSound& Pcm) override {
+    return System.DecodeMp3(pData, iSize, Format, iMaxFrames, Pcm);
   }
 
  private:
-  void Mix(int16_t* pStereo, int iFrames) override {
-    std::fill(pStereo, pStereo + 2 * static_cast<size_t>(iFrames), int16_t{0});
-    Mixing.MixInto(pStereo, iFrames);
-  }
-
-  SystemSound& System;
+  WindowsDevices& System;
   int iOutputType = FSOUND_OUTPUT_NOSOUND;
-  std::unique_ptr<SoundStream> pStream;
 };
 
 }  // namespace
 
-std::unique_ptr<SoundOutput> MakeWindowsOutput(SystemSound& System) { return std::make_unique<WindowsOutput>(System); }
+std::unique_ptr<SoundOutput> MakeWindowsOutput(WindowsDevices& System) { return std::make_unique<WindowsOutput>(System); }

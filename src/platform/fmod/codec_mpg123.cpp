@@ -1,4 +1,4 @@
-#include "mp3_mpg123.h"
+#include "codec_mpg123.h"
 
 #include <mpg123.h>
 #include <sys/types.h>
@@ -38,38 +38,45 @@ off_t SeekBytes(void* pHandle, off_t iOffset, int iWhence) {
 
 }  // namespace
 
-bool DecodeMp3WithMpg123(const unsigned char* pData, size_t iSize, size_t iMaxFrames, PcmSound& Pcm) {
+bool DecodeMp3WithMpg123(const unsigned char* pData, size_t iSize, const Mp3Format& Format, size_t iMaxFrames,
+                         PcmSound& Pcm) {
   static const bool bLibraryReady = mpg123_init() == MPG123_OK;
-  if (!bLibraryReady) return false;
+  if (!bLibraryReady || (Format.iChannels != 1 && Format.iChannels != 2) || Format.iRate <= 0) return false;
   int iError = MPG123_OK;
   const std::unique_ptr<mpg123_handle, void (*)(mpg123_handle*)> pHandle(mpg123_new(nullptr, &iError), mpg123_delete);
   if (pHandle == nullptr) return false;
   mpg123_handle* h = pHandle.get();
-  mpg123_param(h, MPG123_ADD_FLAGS, MPG123_QUIET, 0);
-  // 16-bit output at the stream's own rate and channel count.
+  // One output format, the first frame's: a frame of another rate is
+  // resampled and one of another channel count mixed to it, instead of
+  // changing the format in the middle of the sound. Past damage, the decoder
+  // looks for the next frame as far as it must.
+  const bool bMono = Format.iChannels == 1;
+  mpg123_param(h, MPG123_ADD_FLAGS, MPG123_QUIET | (bMono ? MPG123_FORCE_MONO : MPG123_FORCE_STEREO), 0);
+  mpg123_param(h, MPG123_RESYNC_LIMIT, -1, 0);
   mpg123_format_none(h);
-  const long* pRates = nullptr;
-  size_t iRateCount = 0;
-  mpg123_rates(&pRates, &iRateCount);
-  for (size_t i = 0; i < iRateCount; ++i) mpg123_format(h, pRates[i], MPG123_MONO | MPG123_STEREO, MPG123_ENC_SIGNED_16);
-  Input input{pData, iSize, 0};
-  long iRate = 0;
-  int iChannels = 0, iEncoding = 0;
-  if (mpg123_replace_reader_handle(h, ReadBytes, SeekBytes, nullptr) != MPG123_OK ||
-      mpg123_open_handle(h, &input) != MPG123_OK || mpg123_getformat(h, &iRate, &iChannels, &iEncoding) != MPG123_OK ||
-      iRate <= 0 || (iChannels != 1 && iChannels != 2))
+  if (mpg123_format(h, Format.iRate, bMono ? MPG123_MONO : MPG123_STEREO, MPG123_ENC_SIGNED_16) != MPG123_OK) {
     return false;
-  Pcm.iRate = static_cast<int>(iRate);
-  Pcm.iChannels = iChannels;
-  const size_t iMaxSamples = iMaxFrames * static_cast<size_t>(iChannels);
+  }
+  Input input{pData, iSize, 0};
+  if (mpg123_replace_reader_handle(h, ReadBytes, SeekBytes, nullptr) != MPG123_OK ||
+      mpg123_open_handle(h, &input) != MPG123_OK) {
+    return false;
+  }
+  Pcm.iRate = Format.iRate;
+  Pcm.iChannels = Format.iChannels;
+  const size_t iMaxSamples = iMaxFrames * static_cast<size_t>(Format.iChannels);
   int16_t Piece[16384];
-  for (;;) {
+  // An error that moves the decoder no further through the bytes ends it.
+  off_t iStuckAt = -1;
+  while (Pcm.Samples.size() < iMaxSamples) {
     size_t iDone = 0;
     const int iResult = mpg123_read(h, Piece, sizeof Piece, &iDone);
     const size_t iTaken = std::min(iDone / 2, iMaxSamples - Pcm.Samples.size());
     Pcm.Samples.insert(Pcm.Samples.end(), Piece, Piece + iTaken);
-    if (iResult != MPG123_OK || Pcm.Samples.size() >= iMaxSamples) break;
+    if (iResult == MPG123_OK || iResult == MPG123_NEW_FORMAT) continue;
+    if (iResult == MPG123_DONE || input.iOffset == iStuckAt) break;
+    iStuckAt = input.iOffset;
   }
-  Pcm.Samples.resize(Pcm.FrameCount() * static_cast<size_t>(iChannels));
+  Pcm.Samples.resize(Pcm.FrameCount() * static_cast<size_t>(Format.iChannels));
   return Pcm.FrameCount() > 0;
 }

@@ -5,11 +5,11 @@
 
 #include <mmreg.h>
 
-#include "windows_output.h"
+#include "output_windows.h"
 
-std::unique_ptr<SoundStream> OpenDirectSoundStream(int iRate, PcmSource& Source);
+std::unique_ptr<DeviceStream> OpenDirectSoundStream(int iRate, PcmSource& Source);
 // Driver 0 is the wave mapper; waveOut's devices follow it.
-std::unique_ptr<SoundStream> OpenWaveOutStream(int iDriver, int iRate, PcmSource& Source);
+std::unique_ptr<DeviceStream> OpenWaveOutStream(int iDriver, int iRate, PcmSource& Source);
 
 // 16-bit integer PCM.
 WAVEFORMATEX PcmFormat(int iRate, int iChannels);

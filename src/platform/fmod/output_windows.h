@@ -9,36 +9,23 @@
 #include <cstdint>
 #include <memory>
 
-#include "sound_output.h"
+#include "mixer.h"
 
-// What a stream pulls: iFrames stereo frames of 16-bit PCM at the stream's rate.
-class PcmSource {
+class WindowsDevices {
  public:
-  virtual ~PcmSource() = default;
-  virtual void Mix(int16_t* pStereo, int iFrames) = 0;
-};
-
-// An open device; destroying it stops the pulling thread and closes the device.
-class SoundStream {
- public:
-  virtual ~SoundStream() = default;
-};
-
-class SystemSound {
- public:
-  virtual ~SystemSound() = default;
+  virtual ~WindowsDevices() = default;
   // Devices of an output type (FSOUND_OUTPUT_DSOUND or _WINMM); 0 when it has none.
   virtual int DriverCount(int iOutputType) = 0;
   // Opens device iDriver of an output type as 16-bit stereo at iRate, pulling
   // from Source until destroyed; null when the system refuses.
-  virtual std::unique_ptr<SoundStream> Open(int iOutputType, int iDriver, int iRate, PcmSource& Source) = 0;
+  virtual std::unique_ptr<DeviceStream> Open(int iOutputType, int iDriver, int iRate, PcmSource& Source) = 0;
   // Decodes an MP3 stream (from its first frame) to 16-bit PCM, at most
   // iMaxFrames frames; false when the system has no codec for it or the data
   // does not decode.
-  virtual bool DecodeMp3(const unsigned char* pData, size_t iSize, size_t iMaxFrames, PcmSound& Pcm) = 0;
+  virtual bool DecodeMp3(const unsigned char* pData, size_t iSize, const Mp3Format& Format, size_t iMaxFrames, PcmSound& Pcm) = 0;
 };
 
-std::unique_ptr<SoundOutput> MakeWindowsOutput(SystemSound& System);
+std::unique_ptr<SoundOutput> MakeWindowsOutput(WindowsDevices& System);
 
 // The system's side on Windows: DirectSound, waveOut and the ACM.
-SystemSound& WindowsSystemSound();
+WindowsDevices& WindowsSoundDevices();
