@@ -49,7 +49,7 @@ void OpenFrameLog() {
   // A reader that goes away ends the lines, not the demo.
   std::signal(SIGPIPE, SIG_IGN);
 #endif
-  pFrameLog = std::fopen(pszPath, "w");
+  pFrameLog = std::fopen(pszPath, "wb");  // "\n", not Windows' "\r\n"
 }
 
 }  // namespace

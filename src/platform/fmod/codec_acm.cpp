@@ -2,12 +2,13 @@
 // decoded so far, and a last call with the END flag drains it.
 #include "codec_acm.h"
 
+// Windows' headers first: the ACM's needs theirs before it.
+#include "output_windows_streams.h"
+
 #include <msacm.h>
 
 #include <algorithm>
 #include <vector>
-
-#include "output_windows_streams.h"
 
 bool DecodeMp3WithAcm(const unsigned char* pData, size_t iSize, const Mp3Format& Format, size_t iMaxFrames, PcmSound& Pcm) {
   const Mp3Format& Frame = Format;

@@ -69,7 +69,8 @@ class DirectSoundStream final : public DeviceStream {
     StartVoice();
     DWORD iPlay = 0, iWrite = 0;
     if (FAILED(pBuffer->GetCurrentPosition(&iPlay, &iWrite))) return;
-    iWriteAt = Ahead(iSoundUntil, iWrite) < Ahead(iWriteAt, iWrite) ? iSoundUntil : iWrite;
+    const bool bSoundQueued = bSoundWritten && Ahead(iSoundUntil, iWrite) < Ahead(iWriteAt, iWrite);
+    iWriteAt = bSoundQueued ? iSoundUntil : iWrite;
     Fill(kAheadBytes - Ahead(iWriteAt, iWrite));
   }
 
@@ -129,7 +130,9 @@ class DirectSoundStream final : public DeviceStream {
   void MixAt(void* pPart, DWORD iBytes, DWORD iAt) {
     if (pPart == nullptr) return;
     const int iSounded = Source.Mix(static_cast<int16_t*>(pPart), static_cast<int>(iBytes / 4));
-    if (iSounded > 0) iSoundUntil = (iAt + static_cast<DWORD>(iSounded) * 4) % iBufferBytes;
+    if (iSounded == 0) return;
+    iSoundUntil = (iAt + static_cast<DWORD>(iSounded) * 4) % iBufferBytes;
+    bSoundWritten = true;
   }
 
   IDirectSound* pSound;
@@ -139,6 +142,7 @@ class DirectSoundStream final : public DeviceStream {
   std::mutex Lock;         // the buffer's writing, between the thread and Restart
   DWORD iWriteAt = 0;      // next byte we write
   DWORD iSoundUntil = 0;   // where the last sound written ends
+  bool bSoundWritten = false;
   std::atomic<bool> bStop{false};
   std::thread Thread;
 };

@@ -13,6 +13,10 @@
 #include <string>
 #include <vector>
 
+#include <cmath>
+#include <fstream>
+#include <iterator>
+
 #include "disk_output.h"
 #include "fmod.h"
 #include "codec_mpg123.h"
@@ -304,6 +308,60 @@ TYPED_TEST(SoundContract, SongsPlayWhereTheOutputHasAModulePlayer) {
   EXPECT_EQ(FMUSIC_OptimizeChannels(pSong, -3, 0), 1) << "a limit of no channels is accepted";
   EXPECT_EQ(FMUSIC_PlaySong(pSong), 1);
   EXPECT_GT(Measure(this->rig.Hear(kRate / 5)).iLeft, 1000);
+}
+
+// ---- the Linux codec -----------------------------------------------------------
+
+namespace {
+
+double SecondsDecoded(const std::vector<unsigned char>& Bytes, double& fLateRms) {
+  Mp3Format Format;
+  PcmSound Pcm;
+  if (!FindMp3Format(Bytes.data(), Bytes.size(), Format) ||
+      !DecodeMp3WithMpg123(Bytes.data() + Format.iFirstFrame, Bytes.size() - Format.iFirstFrame, Format,
+                           size_t{600} * 44100, Pcm)) {
+    return 0;
+  }
+  EXPECT_EQ(Pcm.iRate, Format.iRate);
+  EXPECT_EQ(Pcm.iChannels, Format.iChannels);
+  // The level of 60..70 s: music there, not silence after a stop.
+  double fSum = 0;
+  const size_t iFrom = 60 * static_cast<size_t>(Pcm.iRate) * Pcm.iChannels;
+  const size_t iTo = std::min(Pcm.Samples.size(), 70 * static_cast<size_t>(Pcm.iRate) * Pcm.iChannels);
+  for (size_t i = iFrom; i < iTo; ++i) fSum += double(Pcm.Samples[i]) * Pcm.Samples[i];
+  fLateRms = iTo > iFrom ? std::sqrt(fSum / double(iTo - iFrom)) : 0;
+  return double(Pcm.FrameCount()) / Pcm.iRate;
+}
+
+}  // namespace
+
+// A bad download or disk flips bytes here and there; an edited file changes
+// rate halfway. Either plays on to its end, as decoders do.
+TEST(Mpg123Codec, DamagedOrChangingMusicDecodesToItsEnd) {
+  std::ifstream File(std::string(VIMRA_TEST_DATA_DIR) + "/demodemo.mp3", std::ios::binary);
+  const std::vector<unsigned char> Music{std::istreambuf_iterator<char>(File), {}};
+  double fRms = 0;
+  const double fWhole = SecondsDecoded(Music, fRms);
+  ASSERT_GT(fWhole, 85);
+
+  std::vector<unsigned char> Flipped = Music;
+  uint32_t iState = 12345;
+  for (size_t i = 4096; i < Flipped.size(); i += 1000) {
+    iState = iState * 1664525u + 1013904223u;
+    Flipped[i + iState % 1000 % (Flipped.size() - i)] ^= static_cast<unsigned char>(1u << (iState >> 29));
+  }
+  double fFlippedRms = 0;
+  EXPECT_NEAR(SecondsDecoded(Flipped, fFlippedRms), fWhole, 1.0) << "one byte in a thousand flipped";
+  EXPECT_GT(fFlippedRms, fRms / 2);
+
+  // Then 10 s of MPEG-2 frames at 22.05 kHz, mono, 8 kbit/s (26 bytes, silent).
+  std::vector<unsigned char> Changing = Music;
+  for (int i = 0; i < 10 * 22050 / 576; ++i) {
+    const unsigned char Frame[26] = {0xFF, 0xF3, 0x10, 0xC0};
+    Changing.insert(Changing.end(), Frame, Frame + sizeof Frame);
+  }
+  double fChangingRms = 0;
+  EXPECT_NEAR(SecondsDecoded(Changing, fChangingRms), fWhole + 10, 1.0) << "the rate halves for the last 10 s";
 }
 
 // ---- the Windows output's own -------------------------------------------------
