@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
@@ -38,6 +39,8 @@ class ScriptedSystem final : public WindowsDevices {
   std::set<int> Refused;
   std::vector<std::string> Opens;  // "2 0 44100": type, driver, rate
   PcmSource* pSource = nullptr;
+  int iRestarts = 0;  // of which the voice had started by the rewrite
+  int iRestartsSounding = 0;
 
   int DriverCount(int) override { return 3; }
   std::unique_ptr<DeviceStream> Open(int iType, int iDriver, int iRate, PcmSource& Source) override {
@@ -54,6 +57,11 @@ class ScriptedSystem final : public WindowsDevices {
   struct Stream final : DeviceStream {
     explicit Stream(ScriptedSystem& System) : System(System) {}
     ~Stream() override { System.pSource = nullptr; }
+    void Restart(const std::function<void()>& StartVoice) override {
+      StartVoice();
+      ++System.iRestarts;
+      System.iRestartsSounding += System.pSource->Sounding() ? 1 : 0;
+    }
     ScriptedSystem& System;
   };
 };
@@ -392,5 +400,26 @@ TEST(WindowsOutput, SoundsAddUpAndEndOnce) {
   EXPECT_EQ(Heard[0], 32767) << "two voices of 20000 saturate";
   EXPECT_EQ(Measure(Heard).iSoundingFrames, 100);
   EXPECT_EQ(FSOUND_PlaySound(FSOUND_FREE, pSample), 0) << "ended voices are free again";
+  FSOUND_Close();
+}
+
+// A stream rewrites its lead only for a sound that starts on a silent output,
+// with the voice already started, and the mix tells it how far sound reached.
+TEST(WindowsOutput, OnlyASoundOnASilentOutputRestartsTheStream) {
+  WindowsRig rig;
+  TempFolder Folder;
+  WriteMonoWav(Folder.File("a.wav"), std::vector<int16_t>(100, 20000), kRate);
+  ASSERT_EQ(FSOUND_SetOutput(FSOUND_OUTPUT_DSOUND), 1);
+  ASSERT_EQ(FSOUND_Init(kRate, 4, 0), 1);
+  FSOUND_SAMPLE* pSample = FSOUND_Sample_Load(FSOUND_FREE, Folder.File("a.wav").c_str(), 0, 0);
+  std::vector<int16_t> Stereo(2 * 200);
+  EXPECT_EQ(rig.System.pSource->Mix(Stereo.data(), 200), 0) << "silence";
+  ASSERT_EQ(FSOUND_PlaySound(FSOUND_FREE, pSample), 0);
+  ASSERT_EQ(FSOUND_PlaySound(FSOUND_FREE, pSample), 1);
+  EXPECT_EQ(rig.System.iRestarts, 1) << "the second sound joins the first";
+  EXPECT_EQ(rig.System.iRestartsSounding, 1);
+  EXPECT_EQ(rig.System.pSource->Mix(Stereo.data(), 200), 100) << "sound reached 100 frames";
+  ASSERT_EQ(FSOUND_PlaySound(FSOUND_FREE, pSample), 0);
+  EXPECT_EQ(rig.System.iRestarts, 2) << "silent again once both ended";
   FSOUND_Close();
 }
