@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "dds.h"
+#include "dxt_decode.h"
 #include "gl_device.h"
 #include "surface_layout.h"
 
