@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "wav_file.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -151,15 +153,13 @@ int main(int argc, char** argv) {
   Music.resize(16384);
   Music.insert(Music.begin(), 0x29);
   bOk &= Write(Out / "sound" / "demodemo-head.mp3", Music);
+  // A mode byte of 0, then a PCM file.
   auto Wav = [](uint16_t wChannels, uint32_t dwRate, uint16_t wBits, size_t iFrames) {
+    const WavFormat Format = PcmWavFormat(wChannels, dwRate, wBits);
+    const auto dwData = static_cast<uint32_t>(iFrames * Format.wBlockAlign);
     Bytes Out = {0x00};
-    auto Put = [&](uint32_t dwValue, int iBytes) {
-      for (int i = 0; i < iBytes; ++i) Out.push_back(static_cast<unsigned char>(dwValue >> (8 * i)));
-    };
-    auto Tag = [&](const char* pTag) { Out.insert(Out.end(), pTag, pTag + 4); };
-    const uint32_t dwBlock = wChannels * wBits / 8u, dwData = static_cast<uint32_t>(iFrames) * dwBlock;
-    Tag("RIFF"), Put(36 + dwData, 4), Tag("WAVE"), Tag("fmt "), Put(16, 4), Put(1, 2), Put(wChannels, 2);
-    Put(dwRate, 4), Put(dwRate * dwBlock, 4), Put(dwBlock, 2), Put(wBits, 2), Tag("data"), Put(dwData, 4);
+    const Bytes Header = WavHeader(Format, dwData);
+    Out.insert(Out.end(), Header.begin(), Header.end());
     for (size_t i = 0; i < dwData; ++i) Out.push_back(static_cast<unsigned char>(i * 37));
     return Out;
   };
