@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "host/data_files.h"
 #include "wav_file.h"
 
 namespace fs = std::filesystem;
@@ -100,7 +101,8 @@ int main(int argc, char** argv) {
   fs::create_directories(Out / "sound", Error);
   bool bOk = true;
 
-  for (const char* pszMesh : {"cubedef.obj", "cyldef.obj", "isodef.obj"}) {
+  for (const char* pszMesh :
+       {kDataFileNames[kCubeMeshFile], kDataFileNames[kCylinderMeshFile], kDataFileNames[kIsoMeshFile]}) {
     const Bytes Content = ReadAll(Data / pszMesh);
     if (Content.empty()) {
       std::cerr << "fuzz_seeds: cannot read " << (Data / pszMesh).string() << "\n";
@@ -122,9 +124,10 @@ int main(int argc, char** argv) {
   };
   for (const auto& Mesh : kMeshes) bOk &= Write(Out / "mesh" / Mesh.pszName, Mesh.pszText);
 
-  const Bytes Header = ReadAll(Data / "cube.dds");
+  const fs::path CubeMap = Data / kDataFileNames[kCubeMapFile];
+  const Bytes Header = ReadAll(CubeMap);
   if (Header.size() < 128) {
-    std::cerr << "fuzz_seeds: cannot read " << (Data / "cube.dds").string() << "\n";
+    std::cerr << "fuzz_seeds: cannot read " << CubeMap.string() << "\n";
     return 1;
   }
   const CubeSeed kCubes[] = {
@@ -145,9 +148,10 @@ int main(int argc, char** argv) {
   }
 
   // Sound: the first byte is the mode (0x29 the demo's, 0x80 raw).
-  Bytes Music = ReadAll(Data / "demodemo.mp3");
+  const fs::path MusicFile = Data / kDataFileNames[kMusicFile];
+  Bytes Music = ReadAll(MusicFile);
   if (Music.size() < 16384) {
-    std::cerr << "fuzz_seeds: cannot read " << (Data / "demodemo.mp3").string() << "\n";
+    std::cerr << "fuzz_seeds: cannot read " << MusicFile.string() << "\n";
     return 1;
   }
   Music.resize(16384);
