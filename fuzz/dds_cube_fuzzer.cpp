@@ -8,6 +8,7 @@
 
 #include "d3dx9.h"
 #include "dds.h"
+#include "dxt_decode.h"
 #include "surface_layout.h"
 #include "memory_file.h"
 #include "recording_device.h"

@@ -14,6 +14,9 @@
 #include <string>
 #include <vector>
 
+#include "host/data_files.h"
+#include "wav_file.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -98,7 +101,8 @@ int main(int argc, char** argv) {
   fs::create_directories(Out / "sound", Error);
   bool bOk = true;
 
-  for (const char* pszMesh : {"cubedef.obj", "cyldef.obj", "isodef.obj"}) {
+  for (const char* pszMesh :
+       {kDataFileNames[kCubeMeshFile], kDataFileNames[kCylinderMeshFile], kDataFileNames[kIsoMeshFile]}) {
     const Bytes Content = ReadAll(Data / pszMesh);
     if (Content.empty()) {
       std::cerr << "fuzz_seeds: cannot read " << (Data / pszMesh).string() << "\n";
@@ -120,9 +124,10 @@ int main(int argc, char** argv) {
   };
   for (const auto& Mesh : kMeshes) bOk &= Write(Out / "mesh" / Mesh.pszName, Mesh.pszText);
 
-  const Bytes Header = ReadAll(Data / "cube.dds");
+  const fs::path CubeMap = Data / kDataFileNames[kCubeMapFile];
+  const Bytes Header = ReadAll(CubeMap);
   if (Header.size() < 128) {
-    std::cerr << "fuzz_seeds: cannot read " << (Data / "cube.dds").string() << "\n";
+    std::cerr << "fuzz_seeds: cannot read " << CubeMap.string() << "\n";
     return 1;
   }
   const CubeSeed kCubes[] = {
@@ -143,23 +148,22 @@ int main(int argc, char** argv) {
   }
 
   // Sound: the first byte is the mode (0x29 the demo's, 0x80 raw).
-  Bytes Music = ReadAll(Data / "demodemo.mp3");
+  const fs::path MusicFile = Data / kDataFileNames[kMusicFile];
+  Bytes Music = ReadAll(MusicFile);
   if (Music.size() < 16384) {
-    std::cerr << "fuzz_seeds: cannot read " << (Data / "demodemo.mp3").string() << "\n";
+    std::cerr << "fuzz_seeds: cannot read " << MusicFile.string() << "\n";
     return 1;
   }
   Music.resize(16384);
   Music.insert(Music.begin(), 0x29);
   bOk &= Write(Out / "sound" / "demodemo-head.mp3", Music);
+  // A mode byte of 0, then a PCM file.
   auto Wav = [](uint16_t wChannels, uint32_t dwRate, uint16_t wBits, size_t iFrames) {
+    const WavFormat Format = PcmWavFormat(wChannels, dwRate, wBits);
+    const auto dwData = static_cast<uint32_t>(iFrames * Format.wBlockAlign);
     Bytes Out = {0x00};
-    auto Put = [&](uint32_t dwValue, int iBytes) {
-      for (int i = 0; i < iBytes; ++i) Out.push_back(static_cast<unsigned char>(dwValue >> (8 * i)));
-    };
-    auto Tag = [&](const char* pTag) { Out.insert(Out.end(), pTag, pTag + 4); };
-    const uint32_t dwBlock = wChannels * wBits / 8u, dwData = static_cast<uint32_t>(iFrames) * dwBlock;
-    Tag("RIFF"), Put(36 + dwData, 4), Tag("WAVE"), Tag("fmt "), Put(16, 4), Put(1, 2), Put(wChannels, 2);
-    Put(dwRate, 4), Put(dwRate * dwBlock, 4), Put(dwBlock, 2), Put(wBits, 2), Tag("data"), Put(dwData, 4);
+    const Bytes Header = WavHeader(Format, dwData);
+    Out.insert(Out.end(), Header.begin(), Header.end());
     for (size_t i = 0; i < dwData; ++i) Out.push_back(static_cast<unsigned char>(i * 37));
     return Out;
   };

@@ -16,11 +16,10 @@
 #include <vector>
 
 #include "d3d9_seams.h"
-#include "host/data_files.h"
 #include "host/demo_clock.h"
 #include "core/globals.h"
+#include "host/music.h"
 #include "host/run_demo.h"
-#include "sound/sound_system.h"
 #include "demo_scenes.h"
 
 namespace {
@@ -60,9 +59,7 @@ int RunOne(bool bMultisample) {
   });
   StartUp();
   SoundSystem FMod;
-  FMod.Init(2, 0, 44100, 32, 0);
-  FSOUND_SAMPLE* pSample = FMod.LoadSample(kDataFileNames[kMusicFile], -1, 41);
-  if (pSample != nullptr) FMod.PlaySample(pSample, 128, -1);
+  const FSOUND_SAMPLE* pSample = StartMusic(FMod);
   SetDemoTime(10);
   DrawFrame();
   pDevice->EndScene();

@@ -9,10 +9,9 @@
 
 #include "core/globals.h"
 #include "demo_scenes.h"
-#include "host/data_files.h"
 #include "host/demo_clock.h"
+#include "host/music.h"
 #include "host/run_demo.h"
-#include "sound/sound_system.h"
 
 namespace {
 
@@ -34,9 +33,7 @@ int main(int argc, char** argv) {
   const Clock::time_point Start = Clock::now();
   StartUp();
   SoundSystem FMod;
-  FMod.Init(2, 0, 44100, 32, 0);
-  FSOUND_SAMPLE* pSample = FMod.LoadSample(kDataFileNames[kMusicFile], -1, 41);
-  if (pSample != nullptr) FMod.PlaySample(pSample, 128, -1);
+  const FSOUND_SAMPLE* pSample = StartMusic(FMod);
   DrawAndPresent(10);
   const double fStartUp = Milliseconds(Clock::now() - Start);
 

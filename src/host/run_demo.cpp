@@ -4,13 +4,13 @@
 #include "host/demo_clock.h"
 #include "host/frame_stats.h"
 #include "host/grid_indices.h"
+#include "host/music.h"
 #include "core/globals.h"
 #include "host/timeline.h"
 #include "mesh/mesh_store.h"
 #include "meshfile/mesh_file_loader.h"
 #include "render/lights.h"
 #include "core/records.h"
-#include "sound/sound_system.h"
 
 namespace {
 
@@ -102,9 +102,7 @@ void RunDemo() {
   StartUp();
 
   SoundSystem FMod;
-  FMod.Init(2, 0, 44100, 32, 0);
-  FSOUND_SAMPLE* pSample = FMod.LoadSample(kDataFileNames[kMusicFile], -1, 41);
-  if (pSample != nullptr) FMod.PlaySample(pSample, 128, -1);
+  StartMusic(FMod);
 
   // Demo time 0 is the moment the music started.
   StartClock();

@@ -11,6 +11,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
+#include <iterator>
+#include <vector>
+
+#include "wav_file.h"
 
 namespace {
 
@@ -307,27 +311,20 @@ class WavFile : public testing::Test {
   std::string strPath = testing::TempDir() + "capture_compare_" + std::to_string(getpid()) + ".wav";
   void TearDown() override { std::remove(strPath.c_str()); }
 
-  // A 16-bit PCM file; iDataSize overrides the data chunk's declared size.
+  // A 16-bit PCM file with a chunk the reader must step over before "fmt ";
+  // iDataSize overrides the data chunk's declared size, iBits the format's.
   void Write(int iChannels, const std::vector<int16_t>& Samples, uint32_t iDataSize = 0, int iBits = 16) {
-    std::ofstream File(strPath, std::ios::binary);
-    auto Put32 = [&](uint32_t v) { File.write(reinterpret_cast<const char*>(&v), 4); };
-    auto Put16 = [&](uint16_t v) { File.write(reinterpret_cast<const char*>(&v), 2); };
-    const uint32_t iBytes = static_cast<uint32_t>(Samples.size() * 2);
-    File << "RIFF";
-    Put32(36 + iBytes + 10);
-    File << "WAVE" << "LIST";
-    Put32(2);  // a chunk the reader must step over
-    File << "ab" << "fmt ";
-    Put32(16);
-    Put16(1);
-    Put16(static_cast<uint16_t>(iChannels));
-    Put32(kRate);
-    Put32(static_cast<uint32_t>(kRate * 2 * iChannels));
-    Put16(static_cast<uint16_t>(2 * iChannels));
-    Put16(static_cast<uint16_t>(iBits));
-    File << "data";
-    Put32(iDataSize != 0 ? iDataSize : iBytes);
-    File.write(reinterpret_cast<const char*>(Samples.data()), iBytes);
+    std::vector<unsigned char> Bytes = EncodeWav(static_cast<uint16_t>(iChannels), kRate, Samples);
+    auto Put = [&](size_t iAt, uint32_t dwValue, int iBytes) {
+      for (int i = 0; i < iBytes; ++i) Bytes[iAt + i] = static_cast<unsigned char>(dwValue >> (8 * i));
+    };
+    Put(4, 36 + static_cast<uint32_t>(Samples.size() * 2) + 10, 4);
+    Put(34, static_cast<uint32_t>(iBits), 2);
+    if (iDataSize != 0) Put(40, iDataSize, 4);
+    const unsigned char kList[] = {'L', 'I', 'S', 'T', 2, 0, 0, 0, 'a', 'b'};
+    Bytes.insert(Bytes.begin() + 12, std::begin(kList), std::end(kList));
+    std::ofstream(strPath, std::ios::binary)
+        .write(reinterpret_cast<const char*>(Bytes.data()), static_cast<std::streamsize>(Bytes.size()));
   }
 };
 

@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "wav_file.h"
+
 class TempFolder {
  public:
   TempFolder() {
@@ -38,29 +40,7 @@ inline void WriteBytes(const std::string& strPath, const std::vector<unsigned ch
 
 // A 16-bit PCM WAV file of one channel holding Samples.
 inline void WriteMonoWav(const std::string& strPath, const std::vector<int16_t>& Samples, uint32_t dwRate) {
-  std::vector<unsigned char> Bytes;
-  auto Put = [&](uint32_t dwValue, int iBytes) {
-    for (int i = 0; i < iBytes; ++i) Bytes.push_back(static_cast<unsigned char>(dwValue >> (8 * i)));
-  };
-  auto Tag = [&](const char* pTag) {
-    for (int i = 0; i < 4; ++i) Bytes.push_back(static_cast<unsigned char>(pTag[i]));
-  };
-  const uint32_t dwDataBytes = static_cast<uint32_t>(Samples.size() * 2);
-  Tag("RIFF");
-  Put(36 + dwDataBytes, 4);
-  Tag("WAVE");
-  Tag("fmt ");
-  Put(16, 4);
-  Put(1, 2);  // integer PCM
-  Put(1, 2);  // one channel
-  Put(dwRate, 4);
-  Put(dwRate * 2, 4);
-  Put(2, 2);
-  Put(16, 2);
-  Tag("data");
-  Put(dwDataBytes, 4);
-  for (int16_t iSample : Samples) Put(static_cast<uint16_t>(iSample), 2);
-  WriteBytes(strPath, Bytes);
+  WriteBytes(strPath, EncodeWav(1, dwRate, Samples));
 }
 
 inline std::vector<int16_t> SquareWave(int iFrames, int16_t iAmplitude) {

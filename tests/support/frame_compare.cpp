@@ -5,16 +5,8 @@
 //   frame_compare DESKTOP.png OTHER.png [DIFF.png]
 // Exit code 0 within the tolerance, 1 outside it, 2 when a file cannot be read or written.
 #include <cstdio>
+#include <string>
 #include <vector>
-
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-#pragma GCC diagnostic ignored "-Wunused-function"
-#define STB_IMAGE_IMPLEMENTATION
-#define STB_IMAGE_STATIC
-#define STBI_ONLY_PNG
-#include <stb_image.h>
-#pragma GCC diagnostic pop
 
 #include "image_compare.h"
 #include "png_file.h"
@@ -22,15 +14,10 @@
 namespace {
 
 bool Load(const char* pszPath, std::vector<unsigned char>& Pixels, int& iWidth, int& iHeight) {
-  int iChannels = 0;
-  unsigned char* pData = stbi_load(pszPath, &iWidth, &iHeight, &iChannels, 4);
-  if (pData == nullptr) {
-    std::fprintf(stderr, "frame_compare: cannot read %s: %s\n", pszPath, stbi_failure_reason());
-    return false;
-  }
-  Pixels.assign(pData, pData + static_cast<size_t>(iWidth) * static_cast<size_t>(iHeight) * 4);
-  stbi_image_free(pData);
-  return true;
+  std::string strError;
+  if (ReadPngFile(pszPath, Pixels, iWidth, iHeight, &strError)) return true;
+  std::fprintf(stderr, "frame_compare: cannot read %s: %s\n", pszPath, strError.c_str());
+  return false;
 }
 
 }  // namespace

@@ -17,6 +17,10 @@ const path = require('path');
 const { pathToFileURL } = require('url');
 const { serve, Browser } = require('./cdp_page.js');
 
+// The data files the page loads, as the build lists them for it.
+const kDataFiles = fs.readFileSync(path.join(__dirname, '../../src/host/data_files.txt'), 'utf8')
+  .split('\n').filter((name) => name !== '');
+
 const kF2 = 113;
 const kEnter = 13;
 const kMusicSeconds = 85.1;
@@ -84,7 +88,7 @@ async function loading(dist, outDir) {
     await page.send('Network.emulateNetworkConditions',
                     { offline: false, latency: 20, downloadThroughput: 1e6, uploadThroughput: 1e6 });
   };
-  const total = ['vimra.wasm', 'cubedef.obj', 'cyldef.obj', 'isodef.obj', 'cube.dds', 'demodemo.mp3']
+  const total = ['vimra.wasm', ...kDataFiles]
     .reduce((sum, name) => sum + fs.statSync(path.join(dist, name)).size, 0);
   await withPage(dist, '', [], async (page) => {
     await page.waitFor('window.vimraPage', 60);

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "dds.h"
+#include "dxt_decode.h"
 #include "host/data_files.h"
 #include "meshfile/text_file_reader.h"
 #include "read_whole_file.h"

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "d3d9_readback.h"
-#include "data_folder.h"
+#include "data_option.h"
 #include "host/data_files.h"
 #include "host/demo_clock.h"
 #include "core/globals.h"
@@ -36,25 +36,19 @@ bool ParseTime(const char* pszText, DWORD& dwTime) {
 
 int Run(int argc, char** argv) {
   std::filesystem::path DataFolder;
+  std::vector<std::string> Arguments;
+  if (const int iCode = ParseDataOption(kTool, argc, argv, DataFolder, Arguments)) return iCode;
   std::vector<std::pair<DWORD, std::filesystem::path>> Frames;
-  for (int i = 1; i < argc; ++i) {
-    const std::string strArg = argv[i];
-    if (strArg == "--data") {
-      if (i + 1 >= argc) return UsageError(kTool, "--data needs a folder");
-      DataFolder = argv[++i];
-    } else if (IsOption(strArg)) {
-      return UsageError(kTool, "unknown option " + strArg);
-    } else if (i + 1 < argc) {
-      DWORD dwTime = 0;
-      if (!ParseTime(argv[i], dwTime)) return UsageError(kTool, "'" + strArg + "' is not a demo time in milliseconds");
-      const std::string strOut = argv[++i];
-      std::error_code error;
-      const std::filesystem::path OutPath = std::filesystem::absolute(strOut, error);
-      if (strOut.empty() || error) return UsageError(kTool, "'" + strOut + "' is not a file name");
-      Frames.emplace_back(dwTime, OutPath);
-    } else {
-      return UsageError(kTool, "a demo time needs an output file");
-    }
+  for (size_t i = 0; i < Arguments.size(); i += 2) {
+    if (i + 1 >= Arguments.size()) return UsageError(kTool, "a demo time needs an output file");
+    DWORD dwTime = 0;
+    if (!ParseTime(Arguments[i].c_str(), dwTime))
+      return UsageError(kTool, "'" + Arguments[i] + "' is not a demo time in milliseconds");
+    const std::string& strOut = Arguments[i + 1];
+    std::error_code error;
+    const std::filesystem::path OutPath = std::filesystem::absolute(strOut, error);
+    if (strOut.empty() || error) return UsageError(kTool, "'" + strOut + "' is not a file name");
+    Frames.emplace_back(dwTime, OutPath);
   }
   if (Frames.empty()) return UsageError(kTool, "no frame to render");
 
@@ -63,12 +57,8 @@ int Run(int argc, char** argv) {
   setenv("SDL_VIDEODRIVER", "offscreen", 1);
   setenv("SDL_AUDIODRIVER", "dummy", 1);
 #endif
+  if (const int iCode = EnterDataOption(kTool, DataFolder, kDataFileNames)) return iCode;
   std::error_code error;
-  // Without --data, the demo's own lookup: the working directory, else the
-  // installed or the source tree's data.
-  if (DataFolder.empty()) EnterDataFolder("vimra-frame", kDataFileNames);
-  else std::filesystem::current_path(DataFolder, error);
-  if (error) return Failure(kTool, "cannot enter " + DataFolder.string() + ": " + error.message());
   // The frames are drawn without what is missing, as the demo would draw them.
   for (const std::string& strMissing : MissingDataFiles(std::filesystem::current_path(error), kDataFileNames))
     std::fprintf(stderr, "vimra-frame: warning: %s is missing; the frames are drawn without it\n", strMissing.c_str());

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "d3d9_seams.h"
-#include "data_folder.h"
+#include "data_option.h"
 #include "core/globals.h"
 #include "host/data_files.h"
 #include "host/run_demo.h"
@@ -298,21 +298,11 @@ bool ContactSheetPicture(const std::filesystem::path& Folder) {
 
 int Run(int argc, char** argv) {
   std::filesystem::path DataFolder;
-  std::string strOut;
-  for (int i = 1; i < argc; i++) {
-    const std::string strArg = argv[i];
-    if (strArg == "--data") {
-      if (i + 1 >= argc) return UsageError(kTool, "--data needs a folder");
-      DataFolder = argv[++i];
-    } else if (IsOption(strArg)) {
-      return UsageError(kTool, "unknown option " + strArg);
-    } else if (strOut.empty()) {
-      strOut = strArg;
-    } else {
-      return UsageError(kTool, "one output folder only");
-    }
-  }
-  if (strOut.empty()) return UsageError(kTool, "no output folder");
+  std::vector<std::string> Arguments;
+  if (const int iCode = ParseDataOption(kTool, argc, argv, DataFolder, Arguments)) return iCode;
+  if (Arguments.empty()) return UsageError(kTool, "no output folder");
+  if (Arguments.size() > 1) return UsageError(kTool, "one output folder only");
+  const std::string& strOut = Arguments[0];
   std::error_code error;
   const std::filesystem::path OutFolder = std::filesystem::absolute(strOut, error);
   if (error) return UsageError(kTool, "'" + strOut + "' is not a folder name");
@@ -323,11 +313,7 @@ int Run(int argc, char** argv) {
   std::filesystem::create_directories(OutFolder, error);
   if (error || !std::filesystem::is_directory(OutFolder))
     return Failure(kTool, "cannot create " + OutFolder.string() + (error ? ": " + error.message() : ""));
-  // Without --data, the demo's own lookup: the working directory, else the
-  // installed or the source tree's data.
-  if (DataFolder.empty()) EnterDataFolder("vimra-gallery", kDataFileNames);
-  else std::filesystem::current_path(DataFolder, error);
-  if (error) return Failure(kTool, "cannot enter " + DataFolder.string() + ": " + error.message());
+  if (const int iCode = EnterDataOption(kTool, DataFolder, kDataFileNames)) return iCode;
   Win32SetExitHandler([](UINT) {
     std::fprintf(stderr, "vimra-gallery: no Direct3D device\n");
     std::exit(1);

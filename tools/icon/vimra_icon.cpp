@@ -1,17 +1,8 @@
-// vimra-icon: makes a square icon from a picture: the centred square of the
+// vimra-icon: makes a square icon from a PNG picture: the centred square of the
 // picture, as large as its shorter side, averaged down to SIZE x SIZE (each
 // icon pixel the mean of the picture pixels it covers, weighted by how much
 // of each it covers), written as an RGBA PNG.
 //   vimra-icon IN.png SIZE OUT.png
-#define STB_IMAGE_IMPLEMENTATION
-#define STB_IMAGE_STATIC
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-#pragma GCC diagnostic ignored "-Wunused-function"
-#pragma GCC diagnostic ignored "-Wsign-compare"
-#include <stb_image.h>
-#pragma GCC diagnostic pop
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -19,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "png_file.h"
 #include "tool_io.h"
 
 namespace {
@@ -37,9 +29,11 @@ int Run(int argc, char** argv) {
   const long iSize = std::strtol(argv[2], &pEnd, 10);
   if (pEnd == argv[2] || *pEnd != '\0' || iSize < 1 || iSize > kMaxSize)
     return UsageError(kTool, std::string("'") + argv[2] + "' is not a size from 1 to 1024");
-  int iWidth = 0, iHeight = 0, iChannels = 0;
-  unsigned char* pPixels = stbi_load(argv[1], &iWidth, &iHeight, &iChannels, 4);
-  if (pPixels == nullptr) return Failure(kTool, std::string("cannot read ") + argv[1] + " as a picture");
+  std::vector<unsigned char> Picture;
+  int iWidth = 0, iHeight = 0;
+  if (!ReadPngFile(argv[1], Picture, iWidth, iHeight))
+    return Failure(kTool, std::string("cannot read ") + argv[1] + " as a PNG picture");
+  const unsigned char* pPixels = Picture.data();
   const int iSide = std::min(iWidth, iHeight);
   const int iLeft = (iWidth - iSide) / 2, iTop = (iHeight - iSide) / 2;
   const double fScale = double(iSide) / double(iSize);
@@ -60,7 +54,6 @@ int Run(int argc, char** argv) {
         Icon[(static_cast<size_t>(y) * iSize + x) * 4 + c] = static_cast<unsigned char>(std::lround(Sum[c] / fWeight));
     }
   }
-  stbi_image_free(pPixels);
   const int iIconSize = static_cast<int>(iSize);
   return WritePngFile(kTool, argv[3], iIconSize, iIconSize, 4, Icon.data()) ? 0 : 1;
 }

@@ -8,32 +8,22 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <string>
 #include <vector>
 
-#define STB_IMAGE_IMPLEMENTATION
-#define STB_IMAGE_STATIC
-#define STBI_ONLY_PNG
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#define STB_IMAGE_WRITE_STATIC
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wunused-function"
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-#include <stb_image.h>
-#include <stb_image_write.h>
-#pragma GCC diagnostic pop
-
 #include "look_metrics.h"
+#include "png_file.h"
 
 namespace {
 
-bool WriteMarks(const std::filesystem::path& Path, unsigned char* pPixels, int iWidth, int iHeight,
+bool WriteMarks(const std::filesystem::path& Path, std::vector<unsigned char>& Pixels, int iWidth, int iHeight,
                 const std::vector<unsigned char>& Marks) {
   for (size_t i = 0; i < Marks.size(); ++i) {
-    unsigned char* p = pPixels + 4 * i;
+    unsigned char* p = Pixels.data() + 4 * i;
     const unsigned char kColours[3][3] = {{0, 0, 0}, {255, 0, 0}, {0, 255, 0}};
     for (int c = 0; c < 3; ++c) p[c] = Marks[i] == kMarkNone ? static_cast<unsigned char>(p[c] / 3) : kColours[Marks[i]][c];
   }
-  return stbi_write_png(Path.c_str(), iWidth, iHeight, 4, pPixels, iWidth * 4) != 0;
+  return WriteRgbaPng(Path.string(), Pixels, iWidth, iHeight);
 }
 
 }  // namespace
@@ -51,23 +41,23 @@ int main(int argc, char** argv) {
   }
   std::printf("%-40s %9s %9s %9s %9s\n", "frame", "objects", "white %", "interior", "speckle %");
   for (int i = iFirst; i < argc; ++i) {
-    int iWidth = 0, iHeight = 0, iChannels = 0;
-    unsigned char* pPixels = stbi_load(argv[i], &iWidth, &iHeight, &iChannels, 4);
-    if (pPixels == nullptr) {
-      std::fprintf(stderr, "vimra-look-metrics: cannot read %s: %s\n", argv[i], stbi_failure_reason());
+    std::vector<unsigned char> Pixels;
+    int iWidth = 0, iHeight = 0;
+    std::string strError;
+    if (!ReadPngFile(argv[i], Pixels, iWidth, iHeight, &strError)) {
+      std::fprintf(stderr, "vimra-look-metrics: cannot read %s: %s\n", argv[i], strError.c_str());
       return 1;
     }
     std::vector<unsigned char> Marks;
-    const LookMetrics M = MeasureLook(pPixels, iWidth, iHeight, kDemoClearColour, &Marks);
+    const LookMetrics M = MeasureLook(Pixels.data(), iWidth, iHeight, kDemoClearColour, &Marks);
     std::printf("%-40s %9d %9.2f %9d %9.3f\n", argv[i], M.iObjectPixels, 100 * M.WhiteShare(), M.iInteriorPixels,
                 100 * M.SpeckleShare());
     bool bOk = true;
     if (!MarksFolder.empty()) {
       const std::filesystem::path Out = MarksFolder / std::filesystem::path(argv[i]).filename();
-      bOk = WriteMarks(Out, pPixels, iWidth, iHeight, Marks);
+      bOk = WriteMarks(Out, Pixels, iWidth, iHeight, Marks);
       if (!bOk) std::fprintf(stderr, "vimra-look-metrics: cannot write %s\n", Out.c_str());
     }
-    stbi_image_free(pPixels);
     if (!bOk) return 1;
   }
   return 0;

@@ -8,7 +8,7 @@
 
 #include "song.h"
 #include "tool_io.h"
-#include "wav.h"
+#include "wav_file.h"
 
 namespace {
 
@@ -47,7 +47,7 @@ int Run(int argc, char** argv) {
   if (argc != 2) return UsageError(kTool, argc < 2 ? "no output file" : "one output file only");
   if (IsOption(argv[1])) return UsageError(kTool, std::string("unknown option ") + argv[1]);
   const std::vector<std::int16_t> samples = musicgen::RenderSong();
-  const std::vector<std::uint8_t> bytes = musicgen::EncodeWav(samples);
+  const std::vector<unsigned char> bytes = EncodeWav(2, musicgen::kSampleRate, samples);
   if (!WriteWholeFile(kTool, argv[1], bytes.data(), bytes.size())) return 1;
   PrintLevels(samples);
   return 0;

@@ -1,10 +1,15 @@
 #include "png_file.h"
 
+#define STB_IMAGE_IMPLEMENTATION
+#define STB_IMAGE_STATIC
+#define STBI_ONLY_PNG
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #define STB_IMAGE_WRITE_STATIC
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 #pragma GCC diagnostic ignored "-Wunused-function"
+#pragma GCC diagnostic ignored "-Wsign-compare"
+#include <stb_image.h>
 #include <stb_image_write.h>
 #pragma GCC diagnostic pop
 
@@ -51,4 +56,18 @@ bool WriteRgbaPng(const std::string& strPath, const std::vector<unsigned char>& 
     return false;
   }
   return WritePngFile(strPath, iWidth, iHeight, 4, Pixels.data());
+}
+
+bool ReadPngFile(const std::string& strPath, std::vector<unsigned char>& Pixels, int& iWidth, int& iHeight,
+                 std::string* pstrError) {
+  int iChannels = 0;
+  unsigned char* pData = stbi_load(strPath.c_str(), &iWidth, &iHeight, &iChannels, 4);
+  if (pData == nullptr) {
+    if (pstrError != nullptr) *pstrError = stbi_failure_reason();
+    Pixels.clear();
+    return false;
+  }
+  Pixels.assign(pData, pData + static_cast<size_t>(iWidth) * static_cast<size_t>(iHeight) * 4);
+  stbi_image_free(pData);
+  return true;
 }

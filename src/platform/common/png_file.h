@@ -1,6 +1,7 @@
-// PNG files for the read-back of every platform and for the tools: encoding
-// through stb_image_write, and a file write checked to the close, so a full
-// disk is a failure and not a picture cut short.
+// PNG files for the read-back of every platform, the tools and the tests:
+// encoding through stb_image_write, decoding through stb_image (PNG only),
+// and a file write checked to the close, so a full disk is a failure and not
+// a picture cut short.
 #pragma once
 
 #include <cstddef>
@@ -16,6 +17,11 @@ bool WriteFileBytes(const std::string& strPath, const void* pData, size_t iSize,
 
 // EncodePng, then WriteFileBytes.
 bool WritePngFile(const std::string& strPath, int iWidth, int iHeight, int iChannels, const unsigned char* pPixels);
+
+// A PNG file's pixels as RGBA rows, top first, whatever its own channels.
+// False when it cannot be read or decoded; then *pstrError (if given) says why.
+bool ReadPngFile(const std::string& strPath, std::vector<unsigned char>& Pixels, int& iWidth, int& iHeight,
+                 std::string* pstrError = nullptr);
 
 // A read-back's RGBA rows (D3D9ReadBackBuffer) as a PNG file; false when
 // Pixels does not hold iWidth × iHeight pixels or the file cannot be written.

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <tuple>
 
 #include "gl_direct3d.h"
@@ -41,6 +42,44 @@ GlDevice::~GlDevice() {
 }
 
 void GlDevice::MakeCurrent() { MakeGlContextCurrent(pContext); }
+
+}  // namespace d3d9gl
+
+// In D3D9Refusal's order.
+static constexpr const char* kRefusalNames[] = {
+    "none",
+    "BeginScene inside a scene",
+    "outside BeginScene/EndScene",
+    "no depth-stencil buffer to clear",
+    "not a triangle list",
+    "no index buffer or vertex stream",
+    "vertex format other than XYZ | NORMAL | TEX1",
+    "indices or vertices past a buffer's end",
+    "fixed-function program did not build",
+    "a null pointer argument",
+    "an unknown transform",
+    "a state or stage past the device's tables",
+    "a light type other than point, spot and directional",
+    "a resource of another device",
+    "a stream other than 0",
+    "a buffer of 0 bytes",
+    "an unsupported index or texture format",
+    "a cube edge or level count the device cannot make",
+    "outside the resource",
+    "locked already",
+    "not locked",
+};
+static_assert(std::size(kRefusalNames) == static_cast<size_t>(D3D9Refusal::kNotLocked) + 1,
+              "one name for each D3D9Refusal");
+// Refuse's once-per-reason note keeps one bit per reason.
+static_assert(std::size(kRefusalNames) <= 32);
+
+const char* D3D9RefusalName(D3D9Refusal eReason) {
+  const auto iReason = static_cast<size_t>(eReason);
+  return iReason < std::size(kRefusalNames) ? kRefusalNames[iReason] : "unknown";
+}
+
+namespace d3d9gl {
 
 HRESULT GlDevice::Refuse(D3D9Refusal eReason) {
   eLastRefusal = eReason;
@@ -84,7 +123,7 @@ void GlDevice::ForgetBuffer(GLuint iBuffer) {
 // ---- state recording: only the Direct3D value and what it makes stale -----------
 
 HRESULT GlDevice::SetTransform(D3DTRANSFORMSTATETYPE eTransform, const D3DMATRIX* pMatrix) {
-  if (pMatrix == nullptr) return D3DERR_INVALIDCALL;
+  if (pMatrix == nullptr) return Refuse(D3D9Refusal::kNullArgument);
   D3DMATRIX* pTarget = nullptr;
   if (eTransform == D3DTS_WORLD) {
     pTarget = &State.matWorld;
@@ -95,7 +134,7 @@ HRESULT GlDevice::SetTransform(D3DTRANSFORMSTATETYPE eTransform, const D3DMATRIX
   } else if (eTransform >= D3DTS_TEXTURE0 && eTransform < D3DTS_TEXTURE0 + kStageCount) {
     pTarget = &State.TextureMatrices[eTransform - D3DTS_TEXTURE0];
   } else {
-    return D3DERR_INVALIDCALL;
+    return Refuse(D3D9Refusal::kUnknownTransform);
   }
   if (std::memcmp(pTarget, pMatrix, sizeof *pMatrix) != 0) {
     *pTarget = *pMatrix;
@@ -105,7 +144,7 @@ HRESULT GlDevice::SetTransform(D3DTRANSFORMSTATETYPE eTransform, const D3DMATRIX
 }
 
 HRESULT GlDevice::SetRenderState(D3DRENDERSTATETYPE eState, DWORD Value) {
-  if (eState >= kRenderStateCount) return D3DERR_INVALIDCALL;
+  if (eState >= kRenderStateCount) return Refuse(D3D9Refusal::kStateOutOfRange);
   if (State.RenderStates[eState] != Value) {
     State.RenderStates[eState] = Value;
     iDirty |= RenderStateGroups(eState);
@@ -114,7 +153,8 @@ HRESULT GlDevice::SetRenderState(D3DRENDERSTATETYPE eState, DWORD Value) {
 }
 
 HRESULT GlDevice::SetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type, DWORD Value) {
-  if (Stage >= static_cast<DWORD>(kStageCount) || Type >= kStageStateCount) return D3DERR_INVALIDCALL;
+  if (Stage >= static_cast<DWORD>(kStageCount) || Type >= kStageStateCount)
+    return Refuse(D3D9Refusal::kStateOutOfRange);
   if (State.StageStates[Stage][Type] != Value) {
     State.StageStates[Stage][Type] = Value;
     iDirty |= kDirtyProgram;
@@ -123,7 +163,8 @@ HRESULT GlDevice::SetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Typ
 }
 
 HRESULT GlDevice::SetSamplerState(DWORD Sampler, D3DSAMPLERSTATETYPE Type, DWORD Value) {
-  if (Sampler >= static_cast<DWORD>(kStageCount) || Type >= kSamplerStateCount) return D3DERR_INVALIDCALL;
+  if (Sampler >= static_cast<DWORD>(kStageCount) || Type >= kSamplerStateCount)
+    return Refuse(D3D9Refusal::kStateOutOfRange);
   if (State.SamplerStates[Sampler][Type] != Value) {
     State.SamplerStates[Sampler][Type] = Value;
     SamplerDirty[Sampler] = true;
@@ -132,16 +173,16 @@ HRESULT GlDevice::SetSamplerState(DWORD Sampler, D3DSAMPLERSTATETYPE Type, DWORD
 }
 
 HRESULT GlDevice::SetMaterial(const D3DMATERIAL9* pMaterial) {
-  if (pMaterial == nullptr) return D3DERR_INVALIDCALL;
+  if (pMaterial == nullptr) return Refuse(D3D9Refusal::kNullArgument);
   State.Material = *pMaterial;
   iDirty |= kDirtyValues;
   return D3D_OK;
 }
 
 HRESULT GlDevice::SetLight(DWORD Index, const D3DLIGHT9* pLight) {
-  if (pLight == nullptr || pLight->Type < D3DLIGHT_POINT || pLight->Type > D3DLIGHT_DIRECTIONAL) {
-    return D3DERR_INVALIDCALL;
-  }
+  if (pLight == nullptr) return Refuse(D3D9Refusal::kNullArgument);
+  if (pLight->Type < D3DLIGHT_POINT || pLight->Type > D3DLIGHT_DIRECTIONAL)
+    return Refuse(D3D9Refusal::kUnsupportedLightType);
   LightSlot& Slot = State.Lights[Index];
   Slot.Light = *pLight;
   iDirty |= kDirtyValues;
@@ -180,16 +221,18 @@ static void Rebind(T*& pSlot, T* pNew) {
 
 HRESULT GlDevice::SetIndices(IDirect3DIndexBuffer9* pIndexData) {
   const auto* pOwn = dynamic_cast<GlIndexBuffer*>(pIndexData);
-  if (pIndexData != nullptr && (pOwn == nullptr || pOwn->Store.pDevice != this)) return D3DERR_INVALIDCALL;
+  if (pIndexData != nullptr && (pOwn == nullptr || pOwn->Store.pDevice != this))
+    return Refuse(D3D9Refusal::kForeignResource);
   Rebind(State.pIndices, pIndexData);
   return D3D_OK;
 }
 
 HRESULT GlDevice::SetStreamSource(UINT StreamNumber, IDirect3DVertexBuffer9* pStreamData, UINT OffsetInBytes,
                                   UINT Stride) {
-  if (StreamNumber != 0) return D3DERR_INVALIDCALL;  // this vertex format has one stream
+  if (StreamNumber != 0) return Refuse(D3D9Refusal::kNotStreamZero);
   const auto* pOwn = dynamic_cast<GlVertexBuffer*>(pStreamData);
-  if (pStreamData != nullptr && (pOwn == nullptr || pOwn->Store.pDevice != this)) return D3DERR_INVALIDCALL;
+  if (pStreamData != nullptr && (pOwn == nullptr || pOwn->Store.pDevice != this))
+    return Refuse(D3D9Refusal::kForeignResource);
   Rebind(State.pStream, pStreamData);
   State.iStreamOffset = OffsetInBytes;
   State.iStreamStride = Stride;
@@ -197,9 +240,9 @@ HRESULT GlDevice::SetStreamSource(UINT StreamNumber, IDirect3DVertexBuffer9* pSt
 }
 
 HRESULT GlDevice::SetTexture(DWORD Stage, IDirect3DBaseTexture9* pTexture) {
-  if (Stage >= static_cast<DWORD>(kStageCount)) return D3DERR_INVALIDCALL;
+  if (Stage >= static_cast<DWORD>(kStageCount)) return Refuse(D3D9Refusal::kStateOutOfRange);
   const auto* pOwn = dynamic_cast<GlCubeTexture*>(pTexture);
-  if (pTexture != nullptr && (pOwn == nullptr || pOwn->Owner() != this)) return D3DERR_INVALIDCALL;
+  if (pTexture != nullptr && (pOwn == nullptr || pOwn->Owner() != this)) return Refuse(D3D9Refusal::kForeignResource);
   if (State.Textures[Stage] != pTexture) {
     Rebind(State.Textures[Stage], pTexture);
     iDirty |= kDirtyProgram;
@@ -211,36 +254,37 @@ HRESULT GlDevice::SetTexture(DWORD Stage, IDirect3DBaseTexture9* pTexture) {
 
 HRESULT GlDevice::CreateIndexBuffer(UINT Length, DWORD Usage, D3DFORMAT Format, D3DPOOL,
                                     IDirect3DIndexBuffer9** ppIndexBuffer, HANDLE*) {
-  if (ppIndexBuffer == nullptr) return D3DERR_INVALIDCALL;
+  if (ppIndexBuffer == nullptr) return Refuse(D3D9Refusal::kNullArgument);
   *ppIndexBuffer = nullptr;
-  if (Length == 0 || (Format != D3DFMT_INDEX16 && Format != D3DFMT_INDEX32)) return D3DERR_INVALIDCALL;
+  if (Length == 0) return Refuse(D3D9Refusal::kEmptyBuffer);
+  if (Format != D3DFMT_INDEX16 && Format != D3DFMT_INDEX32) return Refuse(D3D9Refusal::kUnsupportedFormat);
   *ppIndexBuffer = new GlIndexBuffer(this, Length, Usage, Format);
   return D3D_OK;
 }
 
 HRESULT GlDevice::CreateVertexBuffer(UINT Length, DWORD Usage, DWORD, D3DPOOL,
                                      IDirect3DVertexBuffer9** ppVertexBuffer, HANDLE*) {
-  if (ppVertexBuffer == nullptr) return D3DERR_INVALIDCALL;
+  if (ppVertexBuffer == nullptr) return Refuse(D3D9Refusal::kNullArgument);
   *ppVertexBuffer = nullptr;
-  if (Length == 0) return D3DERR_INVALIDCALL;
+  if (Length == 0) return Refuse(D3D9Refusal::kEmptyBuffer);
   *ppVertexBuffer = new GlVertexBuffer(this, Length, Usage);
   return D3D_OK;
 }
 
 HRESULT GlDevice::CreateCubeTexture(UINT EdgeLength, UINT Levels, DWORD, D3DFORMAT Format, D3DPOOL,
                                     IDirect3DCubeTexture9** ppCubeTexture, HANDLE*) {
-  if (ppCubeTexture == nullptr) return D3DERR_INVALIDCALL;
+  if (ppCubeTexture == nullptr) return Refuse(D3D9Refusal::kNullArgument);
   *ppCubeTexture = nullptr;
   MakeCurrent();
   GLint iMaxEdge = 0;
   Gl(glGetIntegerv, GL_MAX_CUBE_MAP_TEXTURE_SIZE, &iMaxEdge);
-  if (EdgeLength == 0 || EdgeLength > static_cast<UINT>(iMaxEdge)) return D3DERR_INVALIDCALL;
+  if (EdgeLength == 0 || EdgeLength > static_cast<UINT>(iMaxEdge)) return Refuse(D3D9Refusal::kBadTextureSize);
   UINT iFullChain = 1;
   while ((EdgeLength >> iFullChain) > 0) ++iFullChain;
   if (Levels == 0) Levels = iFullChain;
-  if (Levels > iFullChain) return D3DERR_INVALIDCALL;
+  if (Levels > iFullChain) return Refuse(D3D9Refusal::kBadTextureSize);
   const bool bDxt = IsDxtFormat(Format);
-  if (!bDxt && Format != D3DFMT_A8R8G8B8 && Format != D3DFMT_X8R8G8B8) return D3DERR_INVALIDCALL;
+  if (!bDxt && Format != D3DFMT_A8R8G8B8 && Format != D3DFMT_X8R8G8B8) return Refuse(D3D9Refusal::kUnsupportedFormat);
   *ppCubeTexture = new GlCubeTexture(this, EdgeLength, Levels, Format, bDxt && !bS3tc);
   return D3D_OK;
 }

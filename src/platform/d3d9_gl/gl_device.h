@@ -99,6 +99,9 @@ class GlDevice final : public ComObject<IDirect3DDevice9> {
   void ForgetTexture(GLuint iTexture) { Cache.ForgetTexture(iTexture); }
   bool ReadBackBuffer(std::vector<unsigned char>& Pixels, int& iWidth, int& iHeight);
   uint64_t GlCallsSinceCreation() const { return iGlCalls - iGlCallsAtStart; }
+  // Notes why a call to the device or one of its resources is refused and
+  // answers D3DERR_INVALIDCALL.
+  HRESULT Refuse(D3D9Refusal eReason);
   D3D9Refusal LastRefusal() const { return eLastRefusal; }
   bool HasS3tc() const { return bS3tc; }
 
@@ -114,8 +117,6 @@ class GlDevice final : public ComObject<IDirect3DDevice9> {
   // The framebuffer that holds the finished image: multisampling resolved.
   GLuint ResolvedFramebuffer();
 
-  // Notes why a call is refused and answers D3DERR_INVALIDCALL.
-  HRESULT Refuse(D3D9Refusal eReason);
   // With the cache off: GL's state counts as unknown and every group as
   // dirty, so the next draw or clear sets everything again.
   void ForgetAppliedState();

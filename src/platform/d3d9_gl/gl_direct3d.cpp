@@ -129,21 +129,6 @@ uint64_t D3D9GlCallCount(IDirect3DDevice9* pDevice) {
   return pGlDevice != nullptr ? pGlDevice->GlCallsSinceCreation() : 0;
 }
 
-const char* D3D9RefusalName(D3D9Refusal eReason) {
-  switch (eReason) {
-    case D3D9Refusal::kNone: return "none";
-    case D3D9Refusal::kSceneAlreadyBegun: return "BeginScene inside a scene";
-    case D3D9Refusal::kSceneNotBegun: return "outside BeginScene/EndScene";
-    case D3D9Refusal::kNoDepthBuffer: return "no depth-stencil buffer to clear";
-    case D3D9Refusal::kNotTriangleList: return "not a triangle list";
-    case D3D9Refusal::kNoBuffers: return "no index buffer or vertex stream";
-    case D3D9Refusal::kUnsupportedVertexFormat: return "vertex format other than XYZ | NORMAL | TEX1";
-    case D3D9Refusal::kReadsOutsideBuffers: return "indices or vertices past a buffer's end";
-    case D3D9Refusal::kNoProgram: return "fixed-function program did not build";
-  }
-  return "unknown";
-}
-
 D3D9Refusal D3D9LastRefusal(IDirect3DDevice9* pDevice) {
   auto* pGlDevice = dynamic_cast<d3d9gl::GlDevice*>(pDevice);
   return pGlDevice != nullptr ? pGlDevice->LastRefusal() : D3D9Refusal::kNone;

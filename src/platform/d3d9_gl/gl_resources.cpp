@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "dds.h"
+#include "dxt_decode.h"
 #include "gl_device.h"
 #include "surface_layout.h"
 
@@ -35,11 +35,11 @@ GlBufferStore::~GlBufferStore() {
 }
 
 HRESULT GlBufferStore::Lock(UINT iOffset, UINT iSize, void** ppData, DWORD dwFlags) {
-  if (ppData == nullptr) return D3DERR_INVALIDCALL;
+  if (ppData == nullptr) return pDevice->Refuse(D3D9Refusal::kNullArgument);
   *ppData = nullptr;
   // Size 0 locks everything from the offset on.
   if (iSize == 0 && iOffset <= Bytes.size()) iSize = static_cast<UINT>(Bytes.size()) - iOffset;
-  if (static_cast<size_t>(iOffset) + iSize > Bytes.size()) return D3DERR_INVALIDCALL;
+  if (static_cast<size_t>(iOffset) + iSize > Bytes.size()) return pDevice->Refuse(D3D9Refusal::kOutsideResource);
   if ((dwFlags & D3DLOCK_READONLY) == 0) {
     if (iDirtyBegin == iDirtyEnd) {
       iDirtyBegin = iOffset;
@@ -56,7 +56,7 @@ HRESULT GlBufferStore::Lock(UINT iOffset, UINT iSize, void** ppData, DWORD dwFla
 }
 
 HRESULT GlBufferStore::Unlock() {
-  if (iLockCount == 0) return D3DERR_INVALIDCALL;
+  if (iLockCount == 0) return pDevice->Refuse(D3D9Refusal::kNotLocked);
   if (--iLockCount > 0 || iDirtyBegin == iDirtyEnd) return D3D_OK;
   pDevice->MakeCurrent();
   Gl(glBindBuffer, GL_COPY_WRITE_BUFFER, iBuffer);
@@ -135,16 +135,17 @@ UINT GlCubeTexture::Pitch(UINT iLevel) const {
 
 HRESULT GlCubeTexture::LockRect(D3DCUBEMAP_FACES FaceType, UINT Level, D3DLOCKED_RECT* pLockedRect,
                                 const RECT* pRect, DWORD Flags) {
-  if (pLockedRect == nullptr || FaceType > D3DCUBEMAP_FACE_NEGATIVE_Z || Level >= iLevels) return D3DERR_INVALIDCALL;
+  if (pLockedRect == nullptr) return pDevice->Refuse(D3D9Refusal::kNullArgument);
+  if (FaceType > D3DCUBEMAP_FACE_NEGATIVE_Z || Level >= iLevels) return pDevice->Refuse(D3D9Refusal::kOutsideResource);
   const size_t iImage = FaceType * iLevels + Level;
-  if (Locks[iImage] != kUnlocked) return D3DERR_INVALIDCALL;
+  if (Locks[iImage] != kUnlocked) return pDevice->Refuse(D3D9Refusal::kAlreadyLocked);
   size_t iOffset = 0;
   if (pRect != nullptr) {
     const LONG iSize = static_cast<LONG>(LevelEdge(iEdge, Level));
     const LONG iAlign = IsDxtFormat(eFormat) ? 4 : 1;
     if (pRect->left < 0 || pRect->top < 0 || pRect->left >= pRect->right || pRect->top >= pRect->bottom ||
         pRect->right > iSize || pRect->bottom > iSize || pRect->left % iAlign != 0 || pRect->top % iAlign != 0) {
-      return D3DERR_INVALIDCALL;
+      return pDevice->Refuse(D3D9Refusal::kOutsideResource);
     }
     iOffset = SurfaceOffset(eFormat, Pitch(Level), static_cast<UINT>(pRect->left), static_cast<UINT>(pRect->top));
   }
@@ -155,9 +156,9 @@ HRESULT GlCubeTexture::LockRect(D3DCUBEMAP_FACES FaceType, UINT Level, D3DLOCKED
 }
 
 HRESULT GlCubeTexture::UnlockRect(D3DCUBEMAP_FACES FaceType, UINT Level) {
-  if (FaceType > D3DCUBEMAP_FACE_NEGATIVE_Z || Level >= iLevels) return D3DERR_INVALIDCALL;
+  if (FaceType > D3DCUBEMAP_FACE_NEGATIVE_Z || Level >= iLevels) return pDevice->Refuse(D3D9Refusal::kOutsideResource);
   const size_t iImage = FaceType * iLevels + Level;
-  if (Locks[iImage] == kUnlocked) return D3DERR_INVALIDCALL;
+  if (Locks[iImage] == kUnlocked) return pDevice->Refuse(D3D9Refusal::kNotLocked);
   const bool bWritten = Locks[iImage] == kLockedForWriting;
   Locks[iImage] = kUnlocked;
   if (!bWritten) return D3D_OK;

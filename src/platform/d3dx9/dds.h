@@ -1,6 +1,6 @@
 // DDS cube-map files: a header parser that checks every size against the
-// bytes actually present (image sizes from surface_layout.h), and a CPU
-// decoder of DXT blocks for GL devices without S3TC.
+// bytes actually present (image sizes from surface_layout.h; the DXT decoder
+// is dxt_decode.h beside it).
 //
 // Accepted: cube maps with all six faces in A8R8G8B8, X8R8G8B8, R8G8B8 (24-bit)
 // or DXT1..DXT5, with or without a mip chain, and the DX10 extended header for
@@ -53,10 +53,3 @@ DdsResult ParseDdsCube(const unsigned char* pFile, size_t iFileSize, DdsCubeInfo
 
 // Offset in the file of one face level of a parsed cube.
 size_t DdsFaceLevelOffset(const DdsCubeInfo& Info, UINT iFace, UINT iLevel);
-
-// Decodes one DXT1/2/3/4/5 image of iWidth x iHeight pixels from its blocks
-// (ceil(w/4) x ceil(h/4), rows of blocks top first) to B,G,R,A bytes, rows
-// top first, 4 * iWidth * iHeight bytes. DXT2 and DXT4 are decoded like DXT3
-// and DXT5 (their colours stay premultiplied). False for any other format or
-// an empty image.
-bool DecodeDxt(D3DFORMAT Format, const unsigned char* pBlocks, UINT iWidth, UINT iHeight, unsigned char* pBgra);

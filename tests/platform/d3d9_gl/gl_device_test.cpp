@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -258,6 +259,93 @@ TEST_F(DeviceTest, NamesWhyItRefusesACall) {
   EXPECT_EQ(D3D9LastRefusal(pDevice), D3D9Refusal::kNotTriangleList);  // each device keeps its own
   EXPECT_EQ(pFlat->Release(), 0u);
   EXPECT_STREQ(D3D9RefusalName(D3D9Refusal::kNotTriangleList), "not a triangle list");
+}
+
+// A bad argument to the device or to one of its resources is refused with its
+// reason and changes nothing: a resource stays usable, a lock stays as it was.
+TEST_F(DeviceTest, NamesWhyItRefusesAnArgument) {
+  std::vector<Vertex> Vertices;
+  std::vector<uint16_t> Indices;
+  AddSquare(Vertices, Indices, 2.0f, 1);
+  const Mesh Square(pDevice, Vertices, Indices);
+  IDirect3DCubeTexture9* pCube = nullptr;
+  ASSERT_EQ(pDevice->CreateCubeTexture(8, 0, 0, D3DFMT_DXT1, D3DPOOL_MANAGED, &pCube, nullptr), D3D_OK);
+  D3DPRESENT_PARAMETERS Params = DemoParams(D3DMULTISAMPLE_NONE);
+  IDirect3DDevice9* pOther = nullptr;
+  ASSERT_EQ(pD3D->CreateDevice(0, D3DDEVTYPE_HAL, TestWindow(), D3DCREATE_SOFTWARE_VERTEXPROCESSING, &Params, &pOther),
+            D3D_OK);
+  IDirect3DIndexBuffer9* pForeign = nullptr;
+  ASSERT_EQ(pOther->CreateIndexBuffer(6, 0, D3DFMT_INDEX16, D3DPOOL_MANAGED, &pForeign, nullptr), D3D_OK);
+
+  const D3DXMATRIX matIdentity = Identity();
+  D3DLIGHT9 Light = {};
+  Light.Type = static_cast<D3DLIGHTTYPE>(4);
+  void* pData = nullptr;
+  D3DLOCKED_RECT Locked = {};
+  const RECT OffTheBlocks = {2, 0, 6, 4};
+  IDirect3DVertexBuffer9* pVertexBuffer = nullptr;
+  IDirect3DIndexBuffer9* pIndexBuffer = nullptr;
+  IDirect3DCubeTexture9* pNoCube = nullptr;
+  struct Case {
+    const char* pszCall;
+    std::function<HRESULT()> fnCall;
+    D3D9Refusal eReason;
+  };
+  const Case Cases[] = {
+      {"SetTransform(null)", [&] { return pDevice->SetTransform(D3DTS_WORLD, nullptr); }, D3D9Refusal::kNullArgument},
+      {"SetTransform(4)", [&] { return pDevice->SetTransform(static_cast<D3DTRANSFORMSTATETYPE>(4), &matIdentity); },
+       D3D9Refusal::kUnknownTransform},
+      {"SetRenderState(256)", [&] { return pDevice->SetRenderState(static_cast<D3DRENDERSTATETYPE>(256), 0); },
+       D3D9Refusal::kStateOutOfRange},
+      {"SetSamplerState(8)", [&] { return pDevice->SetSamplerState(8, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR); },
+       D3D9Refusal::kStateOutOfRange},
+      {"SetLight(type 4)", [&] { return pDevice->SetLight(0, &Light); }, D3D9Refusal::kUnsupportedLightType},
+      {"SetStreamSource(1)", [&] { return pDevice->SetStreamSource(1, Square.pVertices, 0, sizeof(Vertex)); },
+       D3D9Refusal::kNotStreamZero},
+      {"SetIndices(other device's)", [&] { return pDevice->SetIndices(pForeign); },
+       D3D9Refusal::kForeignResource},
+      {"CreateVertexBuffer(0)",
+       [&] { return pDevice->CreateVertexBuffer(0, 0, Mesh::kFvf, D3DPOOL_MANAGED, &pVertexBuffer, nullptr); },
+       D3D9Refusal::kEmptyBuffer},
+      {"CreateIndexBuffer(A8R8G8B8)",
+       [&] { return pDevice->CreateIndexBuffer(6, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &pIndexBuffer, nullptr); },
+       D3D9Refusal::kUnsupportedFormat},
+      {"CreateCubeTexture(8, 5 levels)",
+       [&] { return pDevice->CreateCubeTexture(8, 5, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &pNoCube, nullptr); },
+       D3D9Refusal::kBadTextureSize},
+      {"Lock(past the end)", [&] { return Square.pVertices->Lock(64, 200, &pData, 0); },
+       D3D9Refusal::kOutsideResource},
+      {"Unlock(not locked)", [&] { return Square.pIndices->Unlock(); }, D3D9Refusal::kNotLocked},
+      {"LockRect(off the DXT blocks)",
+       [&] { return pCube->LockRect(D3DCUBEMAP_FACE_POSITIVE_X, 0, &Locked, &OffTheBlocks, 0); },
+       D3D9Refusal::kOutsideResource},
+      {"LockRect(level 4 of 4)", [&] { return pCube->LockRect(D3DCUBEMAP_FACE_POSITIVE_X, 4, &Locked, nullptr, 0); },
+       D3D9Refusal::kOutsideResource},
+      {"UnlockRect(not locked)", [&] { return pCube->UnlockRect(D3DCUBEMAP_FACE_NEGATIVE_Z, 0); },
+       D3D9Refusal::kNotLocked},
+  };
+  for (const Case& C : Cases) {
+    SCOPED_TRACE(C.pszCall);
+    EXPECT_EQ(C.fnCall(), D3DERR_INVALIDCALL);
+    EXPECT_STREQ(D3D9RefusalName(D3D9LastRefusal(pDevice)), D3D9RefusalName(C.eReason));
+  }
+  EXPECT_EQ(pVertexBuffer, nullptr);
+  EXPECT_EQ(pIndexBuffer, nullptr);
+  EXPECT_EQ(pNoCube, nullptr);
+  EXPECT_EQ(pData, nullptr);
+  EXPECT_EQ(D3D9LastRefusal(pOther), D3D9Refusal::kNone);  // the owner of the foreign buffer refused nothing
+  EXPECT_EQ(pForeign->Release(), 0u);
+  EXPECT_EQ(pOther->Release(), 0u);
+
+  // A face level is locked once at a time; the refused second lock leaves
+  // the first one standing.
+  ASSERT_EQ(pCube->LockRect(D3DCUBEMAP_FACE_POSITIVE_Y, 0, &Locked, nullptr, 0), D3D_OK);
+  EXPECT_EQ(pCube->LockRect(D3DCUBEMAP_FACE_POSITIVE_Y, 0, &Locked, nullptr, 0), D3DERR_INVALIDCALL);
+  EXPECT_EQ(D3D9LastRefusal(pDevice), D3D9Refusal::kAlreadyLocked);
+  EXPECT_EQ(pCube->UnlockRect(D3DCUBEMAP_FACE_POSITIVE_Y, 0), D3D_OK);
+  EXPECT_EQ(pCube->UnlockRect(D3DCUBEMAP_FACE_POSITIVE_Y, 0), D3DERR_INVALIDCALL);
+  EXPECT_EQ(pCube->Release(), 0u);
+  EXPECT_STREQ(D3D9RefusalName(D3D9Refusal::kForeignResource), "a resource of another device");
 }
 
 // ---- rasterisation -------------------------------------------------------------

@@ -1,10 +1,9 @@
 // The Win32 stand-in as the engine relies on it: GetAsyncKeyState's "pressed
 // since the last query" bit, a window close taken as Escape and as WM_CLOSE,
-// the seams, and timeGetTime as the low 32 bits of a monotonic clock.
+// and the seams (timeGetTime is time_test.cpp's).
 #include <gtest/gtest.h>
 
 #include <SDL.h>
-#include <time.h>
 
 #include <cstdint>
 
@@ -151,31 +150,6 @@ TEST_F(Win32Sdl, ScriptedSourcesReplaceTheSystemAndResetRestoresIt) {
   Win32ResetSeams();
   EXPECT_EQ(GetAsyncKeyState(VK_F2), 0);
   EXPECT_NE(timeGetTime(), 0xFFFFFFF6u);
-}
-
-TEST(Win32Time, MillisecondsOfTheMonotonicClockWrappingAt32Bits) {
-  Win32ResetSeams();
-  timespec Before{};
-  clock_gettime(CLOCK_MONOTONIC, &Before);
-  const DWORD dwTime = timeGetTime();
-  timespec After{};
-  clock_gettime(CLOCK_MONOTONIC, &After);
-  auto Low32 = [](const timespec& t) {
-    return static_cast<DWORD>(static_cast<uint64_t>(t.tv_sec) * 1000u + static_cast<uint64_t>(t.tv_nsec) / 1000000u);
-  };
-  // Compared as the engine compares readings: by the signed 32-bit difference.
-  EXPECT_GE(static_cast<int32_t>(dwTime - Low32(Before)), 0);
-  EXPECT_LE(static_cast<int32_t>(dwTime - Low32(After)), 0);
-}
-
-TEST(Win32Time, NeverRunsBackwards) {
-  Win32ResetSeams();
-  DWORD dwLast = timeGetTime();
-  for (int i = 0; i < 2000; ++i) {
-    const DWORD dwNow = timeGetTime();
-    ASSERT_GE(static_cast<int32_t>(dwNow - dwLast), 0);
-    dwLast = dwNow;
-  }
 }
 
 TEST(Win32Process, ExitHandlerAndMessageBoxHandlerStandInForThePerson) {

@@ -6,19 +6,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include <unistd.h>
 
-#define STB_IMAGE_IMPLEMENTATION
-#define STB_IMAGE_STATIC
-#define STBI_ONLY_PNG
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wunused-function"
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-#include <stb_image.h>
-#pragma GCC diagnostic pop
-
 #include "look_metrics.h"
+#include "png_file.h"
 
 namespace {
 
@@ -47,12 +40,10 @@ TEST(DemoLook, FramesAreNeitherWashedOutNorSpeckled) {
   ASSERT_EQ(std::system((strCommand + " > /dev/null").c_str()), 0) << strCommand;
   for (const FrameCase& F : kFrames) {
     SCOPED_TRACE(F.iTime);
-    int iWidth = 0, iHeight = 0, iChannels = 0;
-    unsigned char* pPixels =
-        stbi_load((Folder / (std::to_string(F.iTime) + ".png")).c_str(), &iWidth, &iHeight, &iChannels, 4);
-    ASSERT_NE(pPixels, nullptr);
-    const LookMetrics M = MeasureLook(pPixels, iWidth, iHeight);
-    stbi_image_free(pPixels);
+    std::vector<unsigned char> Pixels;
+    int iWidth = 0, iHeight = 0;
+    ASSERT_TRUE(ReadPngFile((Folder / (std::to_string(F.iTime) + ".png")).string(), Pixels, iWidth, iHeight));
+    const LookMetrics M = MeasureLook(Pixels.data(), iWidth, iHeight);
     // Every frame shows a good share of objects and of their inside.
     EXPECT_GT(M.iObjectPixels, iWidth * iHeight / 10);
     EXPECT_GT(M.iInteriorPixels, M.iObjectPixels / 2);

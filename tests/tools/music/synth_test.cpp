@@ -10,7 +10,7 @@
 #include "sha256.h"
 #include "song.h"
 #include "voices.h"
-#include "wav.h"
+#include "wav_file.h"
 
 namespace {
 
@@ -188,7 +188,7 @@ TEST(Voice, NotesPastTheEndOfTheBufferAreDropped) {
 }
 
 TEST(Wav, HeaderDescribesSixteenBitStereoAtTheSampleRate) {
-  const std::vector<std::uint8_t> bytes = EncodeWav({1, -2, 0x1234, -32768});
+  const std::vector<unsigned char> bytes = EncodeWav(2, kSampleRate, {1, -2, 0x1234, -32768});
   ASSERT_EQ(bytes.size(), 44u + 8u);
   const auto u32 = [&](std::size_t at) {
     return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | std::uint32_t(bytes[at + 3]) << 24;

@@ -5,7 +5,7 @@
 #include <array>
 #include <vector>
 
-#include "dds.h"
+#include "dxt_decode.h"
 
 namespace {
 

@@ -1,0 +1,72 @@
+// hostile_music: the bytes of the hostile music files that
+// tests/support/hostile_music.sh saves under the music's name.
+//   hostile_music KIND PATH
+// wav-0ch, wav-adpcm, mp3-flood and mp3-stray write the whole file; flac-long
+// takes the FLAC file at PATH and sets the sample count in its STREAMINFO to
+// 0, "unknown". Exit code 0 when written, 1 when not, 2 for an unknown kind.
+#include <cstdint>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "wav_file.h"
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+void Append(std::ofstream& File, const Bytes& Content, size_t iTimes = 1) {
+  for (size_t i = 0; i < iTimes && File; ++i)
+    File.write(reinterpret_cast<const char*>(Content.data()), static_cast<std::streamsize>(Content.size()));
+}
+
+// A WAV header, then iDataBytes of silence.
+void WriteWav(std::ofstream& File, const WavFormat& Format, uint32_t iDataBytes) {
+  Append(File, WavHeader(Format, iDataBytes));
+  Append(File, Bytes(size_t{1} << 20), iDataBytes >> 20);
+}
+
+// MPEG-2 layer III, 8 kbit/s, 24000 Hz, mono: 24 bytes and 24 ms a frame.
+Bytes Mp3Frame() {
+  Bytes Frame(24, 0);
+  Frame[0] = 0xFF, Frame[1] = 0xF3, Frame[2] = 0x14, Frame[3] = 0xC0;
+  return Frame;
+}
+
+// The 36-bit sample count starts at bit 4 of byte 21 (the low nibble).
+bool ClearFlacLength(const std::string& strPath) {
+  std::fstream File(strPath, std::ios::in | std::ios::out | std::ios::binary);
+  char Byte = 0;
+  if (!File.seekg(21).get(Byte)) return false;
+  const char Cleared[5] = {static_cast<char>(Byte & 0xF0), 0, 0, 0, 0};
+  return static_cast<bool>(File.seekp(21).write(Cleared, sizeof Cleared).flush());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: hostile_music wav-0ch|wav-adpcm|flac-long|mp3-flood|mp3-stray PATH\n");
+    return 2;
+  }
+  const std::string strKind = argv[1], strPath = argv[2];
+  if (strKind == "flac-long") return ClearFlacLength(strPath) ? 0 : 1;
+  std::ofstream File(strPath, std::ios::binary);
+  if (strKind == "wav-0ch") {
+    WriteWav(File, WavFormat{1, 0, 44100, 0, 16}, 1 << 20);
+  } else if (strKind == "wav-adpcm") {
+    WriteWav(File, WavFormat{0x11, 2, 44100, 2048, 4}, 40 << 20);  // IMA ADPCM
+  } else if (strKind == "mp3-flood") {
+    Append(File, Mp3Frame(), (100 << 20) / 24);
+  } else if (strKind == "mp3-stray") {
+    Append(File, Mp3Frame(), 2);
+    Append(File, Bytes{0});
+    Append(File, Mp3Frame(), (20 << 20) / 24);
+  } else {
+    std::fprintf(stderr, "hostile_music: unknown kind %s\n", strKind.c_str());
+    return 2;
+  }
+  File.close();
+  return File ? 0 : 1;
+}
