@@ -1,11 +1,14 @@
 // The back buffer of the GL device: an offscreen framebuffer (multisampled
 // or not) that Clear fills, Present resolves and scales into the window, and
-// the read-back seam copies out. Its rows are Direct3D's, top row first, on
+// the read-back seam copies out. Its size follows the window (gl_draw_size.h):
+// after a frame is shown, a window of another size gets buffers of the new
+// size for the next one, so one frame at most is shown scaled. Its rows are Direct3D's, top row first, on
 // the screen; only the read-back flips them, since GL's rows start at the
 // bottom.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 
 #include "gl_device.h"
 #include "gl_enums.h"
@@ -16,6 +19,39 @@ namespace d3d9gl {
 
 bool GlDevice::BuildBackBuffer() {
   MakeCurrent();
+  Gl(glGetIntegerv, GL_MAX_RENDERBUFFER_SIZE, &iMaxEdge);
+  if (bFollowWindow) {
+    DrawSize Drawable = {0, 0};
+    GlDrawableSize(pContext, Drawable.iWidth, Drawable.iHeight);
+    const DrawSize Size = WantedSize(Drawable);
+    iWidth = Size.iWidth;
+    iHeight = Size.iHeight;
+  }
+  Gl(glGenRenderbuffers, 1, &iColourBuffer);
+  if (Params.EnableAutoDepthStencil) Gl(glGenRenderbuffers, 1, &iDepthBuffer);
+  if (iSamples > 0) Gl(glGenRenderbuffers, 1, &iResolveColour);
+  SizeBackBuffer();
+  Gl(glGenFramebuffers, 1, &iDrawFramebuffer);
+  Gl(glBindFramebuffer, GL_FRAMEBUFFER, iDrawFramebuffer);
+  Gl(glFramebufferRenderbuffer, GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, iColourBuffer);
+  if (iDepthBuffer != 0) {
+    Gl(glFramebufferRenderbuffer, GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, iDepthBuffer);
+  }
+  bool bComplete = Gl(glCheckFramebufferStatus, GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+  if (iSamples > 0) {
+    Gl(glGenFramebuffers, 1, &iResolveFramebuffer);
+    Gl(glBindFramebuffer, GL_FRAMEBUFFER, iResolveFramebuffer);
+    Gl(glFramebufferRenderbuffer, GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, iResolveColour);
+    bComplete = bComplete && Gl(glCheckFramebufferStatus, GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+  }
+  if (!bComplete) return false;
+  SetBaseline();
+  return true;
+}
+
+// New storage for the same renderbuffers: the framebuffers that hold them
+// need nothing else.
+void GlDevice::SizeBackBuffer() {
   const GLenum eColourFormat = Params.BackBufferFormat == D3DFMT_A8R8G8B8 ? GL_RGBA8 : GL_RGB8;
   auto Storage = [&](GLuint iRenderbuffer, GLenum eFormat, int iBufferSamples) {
     Gl(glBindRenderbuffer, GL_RENDERBUFFER, iRenderbuffer);
@@ -25,28 +61,13 @@ bool GlDevice::BuildBackBuffer() {
       Gl(glRenderbufferStorage, GL_RENDERBUFFER, eFormat, iWidth, iHeight);
     }
   };
-  Gl(glGenFramebuffers, 1, &iDrawFramebuffer);
-  Gl(glBindFramebuffer, GL_FRAMEBUFFER, iDrawFramebuffer);
-  Gl(glGenRenderbuffers, 1, &iColourBuffer);
   Storage(iColourBuffer, eColourFormat, iSamples);
-  Gl(glFramebufferRenderbuffer, GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, iColourBuffer);
-  if (Params.EnableAutoDepthStencil) {
-    Gl(glGenRenderbuffers, 1, &iDepthBuffer);
-    Storage(iDepthBuffer, GL_DEPTH24_STENCIL8, iSamples);
-    Gl(glFramebufferRenderbuffer, GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, iDepthBuffer);
-  }
-  bool bComplete = Gl(glCheckFramebufferStatus, GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
-  if (iSamples > 0) {
-    Gl(glGenFramebuffers, 1, &iResolveFramebuffer);
-    Gl(glBindFramebuffer, GL_FRAMEBUFFER, iResolveFramebuffer);
-    Gl(glGenRenderbuffers, 1, &iResolveColour);
-    Storage(iResolveColour, eColourFormat, 0);
-    Gl(glFramebufferRenderbuffer, GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, iResolveColour);
-    bComplete = bComplete && Gl(glCheckFramebufferStatus, GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
-  }
-  if (!bComplete) return false;
-  SetBaseline();
-  return true;
+  if (iDepthBuffer != 0) Storage(iDepthBuffer, GL_DEPTH24_STENCIL8, iSamples);
+  if (iResolveColour != 0) Storage(iResolveColour, eColourFormat, 0);
+}
+
+DrawSize GlDevice::WantedSize(DrawSize Drawable) const {
+  return SizeToDraw({iBaseWidth, iBaseHeight}, Drawable, Scale.Scale(), iMaxEdge);
 }
 
 // The GL state every draw assumes and no Direct3D state changes.
@@ -78,6 +99,10 @@ HRESULT GlDevice::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLO
     return Refuse(D3D9Refusal::kNoDepthBuffer);
   }
   MakeCurrent();
+  if (!bFrameStarted) {
+    FrameStart = std::chrono::steady_clock::now();
+    bFrameStarted = true;
+  }
   if (bCacheOff) ForgetAppliedState();
   GLbitfield iMask = 0;
   if (Flags & D3DCLEAR_TARGET) {
@@ -103,9 +128,13 @@ HRESULT GlDevice::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLO
     Gl(glClear, iMask);
   } else {
     Cache.SetScissorTest(true);
+    // Rectangles count in the engine's back-buffer pixels, whatever size is drawn.
+    const auto Drawn = [](LONG iAt, int iBase, int iDrawn) {
+      return static_cast<LONG>((static_cast<int64_t>(std::clamp<LONG>(iAt, 0, iBase)) * iDrawn + iBase / 2) / iBase);
+    };
     for (DWORD i = 0; i < Count; ++i) {
-      const LONG x1 = std::clamp<LONG>(pRects[i].x1, 0, iWidth), x2 = std::clamp<LONG>(pRects[i].x2, 0, iWidth);
-      const LONG y1 = std::clamp<LONG>(pRects[i].y1, 0, iHeight), y2 = std::clamp<LONG>(pRects[i].y2, 0, iHeight);
+      const LONG x1 = Drawn(pRects[i].x1, iBaseWidth, iWidth), x2 = Drawn(pRects[i].x2, iBaseWidth, iWidth);
+      const LONG y1 = Drawn(pRects[i].y1, iBaseHeight, iHeight), y2 = Drawn(pRects[i].y2, iBaseHeight, iHeight);
       if (x2 <= x1 || y2 <= y1) continue;
       // D3D rectangles count rows from the top; GL's from the bottom.
       Gl(glScissor, static_cast<GLint>(x1), static_cast<GLint>(iHeight - y2), static_cast<GLsizei>(x2 - x1),
@@ -176,7 +205,39 @@ HRESULT GlDevice::Present(const RECT*, const RECT*, HWND, const RGNDATA*) {
      static_cast<GLbitfield>(GL_COLOR_BUFFER_BIT), static_cast<GLenum>(bSameSize ? GL_NEAREST : GL_LINEAR));
   PresentGlContext(pContext);
   Gl(glBindFramebuffer, GL_FRAMEBUFFER, iDrawFramebuffer);
+  FollowWindow();
   return D3D_OK;
+}
+
+void GlDevice::FollowWindow() {
+  const bool bTimed = bFrameStarted;
+  bFrameStarted = false;
+  if (!bFollowWindow) return;
+  DrawSize Drawable = {0, 0};
+  GlDrawableSize(pContext, Drawable.iWidth, Drawable.iHeight);
+  if (Drawable.iWidth <= 0 || Drawable.iHeight <= 0) return;  // minimised: keep the buffers for its return
+  const DrawSize Base = {iBaseWidth, iBaseHeight};
+  const DrawSize Full = SizeToDraw(Base, Drawable, 1.0, iMaxEdge);
+  bool bDecided = false;
+  if (bTimed) {
+    const double fMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - FrameStart).count();
+    bDecided = Scale.NoteFrame(fMs, Drawn(), Full, Base);
+  }
+  const DrawSize Wanted = WantedSize(Drawable);
+  static bool bSaid = false;
+  if (bDecided && !bSaid && Wanted != Full) {
+    bSaid = true;
+    std::fprintf(stderr,
+                 "Direct3D 9 device: drawing %dx%d, not the window's %dx%d, to keep each frame within %.0f ms "
+                 "(VIMRA_RENDER_SCALE=1 draws every pixel)\n",
+                 Wanted.iWidth, Wanted.iHeight, Full.iWidth, Full.iHeight, DrawScaleChooser::kBudgetMs);
+  }
+  if (Wanted == Drawn()) return;
+  iWidth = Wanted.iWidth;
+  iHeight = Wanted.iHeight;
+  SizeBackBuffer();
+  Gl(glViewport, 0, 0, iWidth, iHeight);
+  iDirty |= kDirtyValues;  // the half-pixel offset is a fraction of the size
 }
 
 bool GlDevice::ReadBackBuffer(std::vector<unsigned char>& Pixels, int& iOutWidth, int& iOutHeight) {
