@@ -43,8 +43,9 @@ std::string Line(const char* pszName, const std::vector<double>& Times, double f
   return strLine + "\n";
 }
 
+// Sizes in the order drawn; a size drawn again after another is listed again.
 void AddSize(std::vector<std::pair<int, int>>& Sizes, std::pair<int, int> Size) {
-  if (Size.first > 0 && std::find(Sizes.begin(), Sizes.end(), Size) == Sizes.end()) Sizes.push_back(Size);
+  if (Size.first > 0 && (Sizes.empty() || Sizes.back() != Size)) Sizes.push_back(Size);
 }
 
 std::unique_ptr<FrameStats> pStats;

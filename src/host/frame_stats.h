@@ -23,7 +23,7 @@ extern const SceneSpan kSceneSpans[4];
 // Frame times per scene; a frame belongs to the scene its demo time lies in,
 // and its time is the wall time since the frame presented before it. Each
 // scene also lists the sizes its frames were drawn at (the device may draw at
-// the window's size rather than the back buffer's), in the order first seen.
+// the window's size rather than the back buffer's), in the order drawn.
 class FrameStats {
  public:
   void Note(DWORD dwDemoTimeMs, double fWallSeconds, int iDrawnWidth = 0, int iDrawnHeight = 0);

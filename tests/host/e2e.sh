@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # End-to-end runs of the real program, as a person would run it.
-#   e2e.sh CASE PROGRAM DATA_DIR [FRAME_PROGRAM]
+#   e2e.sh CASE PROGRAM DATA_DIR [FRAME_PROGRAM [COMPARE_PROGRAM]]
 # Cases: no-gl, unreachable, headless, escape, hold-f2, no-data, elsewhere, quiet, bars,
+# sharp-2160p (see there),
 # leak-check, and KIND:FILE with KIND one of dir, fifo, sparse and FILE one of
 # the five data files: that file is replaced by a directory, a FIFO without a
 # writer or a sparse file of 64 GiB; the demo must play to its end with exit
@@ -111,6 +112,35 @@ expect_bars() {
 }
 
 case "$case_name" in
+  sharp-2160p)
+    # Fullscreen on a 3840x2160 screen shows the frame drawn at 3840x2160,
+    # the very frame the recorder draws at 2160p, not an upscale of a smaller
+    # one. PROGRAM is shown_frame (one demo time, shown over and over), the
+    # fourth argument vimra-record and the fifth frame_compare.
+    # VIMRA_RENDER_SCALE=1 fixes the scale that frame times would choose.
+    for tool in xwd ffmpeg; do command -v "$tool" > /dev/null || { echo "$tool missing"; exit 77; }; done
+    record_program="$frame_program" compare_program="${5:-}"
+    start_xvfb -screen 0 3840x2160x24
+    export SDL_AUDIODRIVER=dummy VIMRA_RENDER_SCALE=1
+    start_program "$data" "$program" "$data" 10000
+    wait_presented
+    focus_window
+    xdotool key F11
+    wait_for_size 3840 2160
+    for _ in $(seq 600); do
+      grep -q '^drawn 3840x2160$' "$work/out.log" && break
+      kill -0 "$program_pid" 2> /dev/null || fail "shown_frame ended"
+      sleep 0.1
+    done
+    grep -q '^drawn 3840x2160$' "$work/out.log" || fail "no frame drawn at 3840x2160 within 60 s"
+    xwd -silent -id "$window" > "$work/shot.xwd" || fail "xwd failed"
+    ffmpeg -loglevel error -i "$work/shot.xwd" "$work/shown.png" || fail "ffmpeg cannot read the capture"
+    mkdir "$work/recorded"
+    "$record_program" --data "$data" --size 2160p --antialias none --start 10 --end 10.02 --quiet \
+      "$work/recorded/f%05d.png" > "$work/record.log" 2>&1 || fail "vimra-record failed"
+    "$compare_program" "$work/recorded/f00000.png" "$work/shown.png" || fail "the window does not show the 2160p frame"
+    cp "$work/shown.png" "${E2E_SHOTS:-$work}/shown-2160p.png" 2> /dev/null
+    ;;
   bars)
     # Resized without a window manager, then fullscreen with F11 and back with
     # Alt+Enter: the picture keeps its shape with bars around it.

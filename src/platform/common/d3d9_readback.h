@@ -14,6 +14,7 @@ struct IDirect3DDevice9;
 // holds the frame just presented. False when the device cannot be read.
 bool D3D9ReadBackBuffer(IDirect3DDevice9* pDevice, std::vector<unsigned char>& Pixels, int& iWidth, int& iHeight);
 
-// The size the next frame is drawn at: the presentation parameters' on
-// Windows, the window's on the GL device unless a recording fixes it.
+// The size of the back buffer now, the frame last drawn's: the presentation
+// parameters' on Windows, the window's on the GL device unless a recording
+// fixes it.
 bool D3D9DrawnSize(IDirect3DDevice9* pDevice, int& iWidth, int& iHeight);

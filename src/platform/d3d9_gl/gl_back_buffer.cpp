@@ -1,8 +1,10 @@
 // The back buffer of the GL device: an offscreen framebuffer (multisampled
 // or not) that Clear fills, Present resolves and scales into the window, and
 // the read-back seam copies out. Its size follows the window (gl_draw_size.h):
-// after a frame is shown, a window of another size gets buffers of the new
-// size for the next one, so one frame at most is shown scaled. Its rows are Direct3D's, top row first, on
+// a Present that finds the window at another size has the next frame drawn
+// at the new size, so one frame at most is shown scaled. The buffers are
+// remade when that frame begins (its Clear or BeginScene), so that what was
+// presented can still be read back. Its rows are Direct3D's, top row first, on
 // the screen; only the read-back flips them, since GL's rows start at the
 // bottom.
 #include <algorithm>
@@ -26,7 +28,9 @@ bool GlDevice::BuildBackBuffer() {
     const DrawSize Size = WantedSize(Drawable);
     iWidth = Size.iWidth;
     iHeight = Size.iHeight;
+    WindowFull = SizeToDraw({iBaseWidth, iBaseHeight}, Drawable, 1.0, iMaxEdge);
   }
+  Next = Drawn();
   Gl(glGenRenderbuffers, 1, &iColourBuffer);
   if (Params.EnableAutoDepthStencil) Gl(glGenRenderbuffers, 1, &iDepthBuffer);
   if (iSamples > 0) Gl(glGenRenderbuffers, 1, &iResolveColour);
@@ -98,11 +102,8 @@ HRESULT GlDevice::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLO
   if ((Flags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) != 0 && iDepthBuffer == 0) {
     return Refuse(D3D9Refusal::kNoDepthBuffer);
   }
+  TakeNextSize();
   MakeCurrent();
-  if (!bFrameStarted) {
-    FrameStart = std::chrono::steady_clock::now();
-    bFrameStarted = true;
-  }
   if (bCacheOff) ForgetAppliedState();
   GLbitfield iMask = 0;
   if (Flags & D3DCLEAR_TARGET) {
@@ -149,6 +150,7 @@ HRESULT GlDevice::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLO
 
 HRESULT GlDevice::BeginScene() {
   if (bInScene) return Refuse(D3D9Refusal::kSceneAlreadyBegun);
+  TakeNextSize();
   bInScene = true;
   return D3D_OK;
 }
@@ -209,32 +211,44 @@ HRESULT GlDevice::Present(const RECT*, const RECT*, HWND, const RGNDATA*) {
   return D3D_OK;
 }
 
+// A frame's time is the wall time since the Present before it, as the
+// frame statistics count it: all that the engine does between its frames.
 void GlDevice::FollowWindow() {
-  const bool bTimed = bFrameStarted;
-  bFrameStarted = false;
   if (!bFollowWindow) return;
+  const auto Now = std::chrono::steady_clock::now();
+  const bool bTimed = bPresentedBefore;
+  const double fMs = std::chrono::duration<double, std::milli>(Now - LastPresent).count();
+  LastPresent = Now;
+  bPresentedBefore = true;
   DrawSize Drawable = {0, 0};
   GlDrawableSize(pContext, Drawable.iWidth, Drawable.iHeight);
   if (Drawable.iWidth <= 0 || Drawable.iHeight <= 0) return;  // minimised: keep the buffers for its return
   const DrawSize Base = {iBaseWidth, iBaseHeight};
   const DrawSize Full = SizeToDraw(Base, Drawable, 1.0, iMaxEdge);
   bool bDecided = false;
-  if (bTimed) {
-    const double fMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - FrameStart).count();
+  if (Full != WindowFull) {
+    WindowFull = Full;
+    Scale.NewWindow(Full, Base);
+  } else if (bTimed) {
     bDecided = Scale.NoteFrame(fMs, Drawn(), Full, Base);
   }
-  const DrawSize Wanted = WantedSize(Drawable);
+  Next = WantedSize(Drawable);
   static bool bSaid = false;
-  if (bDecided && !bSaid && Wanted != Full) {
+  if (bDecided && !bSaid && Next != Full) {
     bSaid = true;
     std::fprintf(stderr,
-                 "Direct3D 9 device: drawing %dx%d, not the window's %dx%d, to keep each frame within %.0f ms "
-                 "(VIMRA_RENDER_SCALE=1 draws every pixel)\n",
-                 Wanted.iWidth, Wanted.iHeight, Full.iWidth, Full.iHeight, DrawScaleChooser::kBudgetMs);
+                 "Direct3D 9 device: drawing %dx%d, not the window's %dx%d: frames took %.0f ms at %dx%d, more than "
+                 "%.0f (VIMRA_RENDER_SCALE=1 draws every pixel)\n",
+                 Next.iWidth, Next.iHeight, Full.iWidth, Full.iHeight, Scale.LastMedianMs(), iWidth, iHeight,
+                 DrawScaleChooser::kBudgetMs);
   }
-  if (Wanted == Drawn()) return;
-  iWidth = Wanted.iWidth;
-  iHeight = Wanted.iHeight;
+}
+
+void GlDevice::TakeNextSize() {
+  if (Next == Drawn()) return;
+  MakeCurrent();
+  iWidth = Next.iWidth;
+  iHeight = Next.iHeight;
   SizeBackBuffer();
   Gl(glViewport, 0, 0, iWidth, iHeight);
   iDirty |= kDirtyValues;  // the half-pixel offset is a fraction of the size

@@ -116,9 +116,10 @@ class GlDevice final : public ComObject<IDirect3DDevice9> {
   // ---- back buffer (gl_back_buffer.cpp) ----
   // Gives the buffers storage at iWidth x iHeight.
   void SizeBackBuffer();
-  // After a frame is shown: times it and, when the window's size or the
-  // scale asks for another size, remakes the buffers for the next frame.
+  // After a frame is shown: times it and chooses the size of the next one.
   void FollowWindow();
+  // At the start of a frame: remakes the buffers when its size was changed.
+  void TakeNextSize();
   DrawSize WantedSize(DrawSize Drawable) const;
   void SetBaseline();
   void ResolveTo(GLuint iTargetFramebuffer);
@@ -147,12 +148,14 @@ class GlDevice final : public ComObject<IDirect3DDevice9> {
   // size drawn at.
   int iBaseWidth, iBaseHeight;
   int iWidth, iHeight;
+  DrawSize Next = {0, 0};        // the size the next frame is drawn at
+  DrawSize WindowFull = {0, 0};  // the window's size at scale 1, as last seen
   bool bFollowWindow;
   int iMaxEdge = 0;
   DrawScaleChooser Scale;
-  // When the frame being drawn began (its first Clear after a Present).
-  std::chrono::steady_clock::time_point FrameStart;
-  bool bFrameStarted = false;
+  // When the last frame was presented, for the next one's time.
+  std::chrono::steady_clock::time_point LastPresent;
+  bool bPresentedBefore = false;
   bool bS3tc = false;
   // VIMRA_GL_NO_CACHE=1: every state reaches GL on every draw, to tell a
   // fault of the state cache or the dirty groups from any other.

@@ -29,7 +29,33 @@ double FixedScaleFrom(const char* pszValue) {
   return std::min(fValue, 1.0);
 }
 
-DrawScaleChooser::DrawScaleChooser(double fFixed) : bFixed(fFixed > 0.0), fScale(fFixed) {}
+DrawScaleChooser::DrawScaleChooser(double fFixed) : bFixed(fFixed > 0.0), fScale(bFixed ? fFixed : 1.0) {}
+
+void DrawScaleChooser::StartRun(int iFrames) {
+  iSettling = kSettlingFrames;
+  iRunFrames = iFrames;
+  Times.clear();
+}
+
+// Drawing time is taken to grow with the pixels; the fixed part of a frame is
+// counted as if it grew too, which errs toward smaller sizes on the way up.
+double DrawScaleChooser::Fitting(DrawSize Full, DrawSize Least) const {
+  constexpr int kSteps = 8;
+  constexpr double kAimMs = 0.8 * kBudgetMs;
+  for (int i = kSteps; i >= 1; --i) {
+    const double fStep = static_cast<double>(i) / kSteps;
+    const double fPixels = std::max(fStep * fStep * static_cast<double>(Full.Pixels()), static_cast<double>(Least.Pixels()));
+    if (fPixels * fMsPerPixel <= kAimMs) return fStep;
+  }
+  return 0.0;
+}
+
+void DrawScaleChooser::NewWindow(DrawSize Full, DrawSize Least) {
+  if (bFixed) return;
+  const bool bFarTooSlow = fMsPerPixel * static_cast<double>(Full.Pixels()) > 2 * kBudgetMs;
+  fScale = bFarTooSlow ? Fitting(Full, Least) : 1.0;
+  StartRun(kFirstRunFrames);
+}
 
 bool DrawScaleChooser::NoteFrame(double fMs, DrawSize Drawn, DrawSize Full, DrawSize Least) {
   if (bFixed) return false;
@@ -38,33 +64,18 @@ bool DrawScaleChooser::NoteFrame(double fMs, DrawSize Drawn, DrawSize Full, Draw
     return false;
   }
   Times.push_back(fMs);
-  if (static_cast<int>(Times.size()) < kTimedFrames) return false;
-  std::nth_element(Times.begin(), Times.begin() + kTimedFrames / 2, Times.end());
-  const double fMedian = Times[kTimedFrames / 2];
-  Times.clear();
-  // Drawing time grows with the pixels; the fixed part of a frame is counted
-  // as if it grew too, which errs toward smaller sizes.
-  const double fMsPerPixel = fMedian / static_cast<double>(Drawn.Pixels());
-  constexpr int kSteps = 8;  // scales are eighths of the full size's sides
-  constexpr double kAimMs = 0.8 * kBudgetMs;
-  double fFits = 0.0;
-  for (int i = kSteps; i >= 1 && fFits == 0.0; --i) {
-    const double fStep = static_cast<double>(i) / kSteps;
-    const double fPixels = std::max(fStep * fStep * static_cast<double>(Full.Pixels()), static_cast<double>(Least.Pixels()));
-    if (fPixels * fMsPerPixel <= kAimMs) fFits = fStep;
-  }
-  double fNext = fScale;
-  if (fMedian > kBudgetMs && Drawn != Least) {
-    // Always a step down from what was drawn, whatever the estimate says.
+  if (static_cast<int>(Times.size()) < iRunFrames) return false;
+  std::nth_element(Times.begin(), Times.begin() + iRunFrames / 2, Times.end());
+  fLastMedianMs = Times[static_cast<size_t>(iRunFrames / 2)];
+  fMsPerPixel = fLastMedianMs / static_cast<double>(Drawn.Pixels());
+  if (fLastMedianMs > kBudgetMs && Drawn != Least) {
+    // A step down from what was drawn at least, whatever the estimate says.
     const double fDrawnStep = std::sqrt(static_cast<double>(Drawn.Pixels()) / static_cast<double>(Full.Pixels()));
-    fNext = std::min(fFits, std::floor(fDrawnStep * kSteps - 1e-9) / kSteps);
-    bMovedDown = true;
-  } else if (!bMovedDown && fFits > fScale) {
-    fNext = fFits;
-  }
-  if (fNext != fScale) {
-    fScale = std::max(fNext, 0.0);
-    iSettling = kSettlingFrames;
+    fScale = std::max(0.0, std::min(Fitting(Full, Least), std::floor(fDrawnStep * 8 - 1e-9) / 8));
+    StartRun(kRunFrames);
+  } else {
+    Times.clear();
+    iRunFrames = kRunFrames;
   }
   return true;
 }

@@ -540,7 +540,7 @@ TEST(GlBackBufferOverride, SizeAndSamplesReplaceTheParametersUntilCleared) {
 }
 
 // A window that grows gets its picture drawn at its own size from the frame
-// after the Present that sees it: the very pixels of a back buffer made at
+// after the Present that sees it (that Present's frame can still be read): the very pixels of a back buffer made at
 // that size, with the engine's rectangles still counted in the 1280x720 it
 // asked for. VIMRA_RENDER_SCALE=1 draws every pixel of the window (unset,
 // frame times choose), 0.5 half of them.
@@ -589,6 +589,7 @@ TEST(GlFollowWindow, PictureIsDrawnAtTheWindowsSizeFromTheNextFrame) {
   SDL_SetWindowSize(pWindow, 2560, 1600);
   EXPECT_EQ(SizeOf(Draw(pDevice, 640, 360)), std::make_pair(1280, 720));
   pDevice->Present(nullptr, nullptr, nullptr, nullptr);
+  EXPECT_EQ(SizeOf(ReadFrame(pDevice)), std::make_pair(1280, 720)) << "what was presented can still be read";
   const Frame Followed = Draw(pDevice, 640, 360);
   EXPECT_EQ(Params.BackBufferWidth, 1280u) << "the engine's parameters are its own";
   ASSERT_EQ(SizeOf(Followed), SizeOf(Recorded));

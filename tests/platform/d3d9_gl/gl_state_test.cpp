@@ -310,42 +310,52 @@ TEST(GlDrawSize, LargestShapeThatFitsTheWindowNeverBelowTheEnginesSize) {
   EXPECT_EQ(FixedScaleFrom("-1"), 0.0);
 }
 
-// Frame times that grow with the pixels drawn: the chooser starts at the
-// engine's size, moves up once to the largest size that keeps a frame well
-// within 20 ms, moves down when frames grow slower than that, and then stays.
-TEST(GlDrawSize, ChooserMovesUpOnceDownWhenSlowAndThenStays) {
+// Frame times that grow with the pixels drawn: a new window is tried at all
+// its pixels, a size that proves too slow is stepped down from to the largest
+// that keeps a frame well within 20 ms, and nothing moves up again until the
+// window changes; a window far too large for the time per pixel seen so far
+// starts at the estimate instead.
+TEST(GlDrawSize, ChooserStepsDownFromTheWindowsSizeAndStays) {
   const DrawSize Base = {1280, 720}, Full = {3840, 2160};
   DrawScaleChooser Chooser(0.0);
   auto Drawn = [&] { return SizeToDraw(Base, Full, Chooser.Scale(), 16384); };
-  // Runs frames at fMsPerMegapixel until the chooser decides; whether the scale changed.
+  // Runs frames at fMsPerMegapixel until the chooser decides; whether the drawn size changed.
   auto RunUntilDecided = [&](double fMsPerMegapixel) {
-    const double fBefore = Chooser.Scale();
+    const DrawSize Before = Drawn();
     for (int i = 0; i < 100; ++i) {
       const DrawSize S = Drawn();
       if (Chooser.NoteFrame(fMsPerMegapixel * static_cast<double>(S.Pixels()) / 1e6, S, Full, Base))
-        return Chooser.Scale() != fBefore;
+        return Drawn() != Before;
     }
     ADD_FAILURE() << "no decision in 100 frames";
     return false;
   };
-  EXPECT_TRUE(Drawn() == Base);
-  // 5.4 ms for 720p: 4K would take 45 ms; 1920x1080 takes 11 ms, 2400x1350 would take 17.6.
-  EXPECT_TRUE(RunUntilDecided(5.4 / 0.9216));
+  Chooser.NewWindow(Full, Base);
+  EXPECT_TRUE(Drawn() == Full);
+  // 5.4 ms for 1280x720: 3840x2160 takes 45 ms, 1920x1080 11, 2400x1350 would take 17.6.
+  const double fModest = 5.4 / 0.9216;
+  EXPECT_TRUE(RunUntilDecided(fModest));
   EXPECT_TRUE(Drawn() == (DrawSize{1920, 1080}));
-  EXPECT_FALSE(RunUntilDecided(5.4 / 0.9216));
+  EXPECT_FALSE(RunUntilDecided(fModest));
   // The scenes grow busier: 24 ms at 1920x1080 is too slow.
   EXPECT_TRUE(RunUntilDecided(24.0 / 2.0736));
   EXPECT_LT(Drawn().Pixels(), 1920 * 1080);
-  const DrawSize Settled = Drawn();
   // Faster again, it does not swing back up.
   EXPECT_FALSE(RunUntilDecided(1.0));
-  EXPECT_TRUE(Drawn() == Settled);
+  // A new window is tried whole again.
+  Chooser.NewWindow(Full, Base);
+  EXPECT_TRUE(Drawn() == Full);
   // Too slow even at the engine's size: nothing smaller is drawn.
   EXPECT_TRUE(RunUntilDecided(100.0));
   EXPECT_TRUE(Drawn() == Base);
   EXPECT_FALSE(RunUntilDecided(100.0));
+  EXPECT_NEAR(Chooser.LastMedianMs(), 92.16, 0.01);
+  // After that, a large window starts where the time per pixel says.
+  Chooser.NewWindow(Full, Base);
+  EXPECT_TRUE(Drawn() == Base);
 
   DrawScaleChooser Fixed(1.0);
+  Fixed.NewWindow(Full, Base);
   for (int i = 0; i < 100; ++i) EXPECT_FALSE(Fixed.NoteFrame(500.0, Full, Full, Base));
   EXPECT_EQ(Fixed.Scale(), 1.0);
 }
