@@ -22,6 +22,9 @@ int main(int argc, char** argv) {
     return 2;
   }
   const DWORD dwTime = static_cast<DWORD>(std::strtoul(argv[2], nullptr, 10));
+  // Single-sampled on every device, so that the picture compares pixel for
+  // pixel with the recorder's --antialias none (the first attempt keeps it).
+  PresentParams.MultiSampleType = D3DMULTISAMPLE_NONE;
   StartUp();
   std::vector<unsigned char> Pixels;
   int iShownWidth = 0, iShownHeight = 0;

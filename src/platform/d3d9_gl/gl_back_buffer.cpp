@@ -177,15 +177,6 @@ GLuint GlDevice::ResolvedFramebuffer() {
   return iResolveFramebuffer;
 }
 
-PresentRect FitKeepingShape(int iSourceWidth, int iSourceHeight, int iWindowWidth, int iWindowHeight) {
-  if (iSourceWidth <= 0 || iSourceHeight <= 0 || iWindowWidth <= 0 || iWindowHeight <= 0) return {0, 0, 0, 0};
-  const int64_t iSw = iSourceWidth, iSh = iSourceHeight, iWw = iWindowWidth, iWh = iWindowHeight;
-  int64_t iW = iWw, iH = (iWw * iSh + iSw / 2) / iSw;
-  if (iH > iWh) iH = iWh, iW = std::min(iWw, (iWh * iSw + iSh / 2) / iSh);
-  const int iShownWidth = static_cast<int>(iW), iShownHeight = static_cast<int>(iH);
-  return {(iWindowWidth - iShownWidth) / 2, (iWindowHeight - iShownHeight) / 2, iShownWidth, iShownHeight};
-}
-
 HRESULT GlDevice::Present(const RECT*, const RECT*, HWND, const RGNDATA*) {
   MakeCurrent();
   const GLuint iSource = ResolvedFramebuffer();

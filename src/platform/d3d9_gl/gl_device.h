@@ -48,13 +48,6 @@ namespace d3d9gl {
 
 class GlDirect3D;
 
-// Where Present shows a back buffer in a window of another size: as large as
-// fits with its shape kept, centred (bars fill the rest).
-struct PresentRect {
-  int iX, iY, iWidth, iHeight;
-};
-PresentRect FitKeepingShape(int iSourceWidth, int iSourceHeight, int iWindowWidth, int iWindowHeight);
-
 class GlDevice final : public ComObject<IDirect3DDevice9> {
  public:
   // Takes the context; the caller has made it current. bFollowWindow: the

@@ -21,6 +21,13 @@
 
 namespace d3d9gl {
 
+// Where Present shows a back buffer in a window of another size: as large as
+// fits with its shape kept, centred (bars fill the rest).
+struct PresentRect {
+  int iX, iY, iWidth, iHeight;
+};
+PresentRect FitKeepingShape(int iSourceWidth, int iSourceHeight, int iWindowWidth, int iWindowHeight);
+
 struct DrawSize {
   int iWidth, iHeight;
   int64_t Pixels() const { return static_cast<int64_t>(iWidth) * iHeight; }
