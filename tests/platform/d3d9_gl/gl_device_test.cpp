@@ -547,8 +547,16 @@ TEST(GlBackBufferOverride, SizeAndSamplesReplaceTheParametersUntilCleared) {
 TEST(GlFollowWindow, PictureIsDrawnAtTheWindowsSizeFromTheNextFrame) {
   IDirect3D9* pD3D = TestWindow() != nullptr ? Direct3DCreate9(D3D_SDK_VERSION) : nullptr;
   if (pD3D == nullptr) GTEST_SKIP() << "no GL-capable display";
-  setenv("VIMRA_RENDER_SCALE", "1", 1);
   SDL_Window* pWindow = Win32GetSdlWindow(TestWindow());
+  // The other tests share the window and the environment: both are put back however this one ends.
+  struct PutBack {
+    SDL_Window* pWindow;
+    ~PutBack() {
+      unsetenv("VIMRA_RENDER_SCALE");
+      SDL_SetWindowSize(pWindow, 1280, 720);
+    }
+  } Restore{pWindow};
+  setenv("VIMRA_RENDER_SCALE", "1", 1);
   auto Create = [&](D3DPRESENT_PARAMETERS& Params) {
     IDirect3DDevice9* pDevice = nullptr;
     EXPECT_EQ(pD3D->CreateDevice(0, D3DDEVTYPE_HAL, TestWindow(), D3DCREATE_SOFTWARE_VERTEXPROCESSING, &Params,
@@ -608,8 +616,6 @@ TEST(GlFollowWindow, PictureIsDrawnAtTheWindowsSizeFromTheNextFrame) {
   pDevice = Create(Params);
   EXPECT_EQ(SizeOf(Draw(pDevice, 640, 360)), std::make_pair(1920, 1080));
   EXPECT_EQ(pDevice->Release(), 0u);
-  unsetenv("VIMRA_RENDER_SCALE");
-  SDL_SetWindowSize(pWindow, 1280, 720);
   pD3D->Release();
 }
 
