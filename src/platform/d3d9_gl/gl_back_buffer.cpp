@@ -198,21 +198,19 @@ HRESULT GlDevice::Present(const RECT*, const RECT*, HWND, const RGNDATA*) {
      static_cast<GLbitfield>(GL_COLOR_BUFFER_BIT), static_cast<GLenum>(bSameSize ? GL_NEAREST : GL_LINEAR));
   PresentGlContext(pContext);
   Gl(glBindFramebuffer, GL_FRAMEBUFFER, iDrawFramebuffer);
-  FollowWindow();
+  FollowWindow({iWindowWidth, iWindowHeight});
   return D3D_OK;
 }
 
 // A frame's time is the wall time since the Present before it, as the
 // frame statistics count it: all that the engine does between its frames.
-void GlDevice::FollowWindow() {
+void GlDevice::FollowWindow(DrawSize Drawable) {
   if (!bFollowWindow) return;
   const auto Now = std::chrono::steady_clock::now();
   const bool bTimed = bPresentedBefore;
   const double fMs = std::chrono::duration<double, std::milli>(Now - LastPresent).count();
   LastPresent = Now;
   bPresentedBefore = true;
-  DrawSize Drawable = {0, 0};
-  GlDrawableSize(pContext, Drawable.iWidth, Drawable.iHeight);
   if (Drawable.iWidth <= 0 || Drawable.iHeight <= 0) return;  // minimised: keep the buffers for its return
   const DrawSize Base = {iBaseWidth, iBaseHeight};
   const DrawSize Full = SizeToDraw(Base, Drawable, 1.0, iMaxEdge);

@@ -109,8 +109,9 @@ class GlDevice final : public ComObject<IDirect3DDevice9> {
   // ---- back buffer (gl_back_buffer.cpp) ----
   // Gives the buffers storage at iWidth x iHeight.
   void SizeBackBuffer();
-  // After a frame is shown: times it and chooses the size of the next one.
-  void FollowWindow();
+  // After a frame is shown in a drawable of that size: times it and chooses
+  // the size of the next one.
+  void FollowWindow(DrawSize Drawable);
   // At the start of a frame: remakes the buffers when its size was changed.
   void TakeNextSize();
   DrawSize WantedSize(DrawSize Drawable) const;
