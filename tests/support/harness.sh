@@ -22,6 +22,7 @@
 #   wine_prefix LOADER     makes $WINEPREFIX with Wine's LOADER where it is
 #                          missing, set up for the tests (see there)
 #   capture, pixel X Y     the window into $work/shot.xwd; a pixel's "R G B"
+#                          (try_capture: false instead of failing)
 #   wait_for_size W H      waits for the window to settle at W x H
 #   expect_bars W H        the window (W x H) shows the 16:9 picture, as large
 #                          as fits, with black bars on the sides left over
@@ -184,7 +185,11 @@ wine_prefix() {
 
 # Captures the window into $work/shot.xwd; pixel X Y then prints "R G B".
 capture() {
-  xwd -silent -id "$window" > "$work/shot.xwd" || fail "xwd failed"
+  try_capture || fail "xwd failed"
+}
+# The same, false while the window cannot be captured (not mapped yet, say).
+try_capture() {
+  xwd -silent -id "$window" > "$work/shot.xwd" 2> "$work/xwd.err" || return 1
   read -r header_size _ _ _ shot_width shot_height _ byte_order _ _ _ bits bytes_per_line _ _ _ _ _ _ colours < \
     <(od -An -tu4 --endian=big -N 80 -v -w80 "$work/shot.xwd")
   [ "$bits" -eq 32 ] && [ "$byte_order" -eq 0 ] || fail "unexpected capture format ($bits bits, byte order $byte_order)"
