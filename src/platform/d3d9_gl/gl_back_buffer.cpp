@@ -130,12 +130,14 @@ HRESULT GlDevice::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLO
   } else {
     Cache.SetScissorTest(true);
     // Rectangles count in the engine's back-buffer pixels, whatever size is drawn.
-    const auto Drawn = [](LONG iAt, int iBase, int iDrawn) {
+    const auto InDrawnPixels = [](LONG iAt, int iBase, int iDrawn) {
       return static_cast<LONG>((static_cast<int64_t>(std::clamp<LONG>(iAt, 0, iBase)) * iDrawn + iBase / 2) / iBase);
     };
     for (DWORD i = 0; i < Count; ++i) {
-      const LONG x1 = Drawn(pRects[i].x1, iBaseWidth, iWidth), x2 = Drawn(pRects[i].x2, iBaseWidth, iWidth);
-      const LONG y1 = Drawn(pRects[i].y1, iBaseHeight, iHeight), y2 = Drawn(pRects[i].y2, iBaseHeight, iHeight);
+      const LONG x1 = InDrawnPixels(pRects[i].x1, iBaseWidth, iWidth);
+      const LONG x2 = InDrawnPixels(pRects[i].x2, iBaseWidth, iWidth);
+      const LONG y1 = InDrawnPixels(pRects[i].y1, iBaseHeight, iHeight);
+      const LONG y2 = InDrawnPixels(pRects[i].y2, iBaseHeight, iHeight);
       if (x2 <= x1 || y2 <= y1) continue;
       // D3D rectangles count rows from the top; GL's from the bottom.
       Gl(glScissor, static_cast<GLint>(x1), static_cast<GLint>(iHeight - y2), static_cast<GLsizei>(x2 - x1),
