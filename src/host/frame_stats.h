@@ -1,7 +1,8 @@
 // Frame statistics for a viewer who asks how fast the demo runs: with
 // VIMRA_STATS=1 in the environment, the frame loop notes every presented
 // frame and the run ends by printing, on stderr, the frames presented, the
-// mean frame rate and the median and 99th-percentile frame time, per scene.
+// mean frame rate and the median and 99th-percentile frame time, per scene,
+// with the size the frames were drawn at.
 // Without it nothing is noted or printed.
 //
 // VIMRA_FRAME_LOG names a file (a FIFO, say) that gets one line per presented
@@ -13,6 +14,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "win32.h"
@@ -25,15 +27,18 @@ struct SceneSpan {
 extern const SceneSpan kSceneSpans[4];
 
 // Frame times per scene; a frame belongs to the scene its demo time lies in,
-// and its time is the wall time since the frame presented before it.
+// and its time is the wall time since the frame presented before it. Each
+// scene also lists the sizes its frames were drawn at (the device may draw at
+// the window's size rather than the back buffer's), in the order drawn.
 class FrameStats {
  public:
-  void Note(DWORD dwDemoTimeMs, double fWallSeconds);
+  void Note(DWORD dwDemoTimeMs, double fWallSeconds, int iDrawnWidth = 0, int iDrawnHeight = 0);
   // One line per scene that has frames, then one for the whole run.
   std::string Report() const;
 
  private:
   std::vector<double> FrameMs[4];
+  std::vector<std::pair<int, int>> DrawnSizes[4];
   double fSceneSeconds[4] = {};
   double fLastWall = -1;
 };

@@ -27,6 +27,17 @@ TEST(FrameStats, FramesAreTimedAgainstTheFrameBeforeAndSortedIntoScenes) {
       << strReport;
 }
 
+TEST(FrameStats, EachSceneListsTheSizesItWasDrawnAtInTurn) {
+  FrameStats Stats;
+  Stats.Note(0, 0.0, 1280, 720);
+  const int Widths[] = {1280, 1280, 1920, 1920, 1280};
+  for (int i = 1; i <= 5; ++i) Stats.Note(static_cast<DWORD>(i * 10), 0.01 * i, Widths[i - 1], Widths[i - 1] * 9 / 16);
+  Stats.Note(kSceneSpans[2].dwFrom, 0.07, 1920, 1080);
+  const std::string strReport = Stats.Report();
+  EXPECT_NE(strReport.find("p99  10.00 ms  drawn 1280x720, 1920x1080, 1280x720\n"), std::string::npos) << strReport;
+  EXPECT_NE(strReport.find("p99  20.00 ms  drawn 1920x1080\n"), std::string::npos) << strReport;
+}
+
 TEST(FrameStats, SceneBoundariesBelongToTheSceneThatStartsThere) {
   FrameStats Stats;
   Stats.Note(kSceneSpans[3].dwFrom - 10, 0.0);

@@ -27,6 +27,11 @@
 #                          the test (77) where that Wine cannot run here
 #   wine_prefix LOADER     makes $WINEPREFIX with Wine's LOADER where it is
 #                          missing, set up for the tests (see there)
+#   capture, pixel X Y     the window into $work/shot.xwd; a pixel's "R G B"
+#                          (try_capture: false instead of failing)
+#   wait_for_size W H      waits for the window to settle at W x H
+#   expect_bars W H        the window (W x H) shows the 16:9 picture, as large
+#                          as fits, with black bars on the sides left over
 set -uo pipefail
 work="$(mktemp -d)"
 harness_pids=()
@@ -190,4 +195,69 @@ wine_prefix() {
       fail "could not set Wine's Direct3D to draw on the program's thread"
   fi
   wineserver -w
+}
+
+# ---- pictures of the window ($window) ----
+
+# Captures the window into $work/shot.xwd; pixel X Y then prints "R G B".
+capture() {
+  try_capture || fail "xwd failed"
+}
+# The same, false while the window cannot be captured (not mapped yet, say).
+try_capture() {
+  xwd -silent -id "$window" > "$work/shot.xwd" 2> "$work/xwd.err" || return 1
+  read -r header_size _ _ _ shot_width shot_height _ byte_order _ _ _ bits bytes_per_line _ _ _ _ _ _ colours < \
+    <(od -An -tu4 --endian=big -N 80 -v -w80 "$work/shot.xwd")
+  [ "$bits" -eq 32 ] && [ "$byte_order" -eq 0 ] || fail "unexpected capture format ($bits bits, byte order $byte_order)"
+  pixels_at=$((header_size + colours * 12))
+}
+pixel() {
+  local bgr
+  bgr=$(od -An -tu1 -j $((pixels_at + $2 * bytes_per_line + $1 * 4)) -N 3 "$work/shot.xwd")
+  set -- $bgr
+  echo "$3 $2 $1"
+}
+is_black() { [ "$(pixel "$1" "$2")" = "0 0 0" ]; }
+# The window's size once it has settled at $1 x $2.
+wait_for_size() {
+  for _ in $(seq 100); do
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+    [ "$WIDTH" -eq "$1" ] && [ "$HEIGHT" -eq "$2" ] && return 0
+    sleep 0.1
+  done
+  fail "the window is ${WIDTH}x$HEIGHT, not $1x$2"
+}
+# The picture fills the window's width or height and keeps 16:9; the rest is
+# black bars. Checked a few pixels inside each edge of the expected picture;
+# the frame at the new size may take a while on a loaded machine, so the
+# window is captured again until it shows one (at most about 15 s).
+bars_problem() {
+  local w=$1 h=$2 pw ph left top
+  pw=$w; ph=$((w * 9 / 16))
+  if [ "$ph" -gt "$h" ]; then ph=$h; pw=$((h * 16 / 9)); fi
+  left=$(((w - pw) / 2)); top=$(((h - ph) / 2))
+  capture
+  [ "$shot_width" -eq "$w" ] && [ "$shot_height" -eq "$h" ] || { echo "captured ${shot_width}x$shot_height"; return; }
+  if [ "$top" -gt 2 ]; then
+    is_black $((w / 2)) $((top / 2)) || { echo "no bar above ($(pixel $((w / 2)) $((top / 2))))"; return; }
+    is_black $((w / 2)) $((h - 1 - top / 2)) || { echo "no bar below"; return; }
+  fi
+  if [ "$left" -gt 2 ]; then
+    is_black $((left / 2)) $((h / 2)) || { echo "no bar on the left ($(pixel $((left / 2)) $((h / 2))))"; return; }
+    is_black $((w - 1 - left / 2)) $((h / 2)) || { echo "no bar on the right"; return; }
+  fi
+  # Just inside each edge of the picture: the demo's sky or its objects, never black.
+  for point in "$((left + 3)) $((h / 2))" "$((left + pw - 4)) $((h / 2))" "$((w / 2)) $((top + 3))" \
+               "$((w / 2)) $((top + ph - 4))"; do
+    if is_black $point; then echo "black inside the picture at $point"; return; fi
+  done
+}
+expect_bars() {
+  local problem
+  for _ in $(seq 50); do
+    sleep 0.3
+    problem=$(bars_problem "$1" "$2")
+    [ -z "$problem" ] && { cp "$work/shot.xwd" "${E2E_SHOTS:-$work}/bars-$1x$2.xwd" 2> /dev/null; return 0; }
+  done
+  fail "$1x$2: $problem"
 }

@@ -10,6 +10,12 @@
 //                                                           the gesture was presented) as soon as it is seen
 //   node web_page_test.js loading DIST OUT_DIR              on a slow network: the bytes arrived, then a missing vimra.wasm
 //   node web_page_test.js single-file PAGE OUT_DIR TIME_MS...  frames from the single-file page opened from file://
+//   node web_page_test.js hidpi DIST OUT_DIR TIME_MS        at devicePixelRatio 2 (--force-device-scale-factor=2):
+//                                                           the frame drawn at the canvas's device pixels, written
+//                                                           as OUT_DIR/web-TIME.png with its size in OUT_DIR/size.txt;
+//                                                           the drawing buffer follows a resize while playing
+//   node web_page_test.js phone DIST OUT_DIR TIME_MS        the same on an emulated phone (844x390 at ratio 3,
+//                                                           touch): a tap starts it, full screen, turned upright
 // Exit code 0 when every check holds; each failure is printed.
 'use strict';
 const fs = require('fs');
@@ -260,10 +266,86 @@ async function listen(dist, outDir, seconds) {
   });
 }
 
+// Frame mode under `options`: the frame drawn at the canvas's device pixels,
+// not at 1280x720, written for the shell to compare with the recorder's.
+async function sharpFrame(dist, outDir, time, ratio, options) {
+  await withPage(dist, `?frame=${time}`, [], async (page) => {
+    await page.waitFor("window.vimraPage && vimraPage.state === 'frames'", 300);
+    const [shown, buffer] = await page.evaluate(
+      "[(r => [r.width, r.height])(document.getElementById('canvas').getBoundingClientRect()), " +
+      "(c => [c.width, c.height])(document.getElementById('canvas'))]");
+    check(Math.abs(buffer[0] - shown[0] * ratio) <= 1 && Math.abs(buffer[1] - shown[1] * ratio) <= 1,
+          `the drawing buffer is the shown ${shown[0].toFixed(1)}x${shown[1].toFixed(1)} times ${ratio}: ` +
+          `${buffer[0]}x${buffer[1]}`);
+    const url = await page.evaluate(`vimraPage.frames[${time}] || ''`);
+    check(url.startsWith('data:image/png;base64,'), `frame ${time} handed to the page`);
+    if (url) fs.writeFileSync(path.join(outDir, `web-${time}.png`), Buffer.from(url.split(',')[1], 'base64'));
+    fs.writeFileSync(path.join(outDir, 'size.txt'), `${buffer[0]}x${buffer[1]}\n`);
+  }, options);
+}
+
+// The drawing buffer once it is `width` x `height`, waited for: the page
+// sizes it after the browser's layout.
+async function waitForBuffer(page, width, height, what) {
+  const reached = await page.waitFor(
+    `(c => c.width === ${width} && c.height === ${height})(document.getElementById('canvas'))`, 30)
+    .then(() => true, () => false);
+  const now = await page.evaluate("(c => `${c.width}x${c.height}`)(document.getElementById('canvas'))");
+  check(reached, `${what}: the drawing buffer is ${width}x${height} (${now})`);
+}
+
+async function hidpi(dist, outDir, time) {
+  // The switch sets the ratio: the page's 1280x720 metrics leave it as it is (0).
+  const options = { browserArgs: ['--force-device-scale-factor=2'],
+                    prepare: (page) => page.send('Emulation.setDeviceMetricsOverride',
+                                                 { width: 1280, height: 720, deviceScaleFactor: 0, mobile: false }) };
+  await sharpFrame(dist, outDir, time, 2, options);
+  await withPage(dist, '', [], async (page) => {
+    check(await page.evaluate('devicePixelRatio') === 2, 'the page sees devicePixelRatio 2');
+    await start(page, outDir, 'hidpi');
+    await waitForBuffer(page, 2560, 1440, 'playing');
+    await page.send('Emulation.setDeviceMetricsOverride', { width: 1000, height: 800, deviceScaleFactor: 0, mobile: false });
+    await waitForBuffer(page, 2000, 1125, 'resized to 1000x800');
+    const shown = await page.evaluate('vimraPage.frameShownAt.length');
+    await page.waitFor(`vimraPage.frameShownAt.length >= ${shown + 3}`, 60);
+    await page.screenshot(path.join(outDir, 'hidpi-playing.png'));
+  }, options);
+}
+
+async function phone(dist, outDir, time) {
+  const asPhone = (width, height) => async (page) => {
+    await page.send('Emulation.setDeviceMetricsOverride', { width, height, deviceScaleFactor: 3, mobile: true });
+    await page.send('Emulation.setTouchEmulationEnabled', { enabled: true, maxTouchPoints: 5 });
+  };
+  await sharpFrame(dist, outDir, time, 3, { prepare: asPhone(844, 390) });
+  await withPage(dist, '', [], async (page) => {
+    await page.waitFor("window.vimraPage && vimraPage.state === 'ready'", 300);
+    // Landscape: the picture takes the whole height, 693x390 of the 844x390 screen.
+    await waitForBuffer(page, 2080, 1170, 'landscape');
+    const tap = (type) => page.send('Input.dispatchTouchEvent',
+                                    { type, touchPoints: type === 'touchEnd' ? [] : [{ x: 422, y: 195 }] });
+    await tap('touchStart');
+    await tap('touchEnd');
+    const started = await page.waitFor("vimraPage.state === 'playing'", 30).then(() => true, () => false);
+    check(started, 'a tap starts the demo');
+    const running = await page.waitFor("vimraPage.audioContext && vimraPage.audioContext.state === 'running'", 30)
+      .then(() => true, () => false);
+    check(running, 'the audio context runs after the tap');
+    check(await page.evaluate('document.fullscreenElement !== null'), 'held sideways, the page goes to full screen');
+    const shown = await page.evaluate('vimraPage.frameShownAt.length');
+    await page.waitFor(`vimraPage.frameShownAt.length >= ${shown + 3}`, 60);
+    await page.screenshot(path.join(outDir, 'phone-playing.png'));
+    // Turned upright: 390 wide, the picture 390x219 in the middle.
+    await page.send('Emulation.setDeviceMetricsOverride', { width: 390, height: 844, deviceScaleFactor: 3, mobile: true });
+    await waitForBuffer(page, 1170, 658, 'upright');
+  }, { prepare: asPhone(844, 390) });
+}
+
 async function main() {
   const [mode, dist, outDir, ...rest] = process.argv.slice(2);
   if (!mode || !dist || !outDir) {
-    console.error('usage: web_page_test.js frames|play|missing-data|escape|no-webgl|timing|listen|loading|single-file ' +
+    console.error('usage: web_page_test.js frames|play|missing-data|escape|no-webgl|timing|listen|loading|single-file|' +
+                  'hidpi|phone ' +
                   'DIST OUT_DIR [TIME_MS...|SECONDS]');
     process.exit(2);
   }
@@ -271,6 +353,8 @@ async function main() {
   if (mode === 'frames') await frames(dist, outDir, rest);
   else if (mode === 'single-file') await frames(null, outDir, rest, { file: dist });
   else if (mode === 'loading') await loading(dist, outDir);
+  else if (mode === 'hidpi') await hidpi(dist, outDir, rest[0]);
+  else if (mode === 'phone') await phone(dist, outDir, rest[0]);
   else if (mode === 'play') await play(dist, outDir);
   else if (mode === 'missing-data') await missingData(dist, outDir);
   else if (mode === 'timing') await timing(dist, outDir);

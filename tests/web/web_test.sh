@@ -4,7 +4,10 @@
 #   web_test.sh CASE ROOT [VIMRA_FRAME FRAME_COMPARE]
 # Cases: frames (against the desktop program's frames), play, missing-data, escape, no-webgl,
 # loading (the bytes counted on a slow network), single-file (a frame of
-# dist/vimra-VERSION.html opened from file://, against the desktop's; VIMRA_VERSION names it).
+# dist/vimra-VERSION.html opened from file://, against the desktop's; VIMRA_VERSION names it),
+# hidpi and phone (at devicePixelRatio 2, and on an emulated phone at 3: the
+# frame drawn at the canvas's device pixels, against the recorder's frame at
+# that size; the drawing buffer follows resizes; a tap starts the phone's page).
 case_name="$1"
 root="$2"
 dist="$root/dist/web"
@@ -35,6 +38,16 @@ case "$case_name" in
       "$compare" "$work/desktop-$t.png" "$work/web-$t.png" || failed=1
     done
     [ $failed -eq 0 ] || fail "the page's frames differ from the desktop program's"
+    ;;
+  hidpi | phone)
+    record="$(dirname "$3")/vimra-record"
+    compare="$4"
+    node "$runner" "$case_name" "$dist" "$work" 45000 || fail "$case_name"
+    size=$(cat "$work/size.txt")
+    mkdir "$work/recorded"
+    "$record" --data "$root/data" --size "$size" --antialias none --start 45 --end 45.02 --quiet \
+      "$work/recorded/f%05d.png" > "$work/record.log" 2>&1 || fail "vimra-record --size $size failed"
+    "$compare" "$work/recorded/f00000.png" "$work/web-45000.png" || fail "the page's $size frame differs from the recorder's"
     ;;
   play | missing-data | escape | no-webgl | loading)
     node "$runner" "$case_name" "$dist" "$work" || fail "$case_name"

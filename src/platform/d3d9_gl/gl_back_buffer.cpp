@@ -1,11 +1,16 @@
 // The back buffer of the GL device: an offscreen framebuffer (multisampled
 // or not) that Clear fills, Present resolves and scales into the window, and
-// the read-back seam copies out. Its rows are Direct3D's, top row first, on
+// the read-back seam copies out. Its size follows the window (gl_draw_size.h):
+// a Present that finds the window at another size has the next frame drawn
+// at the new size, so one frame at most is shown scaled. The buffers are
+// remade when that frame begins (its Clear or BeginScene), so that what was
+// presented can still be read back. Its rows are Direct3D's, top row first, on
 // the screen; only the read-back flips them, since GL's rows start at the
 // bottom.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 
 #include "gl_device.h"
 #include "gl_enums.h"
@@ -16,6 +21,41 @@ namespace d3d9gl {
 
 bool GlDevice::BuildBackBuffer() {
   MakeCurrent();
+  Gl(glGetIntegerv, GL_MAX_RENDERBUFFER_SIZE, &iMaxEdge);
+  if (bFollowWindow) {
+    DrawSize Drawable = {0, 0};
+    GlDrawableSize(pContext, Drawable.iWidth, Drawable.iHeight);
+    const DrawSize Size = WantedSize(Drawable);
+    iWidth = Size.iWidth;
+    iHeight = Size.iHeight;
+    WindowFull = SizeToDraw({iBaseWidth, iBaseHeight}, Drawable, 1.0, iMaxEdge);
+  }
+  Next = Drawn();
+  Gl(glGenRenderbuffers, 1, &iColourBuffer);
+  if (Params.EnableAutoDepthStencil) Gl(glGenRenderbuffers, 1, &iDepthBuffer);
+  if (iSamples > 0) Gl(glGenRenderbuffers, 1, &iResolveColour);
+  SizeBackBuffer();
+  Gl(glGenFramebuffers, 1, &iDrawFramebuffer);
+  Gl(glBindFramebuffer, GL_FRAMEBUFFER, iDrawFramebuffer);
+  Gl(glFramebufferRenderbuffer, GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, iColourBuffer);
+  if (iDepthBuffer != 0) {
+    Gl(glFramebufferRenderbuffer, GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, iDepthBuffer);
+  }
+  bool bComplete = Gl(glCheckFramebufferStatus, GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+  if (iSamples > 0) {
+    Gl(glGenFramebuffers, 1, &iResolveFramebuffer);
+    Gl(glBindFramebuffer, GL_FRAMEBUFFER, iResolveFramebuffer);
+    Gl(glFramebufferRenderbuffer, GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, iResolveColour);
+    bComplete = bComplete && Gl(glCheckFramebufferStatus, GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+  }
+  if (!bComplete) return false;
+  SetBaseline();
+  return true;
+}
+
+// New storage for the same renderbuffers: the framebuffers that hold them
+// need nothing else.
+void GlDevice::SizeBackBuffer() {
   const GLenum eColourFormat = Params.BackBufferFormat == D3DFMT_A8R8G8B8 ? GL_RGBA8 : GL_RGB8;
   auto Storage = [&](GLuint iRenderbuffer, GLenum eFormat, int iBufferSamples) {
     Gl(glBindRenderbuffer, GL_RENDERBUFFER, iRenderbuffer);
@@ -25,28 +65,13 @@ bool GlDevice::BuildBackBuffer() {
       Gl(glRenderbufferStorage, GL_RENDERBUFFER, eFormat, iWidth, iHeight);
     }
   };
-  Gl(glGenFramebuffers, 1, &iDrawFramebuffer);
-  Gl(glBindFramebuffer, GL_FRAMEBUFFER, iDrawFramebuffer);
-  Gl(glGenRenderbuffers, 1, &iColourBuffer);
   Storage(iColourBuffer, eColourFormat, iSamples);
-  Gl(glFramebufferRenderbuffer, GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, iColourBuffer);
-  if (Params.EnableAutoDepthStencil) {
-    Gl(glGenRenderbuffers, 1, &iDepthBuffer);
-    Storage(iDepthBuffer, GL_DEPTH24_STENCIL8, iSamples);
-    Gl(glFramebufferRenderbuffer, GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, iDepthBuffer);
-  }
-  bool bComplete = Gl(glCheckFramebufferStatus, GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
-  if (iSamples > 0) {
-    Gl(glGenFramebuffers, 1, &iResolveFramebuffer);
-    Gl(glBindFramebuffer, GL_FRAMEBUFFER, iResolveFramebuffer);
-    Gl(glGenRenderbuffers, 1, &iResolveColour);
-    Storage(iResolveColour, eColourFormat, 0);
-    Gl(glFramebufferRenderbuffer, GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, iResolveColour);
-    bComplete = bComplete && Gl(glCheckFramebufferStatus, GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
-  }
-  if (!bComplete) return false;
-  SetBaseline();
-  return true;
+  if (iDepthBuffer != 0) Storage(iDepthBuffer, GL_DEPTH24_STENCIL8, iSamples);
+  if (iResolveColour != 0) Storage(iResolveColour, eColourFormat, 0);
+}
+
+DrawSize GlDevice::WantedSize(DrawSize Drawable) const {
+  return SizeToDraw({iBaseWidth, iBaseHeight}, Drawable, Scale.Scale(), iMaxEdge);
 }
 
 // The GL state every draw assumes and no Direct3D state changes.
@@ -77,6 +102,7 @@ HRESULT GlDevice::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLO
   if ((Flags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) != 0 && iDepthBuffer == 0) {
     return Refuse(D3D9Refusal::kNoDepthBuffer);
   }
+  TakeNextSize();
   MakeCurrent();
   if (bCacheOff) ForgetAppliedState();
   GLbitfield iMask = 0;
@@ -103,9 +129,15 @@ HRESULT GlDevice::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLO
     Gl(glClear, iMask);
   } else {
     Cache.SetScissorTest(true);
+    // Rectangles count in the engine's back-buffer pixels, whatever size is drawn.
+    const auto InDrawnPixels = [](LONG iAt, int iBase, int iDrawn) {
+      return static_cast<LONG>((static_cast<int64_t>(std::clamp<LONG>(iAt, 0, iBase)) * iDrawn + iBase / 2) / iBase);
+    };
     for (DWORD i = 0; i < Count; ++i) {
-      const LONG x1 = std::clamp<LONG>(pRects[i].x1, 0, iWidth), x2 = std::clamp<LONG>(pRects[i].x2, 0, iWidth);
-      const LONG y1 = std::clamp<LONG>(pRects[i].y1, 0, iHeight), y2 = std::clamp<LONG>(pRects[i].y2, 0, iHeight);
+      const LONG x1 = InDrawnPixels(pRects[i].x1, iBaseWidth, iWidth);
+      const LONG x2 = InDrawnPixels(pRects[i].x2, iBaseWidth, iWidth);
+      const LONG y1 = InDrawnPixels(pRects[i].y1, iBaseHeight, iHeight);
+      const LONG y2 = InDrawnPixels(pRects[i].y2, iBaseHeight, iHeight);
       if (x2 <= x1 || y2 <= y1) continue;
       // D3D rectangles count rows from the top; GL's from the bottom.
       Gl(glScissor, static_cast<GLint>(x1), static_cast<GLint>(iHeight - y2), static_cast<GLsizei>(x2 - x1),
@@ -120,6 +152,7 @@ HRESULT GlDevice::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLO
 
 HRESULT GlDevice::BeginScene() {
   if (bInScene) return Refuse(D3D9Refusal::kSceneAlreadyBegun);
+  TakeNextSize();
   bInScene = true;
   return D3D_OK;
 }
@@ -146,15 +179,6 @@ GLuint GlDevice::ResolvedFramebuffer() {
   return iResolveFramebuffer;
 }
 
-PresentRect FitKeepingShape(int iSourceWidth, int iSourceHeight, int iWindowWidth, int iWindowHeight) {
-  if (iSourceWidth <= 0 || iSourceHeight <= 0 || iWindowWidth <= 0 || iWindowHeight <= 0) return {0, 0, 0, 0};
-  const int64_t iSw = iSourceWidth, iSh = iSourceHeight, iWw = iWindowWidth, iWh = iWindowHeight;
-  int64_t iW = iWw, iH = (iWw * iSh + iSw / 2) / iSw;
-  if (iH > iWh) iH = iWh, iW = std::min(iWw, (iWh * iSw + iSh / 2) / iSh);
-  const int iShownWidth = static_cast<int>(iW), iShownHeight = static_cast<int>(iH);
-  return {(iWindowWidth - iShownWidth) / 2, (iWindowHeight - iShownHeight) / 2, iShownWidth, iShownHeight};
-}
-
 HRESULT GlDevice::Present(const RECT*, const RECT*, HWND, const RGNDATA*) {
   MakeCurrent();
   const GLuint iSource = ResolvedFramebuffer();
@@ -176,7 +200,49 @@ HRESULT GlDevice::Present(const RECT*, const RECT*, HWND, const RGNDATA*) {
      static_cast<GLbitfield>(GL_COLOR_BUFFER_BIT), static_cast<GLenum>(bSameSize ? GL_NEAREST : GL_LINEAR));
   PresentGlContext(pContext);
   Gl(glBindFramebuffer, GL_FRAMEBUFFER, iDrawFramebuffer);
+  FollowWindow({iWindowWidth, iWindowHeight});
   return D3D_OK;
+}
+
+// A frame's time is the wall time since the Present before it, as the
+// frame statistics count it: all that the engine does between its frames.
+void GlDevice::FollowWindow(DrawSize Drawable) {
+  if (!bFollowWindow) return;
+  const auto Now = std::chrono::steady_clock::now();
+  const bool bTimed = bPresentedBefore;
+  const double fMs = std::chrono::duration<double, std::milli>(Now - LastPresent).count();
+  LastPresent = Now;
+  bPresentedBefore = true;
+  if (Drawable.iWidth <= 0 || Drawable.iHeight <= 0) return;  // minimised: keep the buffers for its return
+  const DrawSize Base = {iBaseWidth, iBaseHeight};
+  const DrawSize Full = SizeToDraw(Base, Drawable, 1.0, iMaxEdge);
+  bool bDecided = false;
+  if (Full != WindowFull) {
+    WindowFull = Full;
+    Scale.NewWindow(Full, Base);
+  } else if (bTimed) {
+    bDecided = Scale.NoteFrame(fMs, Drawn(), Full, Base);
+  }
+  Next = WantedSize(Drawable);
+  static bool bSaid = false;
+  if (bDecided && !bSaid && Next != Full) {
+    bSaid = true;
+    std::fprintf(stderr,
+                 "Direct3D 9 device: drawing %dx%d, not the window's %dx%d: frames took %.0f ms at %dx%d, more than "
+                 "%.0f (VIMRA_RENDER_SCALE=1 draws every pixel)\n",
+                 Next.iWidth, Next.iHeight, Full.iWidth, Full.iHeight, Scale.LastMedianMs(), iWidth, iHeight,
+                 DrawScaleChooser::kBudgetMs);
+  }
+}
+
+void GlDevice::TakeNextSize() {
+  if (Next == Drawn()) return;
+  MakeCurrent();
+  iWidth = Next.iWidth;
+  iHeight = Next.iHeight;
+  SizeBackBuffer();
+  Gl(glViewport, 0, 0, iWidth, iHeight);
+  iDirty |= kDirtyValues;  // the half-pixel offset is a fraction of the size
 }
 
 bool GlDevice::ReadBackBuffer(std::vector<unsigned char>& Pixels, int& iOutWidth, int& iOutHeight) {

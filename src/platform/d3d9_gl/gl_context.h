@@ -18,7 +18,9 @@ GlContext* CreateGlContext(HWND hWindow, bool bVsync);
 void DestroyGlContext(GlContext* pContext);
 // Makes the context current unless it already is (another may have been made current since).
 void MakeGlContextCurrent(GlContext* pContext);
-// The window's drawable size in pixels.
+// The window's drawable size in pixels. Called before a frame is shown in
+// it: where the program sizes the drawable itself (the page's canvas), it
+// takes the size wanted now, so that it is never shown cleared.
 void GlDrawableSize(GlContext* pContext, int& iWidth, int& iHeight);
 // Shows what the default framebuffer holds.
 void PresentGlContext(GlContext* pContext);

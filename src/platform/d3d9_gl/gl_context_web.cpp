@@ -60,8 +60,24 @@ void MakeGlContextCurrent(GlContext* pContext) {
   if (emscripten_webgl_get_current_context() != pContext->hContext) emscripten_webgl_make_context_current(pContext->hContext);
 }
 
+// The size the page shows the canvas at, in device pixels (the page's
+// fitCanvas); left as it is where the page does not say.
+EM_JS(void, PageWantedCanvasSize, (int* pWidth, int* pHeight), {
+  const size = Module.page && Module.page.canvasSize;
+  if (!size) return;
+  HEAP32[pWidth >> 2] = size.width;
+  HEAP32[pHeight >> 2] = size.height;
+});
+
+// A canvas given a new size is cleared: it is resized here, in the task that
+// then draws into it, so that the browser never shows it empty.
 void GlDrawableSize(GlContext* pContext, int& iWidth, int& iHeight) {
-  emscripten_webgl_get_drawing_buffer_size(pContext->hContext, &iWidth, &iHeight);
+  int iNowWidth = 0, iNowHeight = 0;
+  emscripten_webgl_get_drawing_buffer_size(pContext->hContext, &iNowWidth, &iNowHeight);
+  iWidth = iNowWidth;
+  iHeight = iNowHeight;
+  PageWantedCanvasSize(&iWidth, &iHeight);
+  if (iWidth != iNowWidth || iHeight != iNowHeight) emscripten_set_canvas_element_size(kCanvasSelector, iWidth, iHeight);
 }
 
 void PresentGlContext(GlContext*) { Win32WebFrameShown(); }

@@ -17,16 +17,19 @@ namespace d3d9gl {
 
 // ---- creation ------------------------------------------------------------------
 
-GlDevice::GlDevice(GlDirect3D* pParent, GlContext* pContext, const D3DPRESENT_PARAMETERS& Params, int iSamples)
+GlDevice::GlDevice(GlDirect3D* pParent, GlContext* pContext, const D3DPRESENT_PARAMETERS& Params, int iSamples,
+                   bool bFollowWindow)
     : pParent(pParent),
       pContext(pContext),
       Params(Params),
       iSamples(iSamples),
+      bFollowWindow(bFollowWindow),
+      Scale(FixedScaleFrom(std::getenv("VIMRA_RENDER_SCALE"))),
       State(Params.EnableAutoDepthStencil != FALSE) {
   pParent->AddRef();
   iGlCallsAtStart = iGlCalls;
-  iWidth = static_cast<int>(Params.BackBufferWidth);
-  iHeight = static_cast<int>(Params.BackBufferHeight);
+  iBaseWidth = iWidth = static_cast<int>(Params.BackBufferWidth);
+  iBaseHeight = iHeight = static_cast<int>(Params.BackBufferHeight);
   bS3tc = GlHasExtension(pContext, "GL_EXT_texture_compression_s3tc");
   const char* pszNoCache = std::getenv("VIMRA_GL_NO_CACHE");
   bCacheOff = pszNoCache != nullptr && std::strcmp(pszNoCache, "1") == 0;

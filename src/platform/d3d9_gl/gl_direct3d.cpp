@@ -76,7 +76,8 @@ HRESULT GlDirect3D::CreateDevice(UINT, D3DDEVTYPE, HWND hFocusWindow, DWORD Beha
     if (pParams->BackBufferWidth == 0) pParams->BackBufferWidth = static_cast<UINT>(iWidth);
     if (pParams->BackBufferHeight == 0) pParams->BackBufferHeight = static_cast<UINT>(iHeight);
   }
-  auto* pDevice = new GlDevice(this, pContext, *pParams, iSamples);
+  // A recording's size is its own; otherwise the picture is drawn at the window's.
+  auto* pDevice = new GlDevice(this, pContext, *pParams, iSamples, iOverrideWidth == 0);
   if (!pDevice->BuildBackBuffer()) {
     pDevice->Release();
     return D3DERR_NOTAVAILABLE;
@@ -122,6 +123,14 @@ IDirect3D9* Direct3DCreate9(UINT SDKVersion) {
 bool D3D9ReadBackBuffer(IDirect3DDevice9* pDevice, std::vector<unsigned char>& Pixels, int& iWidth, int& iHeight) {
   auto* pGlDevice = dynamic_cast<d3d9gl::GlDevice*>(pDevice);
   return pGlDevice != nullptr && pGlDevice->ReadBackBuffer(Pixels, iWidth, iHeight);
+}
+
+bool D3D9DrawnSize(IDirect3DDevice9* pDevice, int& iWidth, int& iHeight) {
+  auto* pGlDevice = dynamic_cast<d3d9gl::GlDevice*>(pDevice);
+  if (pGlDevice == nullptr) return false;
+  iWidth = pGlDevice->Drawn().iWidth;
+  iHeight = pGlDevice->Drawn().iHeight;
+  return true;
 }
 
 uint64_t D3D9GlCallCount(IDirect3DDevice9* pDevice) {

@@ -62,3 +62,16 @@ bool D3D9ReadBackBuffer(IDirect3DDevice9* pDevice, std::vector<unsigned char>& P
   Copy.p->UnlockRect();
   return true;
 }
+
+bool D3D9DrawnSize(IDirect3DDevice9* pDevice, int& iWidth, int& iHeight) {
+  if (pDevice == nullptr) return false;
+  Released<IDirect3DSurface9> BackBuffer;
+  D3DSURFACE_DESC Desc{};
+  if (FAILED(pDevice->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &BackBuffer.p)) ||
+      FAILED(BackBuffer.p->GetDesc(&Desc))) {
+    return false;
+  }
+  iWidth = static_cast<int>(Desc.Width);
+  iHeight = static_cast<int>(Desc.Height);
+  return true;
+}

@@ -63,7 +63,10 @@ HWND CreateWindowExA(DWORD, LPCSTR lpClassName, LPCSTR lpWindowName, DWORD dwSty
   const char* pszTitle = lpWindowName != nullptr ? lpWindowName : "";
   // A sizing border (part of WS_OVERLAPPEDWINDOW) makes the window resizable
   // and maximisable, as on Windows.
-  const Uint32 dwFlags = SDL_WINDOW_HIDDEN | ((dwStyle & WS_THICKFRAME) != 0 ? SDL_WINDOW_RESIZABLE : 0);
+  // High DPI: where the video driver has a drawable finer than the window's
+  // size (Wayland or macOS at 150-200%), the device draws at its pixels.
+  const Uint32 dwFlags = SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI |
+                         ((dwStyle & WS_THICKFRAME) != 0 ? SDL_WINDOW_RESIZABLE : 0);
   SDL_Window* pWindow = SDL_CreateWindow(pszTitle, X, Y, nWidth, nHeight, dwFlags | SDL_WINDOW_OPENGL);
   if (pWindow == nullptr) {
     // A video driver without GL still gives a window; the device then fails.
@@ -90,7 +93,7 @@ int ShowCursor(BOOL bShow) {
 }
 
 // F11 and Alt+Enter switch a window between its size and the whole desktop
-// (the back buffer keeps its size; the device scales it into the window).
+// (the device then draws at the window's new size).
 // Desktop fullscreen: the window, without its border, covers its display and
 // the window manager is asked to make it fullscreen. Without a window manager
 // the move and resize alone do it; with one, either way the window ends up

@@ -1,5 +1,6 @@
-// The window is the page's one canvas, 1280x720 (the page scales it with its
-// aspect kept). Only the predefined "STATIC" class is known; it has no window
+// The window is the page's one canvas. The page shows it as large as fits,
+// 16:9, and sizes its drawing buffer to the shown size in the screen's own
+// pixels, which the device draws at. Only the predefined "STATIC" class is known; it has no window
 // procedure of the program's, so DispatchMessageA has nothing to call.
 #include <emscripten.h>
 
@@ -23,6 +24,7 @@ Win32MessageQueue Messages;
 
 EM_JS(void, PageSetUpCanvas, (const char* pszTitle, int iWidth, int iHeight), {
   document.title = UTF8ToString(pszTitle);
+  if (Module.page && Module.page.fitCanvas) return;
   const canvas = document.querySelector("#canvas");
   canvas.width = iWidth;
   canvas.height = iHeight;
@@ -51,8 +53,9 @@ HWND CreateWindowExA(DWORD, LPCSTR lpClassName, LPCSTR lpWindowName, DWORD, int,
                      HMENU, HINSTANCE, LPVOID) {
   if (lpClassName == nullptr || std::strcmp(lpClassName, "STATIC") != 0) return nullptr;
   if (bCanvasTaken || nWidth <= 0 || nHeight <= 0) return nullptr;
-  // The Windows size is the outer size; the canvas is the client area, made
-  // at the requested size, and the device scales into it.
+  // The Windows size is the outer size; the canvas is the client area. A page
+  // without its own sizing gets the requested size, and the device scales
+  // into the canvas as it is shown.
   Canvas = HWND__{nWidth, nHeight};
   bCanvasTaken = true;
   PageSetUpCanvas(lpWindowName != nullptr ? lpWindowName : "", nWidth, nHeight);

@@ -15,6 +15,7 @@
 #include "gl_ffp.h"
 #include "gl_test_scene.h"
 #include "png_file.h"
+#include "win32_seams.h"
 
 using namespace gltest;
 
@@ -622,6 +623,86 @@ TEST(GlBackBufferOverride, SizeAndSamplesReplaceTheParametersUntilCleared) {
   ASSERT_EQ(pD3D->CreateDevice(0, D3DDEVTYPE_HAL, TestWindow(), D3DCREATE_SOFTWARE_VERTEXPROCESSING, &Params, &pDevice),
             D3D_OK);
   EXPECT_EQ(ReadFrame(pDevice).iWidth, 1280);
+  EXPECT_EQ(pDevice->Release(), 0u);
+  pD3D->Release();
+}
+
+// A window that grows gets its picture drawn at its own size from the frame
+// after the Present that sees it (that Present's frame can still be read): the very pixels of a back buffer made at
+// that size, with the engine's rectangles still counted in the 1280x720 it
+// asked for. VIMRA_RENDER_SCALE=1 draws every pixel of the window (unset,
+// frame times choose), 0.5 half of them.
+TEST(GlFollowWindow, PictureIsDrawnAtTheWindowsSizeFromTheNextFrame) {
+  IDirect3D9* pD3D = TestWindow() != nullptr ? Direct3DCreate9(D3D_SDK_VERSION) : nullptr;
+  if (pD3D == nullptr) GTEST_SKIP() << "no GL-capable display";
+  SDL_Window* pWindow = Win32GetSdlWindow(TestWindow());
+  // The other tests share the window and the environment: both are put back however this one ends.
+  struct PutBack {
+    SDL_Window* pWindow;
+    ~PutBack() {
+      unsetenv("VIMRA_RENDER_SCALE");
+      SDL_SetWindowSize(pWindow, 1280, 720);
+    }
+  } Restore{pWindow};
+  setenv("VIMRA_RENDER_SCALE", "1", 1);
+  auto Create = [&](D3DPRESENT_PARAMETERS& Params) {
+    IDirect3DDevice9* pDevice = nullptr;
+    EXPECT_EQ(pD3D->CreateDevice(0, D3DDEVTYPE_HAL, TestWindow(), D3DCREATE_SOFTWARE_VERTEXPROCESSING, &Params,
+                                 &pDevice),
+              D3D_OK);
+    return pDevice;
+  };
+  // A quarter of the engine's back buffer cleared red, a slanted square over it.
+  auto Draw = [](IDirect3DDevice9* pDevice, LONG iQuarterRight, LONG iQuarterBottom) {
+    std::vector<Vertex> Vertices;
+    std::vector<uint16_t> Indices;
+    AddSquare(Vertices, Indices, 2.0f, 1);
+    const Mesh Square(pDevice, Vertices, Indices);
+    const D3DXMATRIX matProjection = DemoProjection();
+    pDevice->SetTransform(D3DTS_PROJECTION, &matProjection);
+    pDevice->SetRenderState(D3DRS_LIGHTING, FALSE);
+    pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    const D3DRECT Quarter = {0, 0, iQuarterRight, iQuarterBottom};
+    pDevice->Clear(1, &Quarter, D3DCLEAR_TARGET, 0xFFFF0000, 1.0f, 0);
+    pDevice->BeginScene();
+    EXPECT_EQ(Square.Draw(pDevice, RotationY(0.3f) * RotationX(0.2f) * Translation(0.3f, 0.1f, 6)), D3D_OK);
+    pDevice->EndScene();
+    pDevice->SetIndices(nullptr);
+    pDevice->SetStreamSource(0, nullptr, 0, 0);
+    return ReadFrame(pDevice);
+  };
+  auto SizeOf = [](const Frame& F) { return std::make_pair(F.iWidth, F.iHeight); };
+
+  D3D9SetBackBufferOverride(2560, 1440, 0);
+  D3DPRESENT_PARAMETERS Params = DemoParams(D3DMULTISAMPLE_NONE);
+  IDirect3DDevice9* pDevice = Create(Params);
+  const Frame Recorded = Draw(pDevice, 1280, 720);
+  EXPECT_EQ(pDevice->Release(), 0u);
+  D3D9SetBackBufferOverride(0, 0, 0);
+
+  Params = DemoParams(D3DMULTISAMPLE_NONE);
+  pDevice = Create(Params);
+  SDL_SetWindowSize(pWindow, 2560, 1600);
+  EXPECT_EQ(SizeOf(Draw(pDevice, 640, 360)), std::make_pair(1280, 720));
+  pDevice->Present(nullptr, nullptr, nullptr, nullptr);
+  EXPECT_EQ(SizeOf(ReadFrame(pDevice)), std::make_pair(1280, 720)) << "what was presented can still be read";
+  const Frame Followed = Draw(pDevice, 640, 360);
+  EXPECT_EQ(Params.BackBufferWidth, 1280u) << "the engine's parameters are its own";
+  ASSERT_EQ(SizeOf(Followed), SizeOf(Recorded));
+  EXPECT_TRUE(Followed.Pixels == Recorded.Pixels);
+  EXPECT_EQ(Followed.At(100, 719), 0xFFFF0000u);
+  EXPECT_EQ(Followed.At(100, 720), 0xFF000000u);
+  // Smaller again: never below the size the engine asked for.
+  SDL_SetWindowSize(pWindow, 1000, 800);
+  pDevice->Present(nullptr, nullptr, nullptr, nullptr);
+  EXPECT_EQ(SizeOf(Draw(pDevice, 640, 360)), std::make_pair(1280, 720));
+  EXPECT_EQ(pDevice->Release(), 0u);
+
+  setenv("VIMRA_RENDER_SCALE", "0.5", 1);
+  SDL_SetWindowSize(pWindow, 3840, 2160);
+  Params = DemoParams(D3DMULTISAMPLE_NONE);
+  pDevice = Create(Params);
+  EXPECT_EQ(SizeOf(Draw(pDevice, 640, 360)), std::make_pair(1920, 1080));
   EXPECT_EQ(pDevice->Release(), 0u);
   pD3D->Release();
 }

@@ -1,12 +1,13 @@
 // The GL device's translation from Direct3D state, without a GL context: the
 // state store's defaults, the dirty groups, the fixed-function key, the
-// uniform block and the value translation.
+// uniform block and the value translation; and the size it draws at.
 #include <gtest/gtest.h>
 
 #include <bit>
 #include <cmath>
 #include <cstring>
 
+#include "gl_draw_size.h"
 #include "gl_enums.h"
 #include "gl_ffp_state.h"
 #include "gl_state_store.h"
@@ -281,4 +282,80 @@ TEST(GlEnums, CullingCountsWindingOnScreenAndDepthNeedsADepthBuffer) {
   EXPECT_FALSE(RasterStateFor(State.RenderStates, false).bDepthTest);
   State.RenderStates[D3DRS_COLORWRITEENABLE] = 0x1F;
   EXPECT_EQ(RasterStateFor(State.RenderStates, true).dwColourMask, 0xFu);
+}
+
+// ---- the size drawn at -------------------------------------------------------------
+
+TEST(GlDrawSize, LargestShapeThatFitsTheWindowNeverBelowTheEnginesSize) {
+  const DrawSize Base = {1280, 720};
+  auto Size = [&](int iW, int iH, double fScale, int iMax = 16384) {
+    const DrawSize S = SizeToDraw(Base, {iW, iH}, fScale, iMax);
+    return std::make_pair(S.iWidth, S.iHeight);
+  };
+  EXPECT_EQ(Size(1280, 720, 1.0), std::make_pair(1280, 720));
+  EXPECT_EQ(Size(3840, 2160, 1.0), std::make_pair(3840, 2160));
+  EXPECT_EQ(Size(2560, 1600, 1.0), std::make_pair(2560, 1440));  // bars above and below
+  EXPECT_EQ(Size(3440, 1440, 1.0), std::make_pair(2560, 1440));  // bars beside
+  EXPECT_EQ(Size(1366, 768, 1.0), std::make_pair(1366, 768));    // the window's own pixels, not 16:9 rounded down
+  EXPECT_EQ(Size(3840, 2160, 0.5), std::make_pair(1920, 1080));
+  EXPECT_EQ(Size(3840, 2160, 0.25), std::make_pair(1280, 720));
+  EXPECT_EQ(Size(1000, 800, 1.0), std::make_pair(1280, 720));
+  EXPECT_EQ(Size(0, 0, 1.0), std::make_pair(1280, 720));
+  EXPECT_EQ(Size(7680, 4320, 1.0, 4096), std::make_pair(4096, 2304));  // GL's largest buffer
+  EXPECT_EQ(FixedScaleFrom("0.5"), 0.5);
+  EXPECT_EQ(FixedScaleFrom("1"), 1.0);
+  EXPECT_EQ(FixedScaleFrom("2"), 1.0);
+  EXPECT_EQ(FixedScaleFrom(nullptr), 0.0);
+  EXPECT_EQ(FixedScaleFrom("half"), 0.0);
+  EXPECT_EQ(FixedScaleFrom("-1"), 0.0);
+}
+
+// Frame times that grow with the pixels drawn: a new window is tried at all
+// its pixels, a size that proves too slow is stepped down from to the largest
+// that keeps a frame well within 20 ms, and nothing moves up again until the
+// window changes; a window far too large for the time per pixel seen so far
+// starts at the estimate instead.
+TEST(GlDrawSize, ChooserStepsDownFromTheWindowsSizeAndStays) {
+  const DrawSize Base = {1280, 720}, Full = {3840, 2160};
+  DrawScaleChooser Chooser(0.0);
+  auto Drawn = [&] { return SizeToDraw(Base, Full, Chooser.Scale(), 16384); };
+  // Runs frames at fMsPerMegapixel until the chooser decides; whether the drawn size changed.
+  auto RunUntilDecided = [&](double fMsPerMegapixel) {
+    const DrawSize Before = Drawn();
+    for (int i = 0; i < 100; ++i) {
+      const DrawSize S = Drawn();
+      if (Chooser.NoteFrame(fMsPerMegapixel * static_cast<double>(S.Pixels()) / 1e6, S, Full, Base))
+        return Drawn() != Before;
+    }
+    ADD_FAILURE() << "no decision in 100 frames";
+    return false;
+  };
+  Chooser.NewWindow(Full, Base);
+  EXPECT_TRUE(Drawn() == Full);
+  // 5.4 ms for 1280x720: 3840x2160 takes 45 ms, 1920x1080 11, 2400x1350 would take 17.6.
+  const double fModest = 5.4 / 0.9216;
+  EXPECT_TRUE(RunUntilDecided(fModest));
+  EXPECT_TRUE(Drawn() == (DrawSize{1920, 1080}));
+  EXPECT_FALSE(RunUntilDecided(fModest));
+  // The scenes grow busier: 24 ms at 1920x1080 is too slow.
+  EXPECT_TRUE(RunUntilDecided(24.0 / 2.0736));
+  EXPECT_LT(Drawn().Pixels(), 1920 * 1080);
+  // Faster again, it does not swing back up.
+  EXPECT_FALSE(RunUntilDecided(1.0));
+  // A new window is tried whole again.
+  Chooser.NewWindow(Full, Base);
+  EXPECT_TRUE(Drawn() == Full);
+  // Too slow even at the engine's size: nothing smaller is drawn.
+  EXPECT_TRUE(RunUntilDecided(100.0));
+  EXPECT_TRUE(Drawn() == Base);
+  EXPECT_FALSE(RunUntilDecided(100.0));
+  EXPECT_NEAR(Chooser.LastMedianMs(), 92.16, 0.01);
+  // After that, a large window starts where the time per pixel says.
+  Chooser.NewWindow(Full, Base);
+  EXPECT_TRUE(Drawn() == Base);
+
+  DrawScaleChooser Fixed(1.0);
+  Fixed.NewWindow(Full, Base);
+  for (int i = 0; i < 100; ++i) EXPECT_FALSE(Fixed.NoteFrame(500.0, Full, Full, Base));
+  EXPECT_EQ(Fixed.Scale(), 1.0);
 }
