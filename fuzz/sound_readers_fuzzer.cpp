@@ -38,8 +38,8 @@ class CheckingOutput final : public SoundOutput {
   void Stop(const PcmSound&) override {}
   bool Playing(int) override { return false; }
   void SetGains(int, float, float) override {}
-  bool DecodeMp3(const unsigned char* pData, size_t iSize, const Mp3Format& Format, size_t iMaxFrames, PcmSound& Pcm) override {
-    return DecodeMp3WithMpg123(pData, iSize, Format, iMaxFrames, Pcm);
+  bool DecodeMp3(const unsigned char* pData, size_t iSize, const Mp3Format& Format, size_t iMaxFrames, PcmSound& Pcm, const DecodeProgress& Progress) override {
+    return DecodeMp3WithMpg123(pData, iSize, Format, iMaxFrames, Pcm, Progress);
   }
 };
 

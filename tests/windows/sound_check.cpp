@@ -48,7 +48,7 @@ int main(int argc, char** argv) {
   }
   const auto iMaxFrames = static_cast<size_t>(kMaxSampleSeconds * Format.iRate);
   if (!WindowsSoundDevices().DecodeMp3(Bytes.data() + Format.iFirstFrame, Bytes.size() - Format.iFirstFrame, Format, iMaxFrames,
-                                      Pcm)) {
+                                      Pcm, {})) {
     std::printf("the system's codec did not decode %s\n", argv[1]);
     return 1;
   }

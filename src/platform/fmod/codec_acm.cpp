@@ -10,7 +10,8 @@
 #include <algorithm>
 #include <vector>
 
-bool DecodeMp3WithAcm(const unsigned char* pData, size_t iSize, const Mp3Format& Format, size_t iMaxFrames, PcmSound& Pcm) {
+bool DecodeMp3WithAcm(const unsigned char* pData, size_t iSize, const Mp3Format& Format, size_t iMaxFrames,
+                      PcmSound& Pcm, const DecodeProgress& Progress) {
   const Mp3Format& Frame = Format;
   MPEGLAYER3WAVEFORMAT Source{};
   Source.wfx.wFormatTag = WAVE_FORMAT_MPEGLAYER3;
@@ -42,11 +43,21 @@ bool DecodeMp3WithAcm(const unsigned char* pData, size_t iSize, const Mp3Format&
   Header.pbDst = Output.data();
   Header.cbDstLength = kOutputBytes;
   bool bOk = acmStreamPrepareHeader(hStream, &Header, 0) == 0;
-  std::vector<BYTE> Decoded;
-  const size_t iMaxBytes = iMaxFrames * 2 * static_cast<size_t>(Frame.iChannels);
+  Pcm.iRate = Frame.iRate;
+  Pcm.iChannels = Frame.iChannels;
+  const size_t iMaxSamples = iMaxFrames * static_cast<size_t>(Frame.iChannels);
+  // Appends what a conversion gave, up to the cap; false when Progress stops it.
+  const auto Take = [&](DWORD iBytes) {
+    const size_t iCount = std::min<size_t>(iBytes / 2, iMaxSamples - Pcm.Samples.size());
+    const size_t iAt = Pcm.Samples.size();
+    Pcm.Samples.resize(iAt + iCount);
+    std::copy(Output.begin(), Output.begin() + static_cast<std::ptrdiff_t>(iCount * 2),
+              reinterpret_cast<BYTE*>(Pcm.Samples.data() + iAt));
+    return iCount == 0 || !Progress || Progress(Pcm);
+  };
   size_t iAt = 0;
   DWORD iFlags = ACM_STREAMCONVERTF_START;
-  for (bool bLast = false; bOk && !bLast && Decoded.size() < iMaxBytes;) {
+  for (bool bLast = false; bOk && !bLast && Pcm.Samples.size() < iMaxSamples;) {
     const DWORD iPiece = static_cast<DWORD>(std::min<size_t>(kPieceBytes, iSize - iAt));
     std::copy(pData + iAt, pData + iAt + iPiece, Input.begin());
     bLast = iAt + iPiece >= iSize;
@@ -55,27 +66,22 @@ bool DecodeMp3WithAcm(const unsigned char* pData, size_t iSize, const Mp3Format&
     bOk = acmStreamConvert(hStream, &Header, iFlags | (bLast ? ACM_STREAMCONVERTF_END : 0)) == 0;
     iFlags = 0;
     if (!bOk) break;
-    Decoded.insert(Decoded.end(), Output.begin(), Output.begin() + Header.cbDstLengthUsed);
+    bOk = Take(Header.cbDstLengthUsed);
     // The codec may keep back a partial frame; feed it again with the next piece.
     iAt += Header.cbSrcLengthUsed > 0 ? Header.cbSrcLengthUsed : iPiece;
     if (bLast && Header.cbSrcLengthUsed < iPiece && Header.cbSrcLengthUsed > 0) bLast = false;
   }
   // Whatever the codec still holds after the END call.
-  while (bOk && Decoded.size() < iMaxBytes) {
+  while (bOk && Pcm.Samples.size() < iMaxSamples) {
     Header.cbSrcLength = 0;
     Header.cbDstLength = kOutputBytes;
     if (acmStreamConvert(hStream, &Header, ACM_STREAMCONVERTF_END) != 0 || Header.cbDstLengthUsed == 0) break;
-    Decoded.insert(Decoded.end(), Output.begin(), Output.begin() + Header.cbDstLengthUsed);
+    bOk = Take(Header.cbDstLengthUsed);
   }
   Header.cbSrcLength = kPieceBytes;
   Header.cbDstLength = kOutputBytes;
   acmStreamUnprepareHeader(hStream, &Header, 0);
   acmStreamClose(hStream, 0);
-  if (!bOk || Decoded.size() < 2) return false;
-  Pcm.iRate = Frame.iRate;
-  Pcm.iChannels = Frame.iChannels;
-  Decoded.resize(std::min(Decoded.size(), iMaxBytes));
-  Pcm.Samples.resize(Decoded.size() / 2);
-  std::copy(Decoded.begin(), Decoded.begin() + Pcm.Samples.size() * 2, reinterpret_cast<BYTE*>(Pcm.Samples.data()));
-  return true;
+  Pcm.Samples.resize(Pcm.FrameCount() * static_cast<size_t>(Frame.iChannels));
+  return bOk && Pcm.FrameCount() > 0;
 }

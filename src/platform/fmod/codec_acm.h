@@ -8,4 +8,4 @@
 #include "sound_files.h"
 
 bool DecodeMp3WithAcm(const unsigned char* pData, size_t iSize, const Mp3Format& Format, size_t iMaxFrames,
-                      PcmSound& Pcm);
+                      PcmSound& Pcm, const DecodeProgress& Progress);

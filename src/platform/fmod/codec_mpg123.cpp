@@ -39,7 +39,7 @@ off_t SeekBytes(void* pHandle, off_t iOffset, int iWhence) {
 }  // namespace
 
 bool DecodeMp3WithMpg123(const unsigned char* pData, size_t iSize, const Mp3Format& Format, size_t iMaxFrames,
-                         PcmSound& Pcm) {
+                         PcmSound& Pcm, const DecodeProgress& Progress) {
   static const bool bLibraryReady = mpg123_init() == MPG123_OK;
   if (!bLibraryReady || (Format.iChannels != 1 && Format.iChannels != 2) || Format.iRate <= 0) return false;
   int iError = MPG123_OK;
@@ -73,6 +73,7 @@ bool DecodeMp3WithMpg123(const unsigned char* pData, size_t iSize, const Mp3Form
     const int iResult = mpg123_read(h, Piece, sizeof Piece, &iDone);
     const size_t iTaken = std::min(iDone / 2, iMaxSamples - Pcm.Samples.size());
     Pcm.Samples.insert(Pcm.Samples.end(), Piece, Piece + iTaken);
+    if (iTaken > 0 && Progress && !Progress(Pcm)) return false;
     if (iResult == MPG123_OK || iResult == MPG123_NEW_FORMAT) continue;
     if (iResult == MPG123_DONE || input.iOffset == iStuckAt) break;
     iStuckAt = input.iOffset;

@@ -8,12 +8,20 @@
 // platform has it, 0 silent with the same timing. SetOutput picks, SetDriver
 // picks a device of it (0 is the default), FSOUND_Init opens. Samples are
 // decoded whole at load: WAV and headerless data by our readers, MP3 by the
-// platform's codec after the readers found its format and counted its length; other formats are
+// platform's codec after the readers found its format and counted its length
+// (where the codec may run on a thread of its own, it does: the load returns
+// once half a second is decoded, with the counted length, and the rest is
+// decoded ahead of what plays); other formats are
 // refused as missing. Songs (tracker modules) play where the output has a
 // player (SDL); elsewhere FMUSIC_LoadSong returns null and the other FMUSIC_
 // calls refuse, as they do for any handle that is not a loaded song.
 #include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 #include "fmod_seams.h"
@@ -21,8 +29,24 @@
 #include "sound_files.h"
 #include "sound_output.h"
 
+// A sample, and the thread that may still be decoding it (see SampleLoad).
 struct FSOUND_SAMPLE {
   PcmSound Pcm;
+  std::atomic<size_t> iReady{0};  // frames of Pcm decoded so far, while decoding
+  std::atomic<bool> bStop{false};
+  std::mutex Lock;
+  std::condition_variable Progressed;
+  bool bDone = false;     // the decoding thread has finished
+  bool bDecoded = false;  // and its codec decoded the sound
+  std::thread Decoding;
+
+  FSOUND_SAMPLE() = default;
+  FSOUND_SAMPLE(const FSOUND_SAMPLE&) = delete;
+  FSOUND_SAMPLE& operator=(const FSOUND_SAMPLE&) = delete;
+  ~FSOUND_SAMPLE() {
+    bStop = true;
+    if (Decoding.joinable()) Decoding.join();
+  }
 };
 
 struct FMUSIC_MODULE {
@@ -110,9 +134,7 @@ class SoundLibrary final : public FmodApi {
       return nullptr;
     }
     auto pSample = std::make_unique<FSOUND_SAMPLE>();
-    if (!Decode(Bytes.data() + iOffset, Bytes.size() - static_cast<size_t>(iOffset), dwMode, pSample->Pcm)) {
-      return nullptr;
-    }
+    if (!Decode(std::move(Bytes), static_cast<size_t>(iOffset), dwMode, *pSample)) return nullptr;
     if (static_cast<size_t>(iSlot) >= Samples.size()) Samples.resize(static_cast<size_t>(iSlot) + 1);
     std::unique_ptr<FSOUND_SAMPLE>& pOld = Samples[static_cast<size_t>(iSlot)];
     if (pOld != nullptr) Output().Stop(pOld->Pcm);
@@ -181,16 +203,73 @@ class SoundLibrary final : public FmodApi {
 
   static SoundOutput& Output() { return pOutputOverride != nullptr ? *pOutputOverride : PlatformSoundOutput(); }
 
-  bool Decode(const unsigned char* pData, size_t iSize, unsigned int dwMode, PcmSound& Pcm) {
+  bool Decode(std::vector<unsigned char>&& Bytes, size_t iOffset, unsigned int dwMode, FSOUND_SAMPLE& Sample) {
+    const unsigned char* pData = Bytes.data() + iOffset;
+    const size_t iSize = Bytes.size() - iOffset;
+    PcmSound& Pcm = Sample.Pcm;
     if ((dwMode & FSOUND_LOADRAW) != 0) return DecodeRaw(pData, iSize, dwMode, Pcm);
     if (IsWav(pData, iSize)) return DecodeWav(pData, iSize, Pcm);
     Mp3Format Format;
-    if (!FindMp3Format(pData, iSize, Format) || Mp3Seconds(pData, iSize, Format) > kMaxSampleSeconds) return false;
+    if (!FindMp3Format(pData, iSize, Format)) return false;
+    const double fSeconds = Mp3Seconds(pData, iSize, Format);
+    if (fSeconds > kMaxSampleSeconds) return false;
     const auto iMaxFrames = static_cast<size_t>(kMaxSampleSeconds * Format.iRate);
-    return Output().DecodeMp3(pData + Format.iFirstFrame, iSize - Format.iFirstFrame, Format, iMaxFrames, Pcm) &&
+    if (Output().DecodesInBackground()) {
+      const auto iCounted = std::min(iMaxFrames, static_cast<size_t>(std::llround(fSeconds * Format.iRate)));
+      return DecodeInBackground(Sample, std::move(Bytes), iOffset, Format, iCounted);
+    }
+    return Output().DecodeMp3(pData + Format.iFirstFrame, iSize - Format.iFirstFrame, Format, iMaxFrames, Pcm, {}) &&
            (Pcm.iChannels == 1 || Pcm.iChannels == 2) && Pcm.iRate > 0 && Pcm.FrameCount() > 0 &&
            Pcm.FrameCount() <= iMaxFrames;
   }
+
+  // The sound gets the counted length at once, silent; a thread decodes into
+  // it, publishing how far it got, and the load waits for the first half
+  // second. What the codec does not fill (a frame it skipped, its own delay
+  // at the end) stays silent, so the sound always plays its whole length.
+  static bool DecodeInBackground(FSOUND_SAMPLE& Sample, std::vector<unsigned char>&& Bytes, size_t iOffset,
+                                 const Mp3Format& Format, size_t iFrames) {
+    if (iFrames == 0) return false;
+    PcmSound& Pcm = Sample.Pcm;
+    Pcm.iRate = Format.iRate;
+    Pcm.iChannels = Format.iChannels;
+    Pcm.Samples.assign(iFrames * static_cast<size_t>(Format.iChannels), 0);
+    Pcm.pReady = &Sample.iReady;
+    SoundOutput& Codec = Output();
+    Sample.Decoding = std::thread([&Sample, &Codec, Bytes = std::move(Bytes), iOffset, Format, iFrames] {
+      PcmSound& Target = Sample.Pcm;
+      size_t iCopied = 0;
+      const auto Publish = [&](const PcmSound& SoFar) {
+        if (SoFar.iRate != Target.iRate || SoFar.iChannels != Target.iChannels) return false;
+        const size_t iEnd = std::min(SoFar.Samples.size(), Target.Samples.size());
+        if (iEnd > iCopied) {
+          std::copy(SoFar.Samples.begin() + static_cast<std::ptrdiff_t>(iCopied),
+                    SoFar.Samples.begin() + static_cast<std::ptrdiff_t>(iEnd),
+                    Target.Samples.begin() + static_cast<std::ptrdiff_t>(iCopied));
+          iCopied = iEnd;
+          Sample.iReady.store(iCopied / static_cast<size_t>(Target.iChannels), std::memory_order_release);
+          { std::lock_guard Guard(Sample.Lock); }  // the load is waiting, or sees the count before it waits
+          Sample.Progressed.notify_all();
+        }
+        return !Sample.bStop;
+      };
+      PcmSound Decoded;
+      const size_t iFirst = iOffset + Format.iFirstFrame;
+      const bool bOk = Codec.DecodeMp3(Bytes.data() + iFirst, Bytes.size() - iFirst, Format, iFrames, Decoded,
+                                       Publish) &&
+                       Publish(Decoded) && iCopied > 0;
+      Sample.iReady.store(Target.FrameCount(), std::memory_order_release);
+      std::lock_guard Guard(Sample.Lock);
+      Sample.bDone = true;
+      Sample.bDecoded = bOk;
+      Sample.Progressed.notify_all();
+    });
+    const size_t iEnough = std::min(iFrames, static_cast<size_t>(Format.iRate / 2));
+    std::unique_lock Guard(Sample.Lock);
+    Sample.Progressed.wait(Guard, [&] { return Sample.bDone || Sample.iReady.load() >= iEnough; });
+    return !Sample.bDone || Sample.bDecoded;
+  }
+
 
   int ChannelCount() const { return static_cast<int>(Channels.size()); }
   bool ValidChannel(int iChannel) const { return bOpen && iChannel >= 0 && iChannel < ChannelCount(); }

@@ -48,6 +48,7 @@ int Mixer::MixInto(int16_t* pStereo, int iFrames) {
     if (pSound == nullptr) continue;
     const double fStep = static_cast<double>(pSound->iRate) / iRate;
     const size_t iLength = pSound->FrameCount();
+    const size_t iReady = pSound->FramesReady();
     const size_t iStride = static_cast<size_t>(pSound->iChannels);
     for (int i = 0; i < iFrames; ++i) {
       const size_t iFrame = static_cast<size_t>(voice.fPosition);
@@ -55,6 +56,7 @@ int Mixer::MixInto(int16_t* pStereo, int iFrames) {
         voice.pSound = nullptr;
         break;
       }
+      if (iFrame >= iReady) break;  // the decoder is behind: the voice waits for it
       iSounded = std::max(iSounded, i + 1);
       const int16_t* pFrame = pSound->Samples.data() + iFrame * iStride;
       Sum[2 * i] += pFrame[0] * voice.fLeft;

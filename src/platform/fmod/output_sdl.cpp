@@ -148,9 +148,10 @@ class SdlOutput final : public MixingOutput {
   }
 
   bool DecodeMp3(const unsigned char* pData, size_t iSize, const Mp3Format& Format, size_t iMaxFrames,
-                 PcmSound& Pcm) override {
-    return DecodeMp3WithMpg123(pData, iSize, Format, iMaxFrames, Pcm);
+                 PcmSound& Pcm, const DecodeProgress& Progress) override {
+    return DecodeMp3WithMpg123(pData, iSize, Format, iMaxFrames, Pcm, Progress);
   }
+  bool DecodesInBackground() const override { return true; }
 
   int LoadSong(const std::vector<unsigned char>& Bytes) override {
     // Beside the server's stream, songs have an SDL device of their own.

@@ -146,7 +146,8 @@ class WebAudioOutput final : public SoundOutput {
   bool Playing(int iVoice) override { return AudioVoiceBusy(iVoice) != 0; }
   void SetGains(int iVoice, float fLeft, float fRight) override { AudioSetGains(iVoice, fLeft, fRight); }
 
-  bool DecodeMp3(const unsigned char* pData, size_t iSize, const Mp3Format& Format, size_t iMaxFrames, PcmSound& Pcm) override {
+  bool DecodeMp3(const unsigned char* pData, size_t iSize, const Mp3Format& Format, size_t iMaxFrames, PcmSound& Pcm,
+                 const DecodeProgress&) override {
     if (!bOpen || iSize > INT32_MAX || iMaxFrames > INT32_MAX) return false;
     const int iFrames =
         AudioDecode(pData, static_cast<int>(iSize), static_cast<int>(iMaxFrames), &Pcm.iRate, &Pcm.iChannels);

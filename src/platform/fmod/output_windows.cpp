@@ -75,9 +75,10 @@ class WindowsOutput final : public MixingOutput {
     Mixing.Reset(44100, 0);
   }
 
-  bool DecodeMp3(const unsigned char* pData, size_t iSize, const Mp3Format& Format, size_t iMaxFrames, PcmSound& Pcm) override {
-    return System.DecodeMp3(pData, iSize, Format, iMaxFrames, Pcm);
+  bool DecodeMp3(const unsigned char* pData, size_t iSize, const Mp3Format& Format, size_t iMaxFrames, PcmSound& Pcm, const DecodeProgress& Progress) override {
+    return System.DecodeMp3(pData, iSize, Format, iMaxFrames, Pcm, Progress);
   }
+  bool DecodesInBackground() const override { return true; }
 
  private:
   WindowsDevices& System;

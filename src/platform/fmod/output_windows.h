@@ -19,10 +19,11 @@ class WindowsDevices {
   // Opens device iDriver of an output type as 16-bit stereo at iRate, pulling
   // from Source until destroyed; null when the system refuses.
   virtual std::unique_ptr<DeviceStream> Open(int iOutputType, int iDriver, int iRate, PcmSource& Source) = 0;
-  // Decodes an MP3 stream (from its first frame) to 16-bit PCM, at most
-  // iMaxFrames frames; false when the system has no codec for it or the data
-  // does not decode.
-  virtual bool DecodeMp3(const unsigned char* pData, size_t iSize, const Mp3Format& Format, size_t iMaxFrames, PcmSound& Pcm) = 0;
+  // Decodes an MP3 stream (from its first frame, of Format) to 16-bit PCM at
+  // Format's rate and channel count, at most iMaxFrames frames, calling
+  // Progress after each piece; false when the system has no codec for it or
+  // the data does not decode.
+  virtual bool DecodeMp3(const unsigned char* pData, size_t iSize, const Mp3Format& Format, size_t iMaxFrames, PcmSound& Pcm, const DecodeProgress& Progress) = 0;
 };
 
 std::unique_ptr<SoundOutput> MakeWindowsOutput(WindowsDevices& System);

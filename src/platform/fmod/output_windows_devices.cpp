@@ -21,8 +21,8 @@ class SystemDevices final : public WindowsDevices {
     return nullptr;
   }
 
-  bool DecodeMp3(const unsigned char* pData, size_t iSize, const Mp3Format& Format, size_t iMaxFrames, PcmSound& Pcm) override {
-    return DecodeMp3WithAcm(pData, iSize, Format, iMaxFrames, Pcm);
+  bool DecodeMp3(const unsigned char* pData, size_t iSize, const Mp3Format& Format, size_t iMaxFrames, PcmSound& Pcm, const DecodeProgress& Progress) override {
+    return DecodeMp3WithAcm(pData, iSize, Format, iMaxFrames, Pcm, Progress);
   }
 };
 

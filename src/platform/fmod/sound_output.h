@@ -12,19 +12,28 @@
 #pragma once
 
 #include <cstddef>
+#include <atomic>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 struct Mp3Format;  // sound_files.h
 
-// 16-bit signed PCM, interleaved when there are two channels.
+// 16-bit signed PCM, interleaved when there are two channels. A sound still
+// being decoded has its whole length from the start; pReady then counts the
+// frames decoded so far (from the first on), which a mixer may play.
 struct PcmSound {
   int iRate = 0;
   int iChannels = 0;  // 1 or 2
   std::vector<int16_t> Samples;
+  const std::atomic<size_t>* pReady = nullptr;  // null: all of it
 
   size_t FrameCount() const { return iChannels > 0 ? Samples.size() / static_cast<size_t>(iChannels) : 0; }
+  size_t FramesReady() const { return pReady != nullptr ? pReady->load(std::memory_order_acquire) : FrameCount(); }
 };
+
+// What a codec has decoded so far, after each piece; false stops it.
+using DecodeProgress = std::function<bool(const PcmSound& SoFar)>;
 
 class SoundOutput {
  public:
@@ -54,9 +63,13 @@ class SoundOutput {
   // frame (pData) on, whose format the core's reader found: at most iMaxFrames
   // frames, at that frame's rate and channel count. A damaged frame, or one of
   // another format, is skipped or converted, and decoding goes on to the end;
-  // false when nothing decodes.
+  // false when nothing decodes. Progress (if any) sees Pcm after each piece.
   virtual bool DecodeMp3(const unsigned char* pData, size_t iSize, const Mp3Format& Format, size_t iMaxFrames,
-                         PcmSound& Pcm) = 0;
+                         PcmSound& Pcm, const DecodeProgress& Progress) = 0;
+  // Whether DecodeMp3 may run on a thread of the core's own while the program
+  // goes on (it may not in the browser, whose codec answers on the page's
+  // thread, nor where its sound is of another format than the first frame's).
+  virtual bool DecodesInBackground() const { return false; }
 
   // Tracker modules (MOD, S3M, XM, IT; the core has checked the signature):
   // a song id, or -1 where the platform has no player. Songs go with Close.
