@@ -31,8 +31,8 @@
 # LOAD: idle, or busy: two CPU-bound processes (stress-ng --cpu 2) beside it.
 # The program reports each presented frame with its demo time on a FIFO
 # (VIMRA_FRAME_LOG), and capture_frames notes the recording's length as each
-# line arrives; in the browser, the page's own time of its first frame after
-# the start stands for the first frame, and no offsets are measured.
+# line arrives; in the browser, the page's own times of its frames, counted
+# from its first frame after the start, which is placed on the recording.
 set -uo pipefail
 case_name="$1"
 seconds="$2"
@@ -221,13 +221,23 @@ elif [ "$case_name" = web ]; then
 else
   wait_for_first_frame 300
 fi
-# Two seconds more than the music checked: Wine's output may start that late.
 if [ "$seconds" = full ]; then
-  wait_for_recording 100
+  # The program ends by itself: waited for (at most 150 s), not polled, then
+  # half a second more of what the output still held.
+  sleep 150 &
+  timer=$!
+  wait -n "$demo_pid" "$timer"
+  kill "$timer" 2> /dev/null
+  sleep 0.5
 else
+  # Two seconds more than the music checked: Wine's output may start that late.
   wait_for_recording $((seconds + 2))
 fi
-[ "$case_name" = web ] && wait "$demo_pid"
+if [ "$case_name" = web ]; then
+  wait "$demo_pid"
+  # The page's frames on the recording's time line, from its first frame on.
+  awk -v f="$frame_at" '{ printf "%d %d\n", $1, f + $2 * 44.1 }' "$work/page/frames.txt" > "$work/frames.txt" 2> /dev/null
+fi
 kill "$demo_pid" 2> /dev/null
 wait "$demo_pid" 2> /dev/null
 [ -n "${WINEPREFIX:-}" ] && wineserver -k 2> /dev/null

@@ -38,7 +38,11 @@ harness_pids=()
 harness_exit_hooks=()
 at_exit() { harness_exit_hooks+=("$1"); }
 harness_cleanup() {
-  local hook
+  local status=$? hook
+  # A script that ends badly without saying why (a shell error, a signal)
+  # says where it was.
+  [ $status -eq 0 ] || [ $status -eq 77 ] || [ -n "${harness_failed:-}" ] ||
+    echo "FAIL: ended with status $status after line ${harness_line:-?} of $(basename "$0")"
   for hook in "${harness_exit_hooks[@]}"; do eval "$hook"; done
   # Each one is waited for, so that the next test finds its display free.
   local pid
@@ -48,8 +52,10 @@ harness_cleanup() {
   rm -rf "$work"
 }
 trap harness_cleanup EXIT
+trap 'harness_line=$LINENO' DEBUG
 
 fail() {
+  harness_failed=1
   echo "FAIL: $*"
   local log
   for log in "$work"/*.log; do

@@ -5,7 +5,8 @@
 //   node web_page_test.js escape DIST OUT_DIR               Escape ends the demo at once
 //   node web_page_test.js no-webgl DIST OUT_DIR             without WebGL: the fatal message, exit code -1
 //   node web_page_test.js timing DIST OUT_DIR               the whole demo at normal speed: frame times per scene
-//   node web_page_test.js listen DIST OUT_DIR SECONDS|full  plays at normal speed for the capture tests: prints
+//   node web_page_test.js listen DIST OUT_DIR SECONDS|full  plays at normal speed for the capture tests (OUT_DIR/frames.txt:
+//                                                           each frame's demo time and page time after the first); prints
 //                                                           "first-frame AGO" (AGO: ms since the first frame after
 //                                                           the gesture was presented) as soon as it is seen
 //   node web_page_test.js loading DIST OUT_DIR              on a slow network: the bytes arrived, then a missing vimra.wasm
@@ -254,7 +255,7 @@ async function timing(dist, outDir) {
 }
 
 async function listen(dist, outDir, seconds) {
-  await withPage(dist, '', [], async (page) => {
+  await withPage(dist, '?frames', [], async (page) => {
     await page.waitFor("window.vimraPage && vimraPage.state === 'ready'", 120);
     const before = await page.evaluate('vimraPage.frameShownAt.length');
     await page.press('Enter', kEnter);
@@ -263,6 +264,11 @@ async function listen(dist, outDir, seconds) {
     console.log(`first-frame ${ago.toFixed(1)}`);
     if (seconds === 'full') await page.waitFor("vimraPage.state === 'ended'", 150);
     else await sleep(Number(seconds) * 1000);
+    // Each presented frame's demo time and the page's time of it, after the
+    // first frame after the start.
+    const [logged, first] = await page.evaluate(`[vimraPage.framesLogged, vimraPage.frameShownAt[${before}]]`);
+    const lines = logged.map(([demo, at]) => `${demo} ${(at - first).toFixed(2)}`);
+    fs.writeFileSync(path.join(outDir, 'frames.txt'), lines.join('\n') + '\n');
   });
 }
 
