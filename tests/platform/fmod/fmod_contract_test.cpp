@@ -326,23 +326,40 @@ TYPED_TEST(SoundContract, SongsPlayWhereTheOutputHasAModulePlayer) {
 // The load waits for half a second of the music, not for all of it; a voice
 // that reaches what is not decoded yet waits there, and the whole sound plays
 // without a gap. The codec here hands out a ramp (never 0) in 0.1 s pieces
-// and holds after 0.6 s until the test lets it go on.
+// and holds after the fifth, the half second, until the test lets it go on.
 TEST(WindowsOutput, MusicLoadsBeforeItIsDecodedWholeAndPlaysWithoutAGap) {
   WindowsRig rig;
   constexpr size_t kFrames = 100 * 1152;  // the stream's 100 frames
+  constexpr size_t kHeld = 5 * 4410;
   const auto Ramp = [](size_t iFrame) { return static_cast<int16_t>(1 + iFrame % 1000); };
-  std::mutex Lock;
-  std::condition_variable Released;
-  bool bReleased = false;
+  struct Latch {
+    std::mutex Lock;
+    std::condition_variable Released;
+    bool bReleased = false;
+    void Release() {
+      {
+        std::lock_guard Guard(Lock);
+        bReleased = true;
+      }
+      Released.notify_all();
+    }
+    // However the test ends, the codec goes on and the library stops it.
+    ~Latch() {
+      Release();
+      FSOUND_Close();
+    }
+  } Hold;
   rig.System.Codec = [&](PcmSound& Pcm, const DecodeProgress& Progress) {
     Pcm.iRate = kRate;
     Pcm.iChannels = 2;
     while (Pcm.FrameCount() < kFrames) {
-      if (Pcm.FrameCount() == 6 * 4410) {
-        std::unique_lock Guard(Lock);
-        Released.wait(Guard, [&] { return bReleased; });
+      if (Pcm.FrameCount() == kHeld) {
+        std::unique_lock Guard(Hold.Lock);
+        Hold.Released.wait(Guard, [&] { return Hold.bReleased; });
       }
-      for (int i = 0; i < 4410 && Pcm.FrameCount() < kFrames; ++i) Pcm.Samples.insert(Pcm.Samples.end(), 2, Ramp(Pcm.FrameCount()));
+      for (int i = 0; i < 4410 && Pcm.FrameCount() < kFrames; ++i) {
+        Pcm.Samples.insert(Pcm.Samples.end(), 2, Ramp(Pcm.FrameCount()));
+      }
       if (!Progress(Pcm)) return false;
     }
     return true;
@@ -356,12 +373,8 @@ TEST(WindowsOutput, MusicLoadsBeforeItIsDecodedWholeAndPlaysWithoutAGap) {
   ASSERT_EQ(FSOUND_PlaySound(FSOUND_FREE, pSample), 0);
   std::vector<int16_t> Heard = rig.Hear(kRate);
   for (size_t i = 0; i < size_t{kRate}; ++i)
-    ASSERT_EQ(Heard[2 * i], i < 6 * 4410 ? Ramp(i) : 0) << "frame " << i << ": the voice waits where decoding is";
-  {
-    std::lock_guard Guard(Lock);
-    bReleased = true;
-  }
-  Released.notify_all();
+    ASSERT_EQ(Heard[2 * i], i < kHeld ? Ramp(i) : 0) << "frame " << i << ": the voice waits where decoding is";
+  Hold.Release();
   // Heard until the voice ends; the decoder may still be behind now and
   // then, which only adds silence.
   while (rig.pOutput->Playing(0)) {
