@@ -141,7 +141,6 @@ class SdlOutput final : public MixingOutput {
       Mix_Quit();
       bMixerOpen = false;
     }
-    Songs.clear();
     Mixing.Reset(44100, 0);
     bOpen = false;
     StopAudio();
