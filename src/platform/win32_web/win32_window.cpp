@@ -34,8 +34,14 @@ EM_JS(void, PageSetCursorHidden, (int bHidden), {
   document.querySelector("#canvas").style.cursor = bHidden ? "none" : "";
 });
 EM_JS(void, PageFrameShown, (double dWorkMs), { if (Module.page) Module.page.frameShown(dWorkMs); });
+// Each frame waits for the browser's next one: drawn faster than the browser
+// shows them, frames queue up in its GPU process (seconds of them with a
+// software renderer) and the page stalls while they drain.
+EM_JS(void, PageWaitForAnimationFrame, (), {
+  Asyncify.handleSleep((wakeUp) => requestAnimationFrame(() => callUserCallback(wakeUp)));
+});
 EM_JS(void, PageAskForStart, (), { if (Module.page) Module.page.askForStart(); });
-EM_JS(int, PageStartGestureSeen, (), { return Module.page && Module.page.started ? 1 : 0; });
+EM_JS(double, PageStartedAt, (), { return Module.page ? Module.page.startedAt : 0; });
 
 namespace win32 {
 
@@ -85,11 +91,13 @@ bool Win32WebStarted() { return bStarted; }
 void Win32WebFrameShown() {
   // Returning to the browser's event loop puts the canvas on the screen.
   PageFrameShown(emscripten_get_now() - win32::dLastReadingAt);
-  emscripten_sleep(0);
+  PageWaitForAnimationFrame();
   if (bStarted) return;
   PageAskForStart();
+  // The clock stands still until the page starts it: after the gesture, when
+  // the music's start is heard.
   const double dWaitStart = emscripten_get_now();
-  while (PageStartGestureSeen() == 0) emscripten_sleep(50);
-  win32::dHeldMilliseconds += emscripten_get_now() - dWaitStart;
+  while (PageStartedAt() == 0) emscripten_sleep(10);
+  win32::dHeldMilliseconds += PageStartedAt() - dWaitStart;
   bStarted = true;
 }
