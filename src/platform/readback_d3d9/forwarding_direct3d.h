@@ -5,10 +5,13 @@
 
 #include <d3d9.h>
 
-class ForwardingDirect3D : public IDirect3D9 {
+// One of ours in front of the system's object of the same interface: it
+// counts its own references and lets go of the system's with the last.
+template <class Interface>
+class ForwardingObject : public Interface {
  public:
-  explicit ForwardingDirect3D(IDirect3D9* pSystem) : pReal(pSystem) {}
-  virtual ~ForwardingDirect3D() = default;
+  explicit ForwardingObject(Interface* pSystem) : pReal(pSystem) {}
+  virtual ~ForwardingObject() = default;
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppObject) override {
     return pReal->QueryInterface(riid, ppObject);
@@ -22,6 +25,18 @@ class ForwardingDirect3D : public IDirect3D9 {
     }
     return iLeft;
   }
+
+ protected:
+  Interface* pReal;
+
+ private:
+  ULONG iRefCount = 1;
+};
+
+class ForwardingDirect3D : public ForwardingObject<IDirect3D9> {
+ public:
+  using ForwardingObject::ForwardingObject;
+
   HRESULT STDMETHODCALLTYPE RegisterSoftwareDevice(void* pInit) override {
     return pReal->RegisterSoftwareDevice(pInit);
   }
@@ -62,12 +77,6 @@ class ForwardingDirect3D : public IDirect3D9 {
                                          D3DPRESENT_PARAMETERS* pParams, IDirect3DDevice9** ppDevice) override {
     return pReal->CreateDevice(a, t, hWindow, dwFlags, pParams, ppDevice);
   }
-
- protected:
-  IDirect3D9* pReal;
-
- private:
-  ULONG iRefCount = 1;
 };
 
 // The system's Direct3DCreate9, fetched from d3d9.dll at run time; null
