@@ -51,7 +51,6 @@ class DrawScaleChooser {
   explicit DrawScaleChooser(double fFixed);
 
   double Scale() const { return fScale; }
-  bool Fixed() const { return bFixed; }
   // The median frame time of the last timed run (0 before the first).
   double LastMedianMs() const { return fLastMedianMs; }
   // The window's size changed: Full is its size at scale 1, Least the

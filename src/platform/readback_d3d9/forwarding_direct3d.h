@@ -5,32 +5,23 @@
 
 #include <d3d9.h>
 
+#include "com_object.h"
+
 // One of ours in front of the system's object of the same interface: it
-// counts its own references and lets go of the system's with the last.
+// counts its own references (ComObject) and lets go of the system's with the
+// last; asked for another interface, it answers as the system's does.
 template <class Interface>
-class ForwardingObject : public Interface {
+class ForwardingObject : public ComObject<Interface> {
  public:
   explicit ForwardingObject(Interface* pSystem) : pReal(pSystem) {}
-  virtual ~ForwardingObject() = default;
+  ~ForwardingObject() override { pReal->Release(); }
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppObject) override {
     return pReal->QueryInterface(riid, ppObject);
   }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++iRefCount; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG iLeft = --iRefCount;
-    if (iLeft == 0) {
-      pReal->Release();
-      delete this;
-    }
-    return iLeft;
-  }
 
  protected:
   Interface* pReal;
-
- private:
-  ULONG iRefCount = 1;
 };
 
 class ForwardingDirect3D : public ForwardingObject<IDirect3D9> {

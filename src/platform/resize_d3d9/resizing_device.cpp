@@ -115,8 +115,7 @@ class ResizingDevice final : public ForwardingDevice {
       : ForwardingDevice(pSystem),
         Params(Params),
         Base{static_cast<int>(Params.BackBufferWidth), static_cast<int>(Params.BackBufferHeight)},
-        BackBuffer(Base),
-        Picture{0, 0, Base.iWidth, Base.iHeight} {}
+        BackBuffer(Base) {}
 
   HRESULT STDMETHODCALLTYPE Present(const RECT* pSource, const RECT* pDest, HWND hOverride,
                                     const RGNDATA* pDirty) override {
@@ -131,7 +130,6 @@ class ResizingDevice final : public ForwardingDevice {
     if (SUCCEEDED(hr)) {
       Params = *pParams;
       Base = BackBuffer = {static_cast<int>(pParams->BackBufferWidth), static_cast<int>(pParams->BackBufferHeight)};
-      Picture = {0, 0, Base.iWidth, Base.iHeight};
     }
     return hr;
   }
@@ -140,6 +138,7 @@ class ResizingDevice final : public ForwardingDevice {
   // clear then fills its picture, the viewport.
   HRESULT STDMETHODCALLTYPE Clear(DWORD iCount, const D3DRECT* pRects, DWORD dwFlags, D3DCOLOR dwColour, float fZ,
                                   DWORD dwStencil) override {
+    const d3d9gl::PresentRect Picture = PictureRect();
     const bool bBars = Picture.iWidth != BackBuffer.iWidth || Picture.iHeight != BackBuffer.iHeight;
     if (bBars && (dwFlags & D3DCLEAR_TARGET) != 0) {
       const D3DVIEWPORT9 Whole = {
@@ -156,6 +155,7 @@ class ResizingDevice final : public ForwardingDevice {
   const D3DRECT* ScaledRects(DWORD iCount, const D3DRECT* pRects) {
     if (pRects == nullptr || BackBuffer == Base) return pRects;
     Rects.assign(pRects, pRects + iCount);
+    const d3d9gl::PresentRect Picture = PictureRect();
     for (D3DRECT& r : Rects) {
       r.x1 = Picture.iX + MulDiv(r.x1, Picture.iWidth, Base.iWidth);
       r.x2 = Picture.iX + MulDiv(r.x2, Picture.iWidth, Base.iWidth);
@@ -165,7 +165,14 @@ class ResizingDevice final : public ForwardingDevice {
     return Rects.data();
   }
 
+  // The engine's picture in the back buffer: all of it at the engine's size,
+  // else the largest 16:9 area, centred.
+  d3d9gl::PresentRect PictureRect() const {
+    return d3d9gl::FitKeepingShape(Base.iWidth, Base.iHeight, BackBuffer.iWidth, BackBuffer.iHeight);
+  }
+
   void SetPictureViewport() {
+    const d3d9gl::PresentRect Picture = PictureRect();
     const D3DVIEWPORT9 Viewport = {static_cast<DWORD>(Picture.iX),
                                    static_cast<DWORD>(Picture.iY),
                                    static_cast<DWORD>(Picture.iWidth),
@@ -199,9 +206,6 @@ class ResizingDevice final : public ForwardingDevice {
       pReal->Reset(&Resized);
     } else {
       BackBuffer = Wanted;
-      const d3d9gl::PresentRect Shown =
-          d3d9gl::FitKeepingShape(Base.iWidth, Base.iHeight, Wanted.iWidth, Wanted.iHeight);
-      Picture = Wanted == Base ? d3d9gl::PresentRect{0, 0, Base.iWidth, Base.iHeight} : Shown;
     }
     Fresh.Read(pReal);
     Kept.Write(pReal, Fresh);
@@ -213,7 +217,6 @@ class ResizingDevice final : public ForwardingDevice {
 
   D3DPRESENT_PARAMETERS Params;
   DrawSize Base, BackBuffer;
-  d3d9gl::PresentRect Picture;
   std::vector<D3DRECT> Rects;
 };
 
