@@ -28,7 +28,7 @@ packages=(
 # 32-bit Wine (its GL on Mesa) for the tests of the 32-bit build. Optional:
 # where the i386 packages cannot be had, or the machine does not run 32-bit
 # programs, those tests are skipped.
-packages_32bit=(wine32:i386 libgl1:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386)
+packages_32bit=(wine32:i386 libgl1:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386 libasound2-plugins:i386)
 
 missing_from() {
   local package
