@@ -3,7 +3,9 @@
 // waveOut block, started at once and left to play.
 //   capture_control dsound|waveout MUSIC.wav SECONDS
 // MUSIC.wav: 16-bit stereo PCM (the capture tests' independent decode).
-// Exit 0 after SECONDS of playing, 1 when the output does not open.
+// Exit 0 after SECONDS of playing, 1 when the output does not open. The moment
+// its output starts is written as a line "0" to VIMRA_FRAME_LOG, where the
+// demo writes its frames: the harness waits on it as on a first frame.
 #include <windows.h>
 
 #include <dsound.h>
@@ -18,6 +20,15 @@
 #include <vector>
 
 namespace {
+
+void ReportStart() {
+  const char* pszLog = std::getenv("VIMRA_FRAME_LOG");
+  if (pszLog == nullptr || *pszLog == '\0') return;
+  if (std::FILE* pLog = std::fopen(pszLog, "wb")) {
+    std::fputs("0\n", pLog);
+    std::fclose(pLog);
+  }
+}
 
 // The samples of a 16-bit stereo PCM file and its rate; empty when it is not one.
 std::vector<char> ReadPcm(const char* pszPath, DWORD& dwRate) {
@@ -54,8 +65,7 @@ bool PlayDirectSound(std::vector<char>& Pcm, WAVEFORMATEX& Format, DWORD dwMilli
     return false;
   std::memcpy(pData, Pcm.data(), dwBytes);
   pBuffer->Unlock(pData, dwBytes, nullptr, 0);
-  std::printf("playing from %lu ms\n", GetTickCount());
-  std::fflush(stdout);
+  ReportStart();
   pBuffer->Play(0, 0, 0);
   Sleep(dwMilliseconds);
   pBuffer->Release();
@@ -70,8 +80,7 @@ bool PlayWaveOut(std::vector<char>& Pcm, WAVEFORMATEX& Format, DWORD dwMilliseco
   Header.lpData = Pcm.data();
   Header.dwBufferLength = static_cast<DWORD>(Pcm.size());
   waveOutPrepareHeader(hWave, &Header, sizeof(Header));
-  std::printf("playing from %lu ms\n", GetTickCount());
-  std::fflush(stdout);
+  ReportStart();
   waveOutWrite(hWave, &Header, sizeof(Header));
   Sleep(dwMilliseconds);
   waveOutReset(hWave);

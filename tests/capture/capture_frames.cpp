@@ -5,14 +5,16 @@
 // demo time and how many frames the recording holds (RECORDING.wav, which
 // parec is writing: 16-bit stereo after a 44-byte header). It waits on the
 // FIFO and looks at the recording only when a line comes, so it costs the
-// machine nothing between frames. At the first line it prints "presented" and
-// the recording's length then on stdout, which its caller waits on. Ends with
-// the program.
+// machine nothing between frames. At the first line it prints the recording's
+// length then on stdout, which its caller waits on; an "ended STATUS" line
+// (the harness's, when the program ends) is passed on there. Ends with the
+// program.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 int main(int argc, char** argv) {
@@ -34,10 +36,16 @@ int main(int argc, char** argv) {
     fstat(iRecording, &Status);
     const long long iFrames = Status.st_size > 44 ? (Status.st_size - 44) / 4 : 0;
     unsigned long iDemoMs = 0;
-    if (std::sscanf(szLine, "%lu", &iDemoMs) != 1) continue;
+    if (std::sscanf(szLine, "%lu", &iDemoMs) != 1) {
+      if (std::strncmp(szLine, "ended ", 6) == 0) {
+        std::fputs(szLine, stdout);
+        std::fflush(stdout);
+      }
+      continue;
+    }
     std::fprintf(pOut, "%lu %lld\n", iDemoMs, iFrames);
     if (bFirst) {
-      std::printf("presented %lld\n", iFrames);
+      std::printf("%lld\n", iFrames);
       std::fflush(stdout);
       bFirst = false;
     }

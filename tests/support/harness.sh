@@ -10,9 +10,14 @@
 #   start_program DIR CMD  runs CMD in DIR in the background ($program_pid),
 #                          output in $work/out.log, with VIMRA_FRAME_LOG naming
 #                          a FIFO that gets a line per presented frame (a
-#                          Windows name of it for a program under Wine)
-#   wait_presented [S]     waits for the program's first presented frame (at
-#                          most S seconds), then looks its window up once
+#                          Windows name of it for a program under Wine); a
+#                          function frame_reader of the caller's, if defined,
+#                          reads that FIFO instead ($frame_reader_pid; see there)
+#   wait_presented [S] [--no-window]
+#                          waits for the program's first presented frame (at
+#                          most S seconds), then looks its window up once; a
+#                          program that ends first fails the test at once with
+#                          its exit status and the loader's error lines
 #   wait_program S         waits at most S seconds for it to end; exit code in $code
 #   focus_window           gives the window the keyboard
 #   runs_32bit             whether 32-bit x86 programs run here (the reason
@@ -100,35 +105,74 @@ windows_path() { printf 'Z:%s' "${1//\//\\}"; }
 start_program() {
   local dir="$1" log="$work/ready"
   shift
-  rm -f "$log"
+  rm -f "$log" "$work/frames-read"
   mkfifo "$log"
   [ -n "${loader:-}" ] && [ -n "${WINEPREFIX:-}" ] && log="$(windows_path "$log")"
-  # The FIFO is opened before anything can fail, so that a program that never
-  # starts still closes it.
-  (exec 3> "$work/ready"; cd "$dir" && VIMRA_FRAME_LOG="$log" exec "$@" > "$work/out.log" 2>&1) &
+  # The starter holds the FIFO open and writes "ended STATUS" to it when the
+  # program ends: a program that ends before its first frame is seen at once,
+  # whatever it leaves running that might hold the FIFO (Wine's server and
+  # services). The FIFO is opened before anything can fail.
+  (
+    exec 3> "$work/ready"
+    cd "$dir" || { echo "ended 127" >&3; exit 127; }
+    VIMRA_FRAME_LOG="$log" "$@" > "$work/out.log" 2>&1 3>&- &
+    child=$!
+    trap 'kill -TERM $child 2> /dev/null' TERM
+    trap '' PIPE
+    while :; do
+      wait "$child"
+      status=$?
+      kill -0 "$child" 2> /dev/null || break
+    done
+    echo "ended $status" >&3
+    exit "$status"
+  ) &
   program_pid=$!
   harness_pids+=("$program_pid")
-  exec {ready_fd}< "$work/ready"
+  # A caller's frame_reader FIFO OUT reads the FIFO instead, printing on OUT
+  # one number at the first frame and the "ended" line when one comes.
+  if declare -F frame_reader > /dev/null; then
+    mkfifo "$work/frames-read"
+    frame_reader "$work/ready" > "$work/frames-read" &
+    frame_reader_pid=$!
+    harness_pids+=("$frame_reader_pid")
+    exec {ready_fd}< "$work/frames-read"
+  else
+    exec {ready_fd}< "$work/ready"
+  fi
+}
+
+# The exit status and the loader's own words (Wine's err: lines) of a program
+# that ended before its first frame.
+program_ended() {
+  local says
+  says="$(grep -a 'err:' "$work/out.log" 2> /dev/null | head -n 8)"
+  fail "the program ended before presenting a frame, with exit status $1${says:+; the loader says:
+$says}"
 }
 
 window_by_title() {
   window=$(xdotool search --name '^Vimra$' 2> /dev/null | head -n 1)
 }
 
-# The first line is the first frame; the rest are read away as they come, so
-# the program never waits on a full FIFO.
+# The first line is the first frame (its number in $presented); the rest are
+# read away as they come, so the program never waits on a full FIFO. With
+# --no-window no window is looked up (a player without one, the browser).
 wait_presented() {
   local line=
   read -r -t "${1:-120}" -u "$ready_fd" line
   if ! [[ "$line" =~ ^[0-9]+$ ]]; then
     exec {ready_fd}<&-
+    [[ "$line" == "ended "* ]] && program_ended "${line#ended }"
     kill -0 "$program_pid" 2> /dev/null && fail "no frame presented within ${1:-120} s"
-    fail "the program ended before presenting a frame"
+    wait "$program_pid"
+    program_ended $?
   fi
+  presented=$line
   cat <&"$ready_fd" > /dev/null &
   harness_pids+=($!)
   exec {ready_fd}<&-
-  [ -n "${xvfb_display:-}" ] || return 0
+  [ -n "${xvfb_display:-}" ] && [ "${2:-}" != --no-window ] || return 0
   window_by_title
   [ -n "$window" ] || fail "a frame was presented, but there is no window titled Vimra"
 }
@@ -139,7 +183,7 @@ wait_program() {
   wait -n -p first "$program_pid" "$timer"
   status=$?
   if [ "$first" != "$program_pid" ]; then
-    kill -9 "$program_pid"
+    kill "$program_pid"
     fail "still running after $1 s"
   fi
   kill "$timer"
@@ -184,7 +228,9 @@ start_wine() {
   # 32-bit one wherever it is installed.
   [ "$1" = x64 ] && loader=/usr/lib/wine/wine64 || loader=/usr/lib/wine/wine
   [ -x "$loader" ] || { echo "skipped: no $loader (package wine64, or wine32:i386 for x86)"; exit 77; }
-  export WINEPREFIX="$2" WINELOADER="$loader" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  # Wine's own messages are off but for the loader's errors (a DLL that
+  # cannot be found, say), which a program that never starts is reported with.
+  export WINEPREFIX="$2" WINELOADER="$loader" WINEDEBUG=-all,err+module WINEDLLOVERRIDES="mscoree,mshtml="
   [ "$1" = x64 ] && export WINEARCH=win64 || export WINEARCH=win32
   # -k does not wait for the server to go: the next case's program, started
   # meanwhile on the same prefix, would be killed with it (exit code 137).

@@ -8,7 +8,8 @@
 //   node web_page_test.js listen DIST OUT_DIR SECONDS|full  plays at normal speed for the capture tests (OUT_DIR/frames.txt:
 //                                                           each frame's demo time and page time after the first); prints
 //                                                           "first-frame AGO" (AGO: ms since the first frame after
-//                                                           the gesture was presented) as soon as it is seen
+//                                                           the gesture was presented) as soon as it is seen, and
+//                                                           a line "0" to VIMRA_FRAME_LOG where that names a file
 //   node web_page_test.js loading DIST OUT_DIR              on a slow network: the bytes arrived, then a missing vimra.wasm
 //   node web_page_test.js single-file PAGE OUT_DIR TIME_MS...  frames from the single-file page opened from file://
 //   node web_page_test.js hidpi DIST OUT_DIR TIME_MS        at devicePixelRatio 2 (--force-device-scale-factor=2):
@@ -262,6 +263,8 @@ async function listen(dist, outDir, seconds) {
     await page.waitFor(`vimraPage.frameShownAt.length > ${before}`, 30);
     const ago = await page.evaluate(`performance.now() - vimraPage.frameShownAt[${before}]`);
     console.log(`first-frame ${ago.toFixed(1)}`);
+    // For the harness, which waits on it as on a program's first frame.
+    if (process.env.VIMRA_FRAME_LOG) fs.writeFileSync(process.env.VIMRA_FRAME_LOG, '0\n');
     if (seconds === 'full') await page.waitFor("vimraPage.state === 'ended'", 150);
     else await sleep(Number(seconds) * 1000);
     // Each presented frame's demo time and the page's time of it, after the
