@@ -9,6 +9,8 @@ import json
 import os
 import sys
 
+WEB_APP_LINKS = ('<link rel="manifest" href="manifest.webmanifest">\n', '<link rel="icon" href="icon-192.png">\n')
+
 
 def main():
     page_file, script_file, out_file, *files = sys.argv[1:]
@@ -19,6 +21,12 @@ def main():
     tag = f'<script async type="text/javascript" src="{os.path.basename(script_file)}"></script>'
     if page.count(tag) != 1:
         sys.exit(f'single_page.py: {page_file} has no single {tag}')
+    # From the disk it is no web app: no manifest, icon or service worker
+    # to fetch (the page registers none when its files are inside it).
+    for link in WEB_APP_LINKS:
+        if page.count(link) != 1:
+            sys.exit(f'single_page.py: {page_file} has no single {link.strip()}')
+        page = page.replace(link, '')
     embedded = {}
     for name in files:
         with open(name, 'rb') as f:

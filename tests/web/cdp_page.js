@@ -10,7 +10,7 @@ const { spawn } = require('child_process');
 
 const kTypes = {
   '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm',
-  '.png': 'image/png', '.mp3': 'audio/mpeg', '.obj': 'text/plain', '.dds': 'application/octet-stream',
+  '.png': 'image/png', '.webmanifest': 'application/manifest+json', '.mp3': 'audio/mpeg', '.obj': 'text/plain', '.dds': 'application/octet-stream',
 };
 
 // Serves `root` on 127.0.0.1 at a free port; names in `missing` answer 404.

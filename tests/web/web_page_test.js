@@ -16,6 +16,9 @@
 //                                                           the frame drawn at the canvas's device pixels, written
 //                                                           as OUT_DIR/web-TIME.png with its size in OUT_DIR/size.txt;
 //                                                           the drawing buffer follows a resize while playing
+//   node web_page_test.js app DIST OUT_DIR                  as an installed app: installable; after a first visit, with
+//                                                           the server stopped, a visit plays from the cache to the end; a broken
+//                                                           newer release leaves the cache whole, a whole one replaces it
 //   node web_page_test.js phone DIST OUT_DIR TIME_MS        the same on an emulated phone (844x390 at ratio 3,
 //                                                           touch): a tap starts it, full screen, turned upright
 // Exit code 0 when every check holds; each failure is printed.
@@ -62,6 +65,8 @@ async function withPage(dist, query, missing, body, options = {}) {
   try {
     const page = await browser.open(url, (line) => log.push(line), prepare);
     page.log = log;
+    page.url = url;
+    page.server = server;
     await body(page);
   } catch (error) {
     check(false, error.message);
@@ -138,7 +143,9 @@ async function loading(dist, outDir) {
 // Starts the demo with a key press once the first frame and the prompt are up.
 async function start(page, outDir, name) {
   await page.waitFor("window.vimraPage && vimraPage.state === 'ready'", 120);
-  check(await page.evaluate("getComputedStyle(document.getElementById('prompt')).display !== 'none'"),
+  const prompt = await page.evaluate("getComputedStyle(document.getElementById('prompt')).display !== 'none' && " +
+                                    "document.getElementById('prompt').innerText");
+  check(prompt && prompt.startsWith('Click or press a key to start') && !/tap/i.test(prompt),
         'the first frame waits under "click or press a key to start"');
   const shownBefore = await page.evaluate('vimraPage.frameShownAt.length');
   await sleep(500);
@@ -331,6 +338,9 @@ async function phone(dist, outDir, time) {
     await page.waitFor("window.vimraPage && vimraPage.state === 'ready'", 300);
     // Landscape: the picture takes the whole height, 693x390 of the 844x390 screen.
     await waitForBuffer(page, 2080, 1170, 'landscape');
+    const prompt = await page.evaluate("document.getElementById('prompt').innerText");
+    check(prompt.startsWith('Tap to start') && !/click|key/i.test(prompt), `the prompt speaks of a tap: "${prompt}"`);
+    await page.screenshot(path.join(outDir, 'phone-ready.png'));
     const tap = (type) => page.send('Input.dispatchTouchEvent',
                                     { type, touchPoints: type === 'touchEnd' ? [] : [{ x: 422, y: 195 }] });
     await tap('touchStart');
@@ -350,11 +360,118 @@ async function phone(dist, outDir, time) {
   }, { prepare: asPhone(844, 390) });
 }
 
+// Navigates the page to its address again: the document that comes is a
+// new one, whether from the network or the service worker's cache.
+async function visit(page) {
+  const { errorText } = await page.send('Page.navigate', { url: page.url });
+  check(!errorText, `the page opens${errorText ? `: ${errorText}` : ''}`);
+}
+
+// Whether `condition()` came true within `seconds`, asked every 100 ms.
+async function waitUntil(condition, seconds) {
+  const deadline = Date.now() + seconds * 1000;
+  while (!(await condition())) {
+    if (Date.now() > deadline) return false;
+    await sleep(100);
+  }
+  return true;
+}
+
+// What the page's service worker keeps: each cache's name and its files.
+const kCached = `(async () => {
+  const kept = {};
+  for (const name of await caches.keys()) {
+    kept[name] = (await (await caches.open(name)).keys()).map((r) => new URL(r.url).pathname).sort();
+  }
+  return kept;
+})()`;
+
+async function app(dist, outDir) {
+  // A folder of its own, so that a newer release can be served at the same address.
+  const site = path.join(outDir, 'site');
+  fs.rmSync(site, { recursive: true, force: true });
+  fs.cpSync(dist, site, { recursive: true });
+  const worker = fs.readFileSync(path.join(dist, 'sw.js'), 'utf8');
+  const cacheName = worker.match(/const kCache = '([^']+)';/)[1];
+  const files = ['/', '/vimra.js', '/vimra.wasm', ...kDataFiles.map((name) => `/${name}`),
+                 '/manifest.webmanifest', '/icon-192.png', '/icon-512.png'].sort();
+  const version = process.env.VIMRA_VERSION;
+  check(cacheName.startsWith(`vimra-${version}-`), `the cache is named after the version: ${cacheName}`);
+  await withPage(site, '', [], async (page) => {
+    const served = [];
+    page.server.on('request', (request, response) =>
+      response.on('finish', () => served.push(`${request.url} ${response.statusCode}`)));
+    await page.waitFor("window.vimraPage && vimraPage.state === 'ready'", 300);
+    const { installabilityErrors } = await page.send('Page.getInstallabilityErrors');
+    console.log(`installability errors: ${JSON.stringify(installabilityErrors)}`);
+    check(installabilityErrors.length === 0, 'the page installs as an app');
+    const kept = await page.waitFor(`${kCached}.then((kept) => kept[${JSON.stringify(cacheName)}] && kept)`, 120)
+      .catch(() => ({}));
+    check(JSON.stringify(kept) === JSON.stringify({ [cacheName]: files }),
+          `after the first visit the cache holds the page and its files: ${JSON.stringify(kept)}`);
+
+    // The server stopped: from the cache alone, the demo and its music to the end.
+    const port = page.server.address().port;
+    await new Promise((resolve) => {
+      page.server.close(resolve);
+      page.server.closeAllConnections();
+    });
+    await visit(page);
+    await start(page, outDir, 'offline');
+    check((await page.evaluate('vimraPage.missingFiles')).length === 0, 'with no server, every file comes from the cache');
+    const decoded = await page.evaluate('vimraPage.decodedSeconds');
+    check(decoded.length === 1 && decoded[0] >= kMusicSeconds,
+          `with no server, the music decodes to at least ${kMusicSeconds} s (${decoded.map((s) => s.toFixed(2)).join(', ')} s)`);
+    const running = await page.waitFor("vimraPage.audioContext && vimraPage.audioContext.state === 'running'", 30)
+      .then(() => true, () => false);
+    check(running, 'with no server, the music starts with the gesture');
+    const [playedFrom, heardFrom] = await page.evaluate('[performance.now(), vimraPage.audioContext.currentTime]');
+    await playToEnd(page, outDir, 'offline');
+    const [playedTo, heardTo] = await page.evaluate('[performance.now(), vimraPage.audioContext.currentTime]');
+    const [played, heard] = [(playedTo - playedFrom) / 1000, heardTo - heardFrom];
+    check(heard > 0.5 * played, `the music plays all along to the end (${heard.toFixed(1)} s in ${played.toFixed(1)} s)`);
+    await new Promise((resolve) => page.server.listen(port, '127.0.0.1', resolve));
+
+    // A newer release whose music does not arrive: its worker installs
+    // nothing, and the cache before stays whole.
+    const newer = cacheName.replace(`vimra-${version}-`, `vimra-${version}-next-`);
+    fs.writeFileSync(path.join(site, 'sw.js'), worker.replace(cacheName, newer));
+    const page0 = fs.readFileSync(path.join(dist, 'index.html'), 'utf8');
+    fs.writeFileSync(path.join(site, 'index.html'), page0.replace(`>Vimra ${version},`, `>Vimra ${version}-next,`));
+    fs.rmSync(path.join(site, 'demodemo.mp3'));
+    served.length = 0;
+    await visit(page);
+    await page.waitFor("window.vimraPage && vimraPage.state === 'ready'", 300);
+    const failed = async () => served.includes('/demodemo.mp3 404') && page.evaluate(
+      'navigator.serviceWorker.getRegistration().then((r) => !r.installing && !r.waiting)');
+    check(await waitUntil(failed, 120), 'the broken release\'s worker gives up');
+    const afterBroken = await page.evaluate(kCached);
+    check(JSON.stringify(afterBroken) === JSON.stringify({ [cacheName]: files }),
+          `a half-finished download leaves the cache before whole and alone: ${Object.keys(afterBroken)}`);
+
+    // The whole newer release: its cache replaces the old one, and the next
+    // visit comes from it.
+    fs.copyFileSync(path.join(dist, 'demodemo.mp3'), path.join(site, 'demodemo.mp3'));
+    await visit(page);
+    const replaced = await page.waitFor(`${kCached}.then((kept) => Object.keys(kept).length === 1 && ` +
+                                        `kept[${JSON.stringify(newer)}] && kept)`, 120).catch(() => ({}));
+    check(JSON.stringify(replaced) === JSON.stringify({ [newer]: files }),
+          `the newer release's cache replaces the old one: ${Object.keys(replaced)}`);
+    served.length = 0;
+    await visit(page);
+    await page.waitFor("window.vimraPage && vimraPage.state === 'ready'", 300);
+    const named = await page.evaluate("document.getElementById('version').textContent");
+    check(named === `Vimra ${version}-next, MIT licence`, `the next visit is the newer release: "${named}"`);
+    check(served.every((line) => line.startsWith('/sw.js ')),
+          `and comes from its cache (the server saw ${served.join(', ') || 'nothing'})`);
+  });
+}
+
 async function main() {
   const [mode, dist, outDir, ...rest] = process.argv.slice(2);
   if (!mode || !dist || !outDir) {
     console.error('usage: web_page_test.js frames|play|missing-data|escape|no-webgl|timing|listen|loading|single-file|' +
-                  'hidpi|phone ' +
+                  'hidpi|phone|app ' +
                   'DIST OUT_DIR [TIME_MS...|SECONDS]');
     process.exit(2);
   }
@@ -364,6 +481,7 @@ async function main() {
   else if (mode === 'loading') await loading(dist, outDir);
   else if (mode === 'hidpi') await hidpi(dist, outDir, rest[0]);
   else if (mode === 'phone') await phone(dist, outDir, rest[0]);
+  else if (mode === 'app') await app(dist, outDir);
   else if (mode === 'play') await play(dist, outDir);
   else if (mode === 'missing-data') await missingData(dist, outDir);
   else if (mode === 'timing') await timing(dist, outDir);

@@ -7,7 +7,9 @@
 # dist/vimra-VERSION.html opened from file://, against the desktop's; VIMRA_VERSION names it),
 # hidpi and phone (at devicePixelRatio 2, and on an emulated phone at 3: the
 # frame drawn at the canvas's device pixels, against the recorder's frame at
-# that size; the drawing buffer follows resizes; a tap starts the phone's page).
+# that size; the drawing buffer follows resizes; a tap starts the phone's page),
+# app (installable; offline from the service worker's cache after a first
+# visit, to the end with the music; a newer release replaces the cache).
 case_name="$1"
 root="$2"
 dist="$root/dist/web"
@@ -49,7 +51,7 @@ case "$case_name" in
       "$work/recorded/f%05d.png" > "$work/record.log" 2>&1 || fail "vimra-record --size $size failed"
     "$compare" "$work/recorded/f00000.png" "$work/web-45000.png" || fail "the page's $size frame differs from the recorder's"
     ;;
-  play | missing-data | escape | no-webgl | loading)
+  play | missing-data | escape | no-webgl | loading | app)
     node "$runner" "$case_name" "$dist" "$work" || fail "$case_name"
     ;;
   *)
