@@ -34,6 +34,7 @@
 #                          missing, set up for the tests (see there)
 #   capture, pixel X Y     the window into $work/shot.xwd; a pixel's "R G B"
 #                          (try_capture: false instead of failing)
+#   wait_frames N          waits for N more presented frames
 #   wait_for_size W H      waits for the window to settle at W x H
 #   expect_bars W H        the window (W x H) shows the 16:9 picture, as large
 #                          as fits, with black bars on the sides left over
@@ -169,12 +170,30 @@ wait_presented() {
     program_ended $?
   fi
   presented=$line
-  cat <&"$ready_fd" > /dev/null &
-  harness_pids+=($!)
-  exec {ready_fd}<&-
+  drain_frames
   [ -n "${xvfb_display:-}" ] && [ "${2:-}" != --no-window ] || return 0
   window_by_title
   [ -n "$window" ] || fail "a frame was presented, but there is no window titled Vimra"
+}
+
+drain_frames() {
+  cat <&"$ready_fd" > /dev/null &
+  frames_drainer=$!
+  harness_pids+=("$frames_drainer")
+}
+
+# Waits for $1 more presented frames: a change the program takes up at its
+# next Present (a new window size, say) is on the screen after two.
+wait_frames() {
+  local line i
+  kill "$frames_drainer" 2> /dev/null
+  wait "$frames_drainer" 2> /dev/null
+  for ((i = 0; i < $1; i++)); do
+    read -r -t 120 -u "$ready_fd" line
+    [[ "$line" == "ended "* ]] && fail "the program ended (exit status ${line#ended }) while frames were awaited"
+    [ -n "$line" ] || fail "no frame presented within 120 s"
+  done
+  drain_frames
 }
 
 wait_program() {
@@ -280,9 +299,8 @@ wait_for_size() {
   fail "the window is ${WIDTH}x$HEIGHT, not $1x$2"
 }
 # The picture fills the window's width or height and keeps 16:9; the rest is
-# black bars. Checked a few pixels inside each edge of the expected picture;
-# the frame at the new size may take a while on a loaded machine, so the
-# window is captured again until it shows one (at most about 15 s).
+# black bars. Checked a few pixels inside each edge of the expected picture,
+# once the program has presented frames at the window's new size.
 bars_problem() {
   local w=$1 h=$2 pw ph left top
   pw=$w; ph=$((w * 9 / 16))
@@ -306,10 +324,9 @@ bars_problem() {
 }
 expect_bars() {
   local problem
-  for _ in $(seq 50); do
-    sleep 0.3
-    problem=$(bars_problem "$1" "$2")
-    [ -z "$problem" ] && { cp "$work/shot.xwd" "${E2E_SHOTS:-$work}/bars-$1x$2.xwd" 2> /dev/null; return 0; }
-  done
-  fail "$1x$2: $problem"
+  wait_frames 4
+  problem=$(bars_problem "$1" "$2")
+  [ -z "$problem" ] || fail "$1x$2: $problem"
+  cp "$work/shot.xwd" "${E2E_SHOTS:-$work}/bars-$1x$2.xwd" 2> /dev/null
+  return 0
 }

@@ -49,15 +49,12 @@ case "$case_name" in
     start_wine_here -screen 0 1920x1200x24
     start_program "$data" "$loader" "$windows/vimra.exe"
     wait_presented
-    # Resized only once the demo shows its picture: Wine sets the window's
-    # size itself until then.
-    shown=
-    for _ in $(seq 100); do
-      eval "$(xdotool getwindowgeometry --shell "$window")"
-      try_capture && ! is_black $((WIDTH / 2)) $((HEIGHT / 2)) && { shown=yes; break; }
-      sleep 0.2
-    done
-    [ -n "$shown" ] || fail "no picture in the window within 20 s"
+    # Resized only once the demo shows its picture, a few frames on: Wine
+    # sets the window's size itself until then.
+    wait_frames 4
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+    capture
+    ! is_black $((WIDTH / 2)) $((HEIGHT / 2)) || fail "no picture in the window after its first frames"
     start_width=$WIDTH start_height=$HEIGHT
     xdotool windowsize "$window" 1700 1000
     wait_for_size 1700 1000
@@ -107,7 +104,8 @@ case "$case_name" in
     [ -z "$newer" ] || fail "imports functions not known to be in Windows Vista: $(echo $newer)"
     ;;
   resources)
-    exec "$(dirname "$0")/resources.sh" "$windows" "$(sed -n 's/^CMAKE_PROJECT_VERSION:[A-Z]*=//p' "$linux/CMakeCache.txt")"
+    "$(dirname "$0")/resources.sh" "$windows" "$(sed -n 's/^CMAKE_PROJECT_VERSION:[A-Z]*=//p' "$linux/CMakeCache.txt")"
+    exit $?
     ;;
   frames)
     start_wine_here
