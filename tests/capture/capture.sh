@@ -13,7 +13,10 @@
 #   capture.sh CASE SECONDS LOAD LINUX_BUILD PROGRAM_DIR DATA_DIR
 # CASE:
 #   linux         vimra of LINUX_BUILD (PROGRAM_DIR the same), SDL's PulseAudio output
-#   wine-dsound   vimra.exe of the Windows build PROGRAM_DIR under Wine, DirectSound
+#   wine-dsound   vimra.exe of the Windows build PROGRAM_DIR under Wine, DirectSound:
+#                 the 32-bit build (PROGRAM_DIR) under 32-bit Wine where the
+#                 machine runs 32-bit programs, else the 64-bit one beside it
+#                 (PROGRAM_DIR-x64) under 64-bit Wine
 #   wine-waveout  the same with a DirectSound that refuses (the program falls
 #                 back to waveOut)
 #   wine-control  capture_control.exe: the decoded music from one DirectSound
@@ -43,7 +46,7 @@ data="$6"
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 support="$(dirname "$0")/../support"
 . "$support/harness.sh"
-at_exit 'kill ${demo_pid:-} ${stress_pid:-} ${frames_pid:-} 2> /dev/null; [ -n "${WINEPREFIX:-}" ] && wineserver -k 2> /dev/null; pulse_stop'
+at_exit 'kill ${stress_pid:-} 2> /dev/null; [ -n "${WINEPREFIX:-}" ] && wineserver -k 2> /dev/null; pulse_stop'
 
 . "$support/pulse.sh"
 
@@ -52,45 +55,37 @@ if [ "$load" = busy ]; then
   command -v stress-ng > /dev/null || { echo "stress-ng missing (scripts/install-deps.sh installs it)"; exit 77; }
 fi
 
-# The presented frames of the program about to start: capture_frames reads
-# its FIFO; $frames_log is the name the program is given.
-listen_for_frames() {
-  mkfifo "$work/frames.fifo" "$work/presented"
-  # Woken at once when a line comes, as the sound server and the recorder are,
-  # however busy the machine: it reads the recording's length at that moment.
-  $realtime "$linux/tests/capture/capture_frames" "$work/frames.fifo" "$record_file" "$work/frames.txt" \
-    > "$work/presented" &
-  frames_pid=$!
-  exec {presented_fd}< "$work/presented"
-  frames_log="$work/frames.fifo"
-  [[ "$case_name" == wine-* ]] && frames_log="$(windows_path "$frames_log")"
+# The programs are started by the harness (start_program), which hands the
+# lines of VIMRA_FRAME_LOG to this reader: woken at once when a line comes, as
+# the sound server and the recorder are, however busy the machine, it notes
+# the recording's length at that moment in $frames_file.
+frame_reader() {
+  $realtime "$linux/tests/capture/capture_frames" "$1" "$record_file" "$frames_file"
 }
 
-# Waits for the first presented frame; $frame_at: the recording's frame then.
-wait_for_first_frame() {
-  local line=
-  read -r -t "$1" -u "$presented_fd" line frame_at
-  if [ "$line" != presented ]; then
-    kill -0 "$demo_pid" 2> /dev/null || fail "the program ended before it presented a frame"
-    fail "no frame presented after $1 s"
-  fi
+# Starts CMD in DIR and waits for its first frame (a player's first sound);
+# $frame_at: the recording's length then. The threads of the platform's
+# sound path are then raised (pulse_platform_realtime): those of Wine's
+# drivers, or of the browser's audio service.
+start_heard() {
+  start_program "$@"
+  wait_presented 300 --no-window
+  frame_at=$presented
+  [ -z "$platform_threads" ] || pulse_platform_realtime "$program_pid" "$platform_threads"
 }
-
-# Waits until the program's output $1 has a line starting with $2.
-wait_for_line() {
-  local deadline=$((SECONDS + 300))
-  until grep -q "^$2" "$1"; do
-    kill -0 "$demo_pid" 2> /dev/null || { cat "$1"; fail "the program ended before it printed \"$2\""; }
-    [ $SECONDS -lt "$deadline" ] || fail "no \"$2\" after 300 s"
-    sleep 0.005
-  done
-}
+platform_threads=
+case "$case_name" in
+  # DirectSound's mixer, the ALSA driver's timer, and ALSA's pulse plugin.
+  wine-*) platform_threads='wine_dsound_mix|winealsa_timer|threaded-ml' ;;
+  # The audio service's libpulse threads.
+  web) platform_threads='threaded-ml' ;;
+esac
 
 # Waits until the recording holds $1 seconds past frame $frame_at, or the
 # program has ended, and then half a second more.
 wait_for_recording() {
   local wanted=$((frame_at + $1 * 44100))
-  while [ "$(pulse_recorded_frames)" -lt "$wanted" ] && kill -0 "$demo_pid" 2> /dev/null; do sleep 0.1; done
+  while [ "$(pulse_recorded_frames)" -lt "$wanted" ] && kill -0 "$program_pid" 2> /dev/null; do sleep 0.1; done
   wanted=$(($(pulse_recorded_frames) + 22050))
   while [ "$(pulse_recorded_frames)" -lt "$wanted" ]; do sleep 0.05; done
 }
@@ -109,10 +104,21 @@ figure() { tr ' ' '\n' <<< "$figures" | sed -n "s/^$1=//p"; }
 
 # ---- Wine ---------------------------------------------------------------------------
 
+# The shipped 32-bit build where 32-bit Wine runs here, else the 64-bit one.
+choose_windows_build() {
+  if runs_32bit && [ -x /usr/lib/wine/wine ]; then
+    wine_arch=x86
+    echo "the 32-bit build under 32-bit Wine"
+  else
+    wine_arch=x64
+    program_dir="$program_dir-x64"
+    [ -n "${no_32bit_reason:-}" ] || no_32bit_reason="no 32-bit Wine (/usr/lib/wine/wine, package wine32:i386)"
+    echo "the 64-bit build under 64-bit Wine: $no_32bit_reason"
+  fi
+}
+
 start_capture_wine() {
-  local arch=x64
-  [[ "$(file -b "$1")" == PE32+* ]] || arch=x86
-  start_wine "$arch" "$linux/capture-wineprefix-$arch"
+  start_wine "$wine_arch" "$linux/capture-wineprefix-$wine_arch"
   wine_loader="$loader"
   export WINEDLLOVERRIDES="winepulse.drv=d;$WINEDLLOVERRIDES"
   pulse_alsa_default
@@ -122,12 +128,11 @@ start_capture_wine() {
 # $control_play_at the recording's frame when it started its output.
 run_control() {
   pulse_record "$work/control.wav"
-  (cd "$work" && exec "$wine_loader" "$program_dir/tests/capture/capture_control.exe" "$control_output" music.wav "$1" \
-    > "$work/control.log" 2>&1) &
-  demo_pid=$!
-  wait_for_line "$work/control.log" 'playing from'
-  control_play_at=$(pulse_recorded_frames)
-  wait "$demo_pid"
+  frames_file="$work/control-frames.txt"
+  start_heard "$work" "$wine_loader" "$program_dir/tests/capture/capture_control.exe" "$control_output" music.wav "$1"
+  control_play_at=$frame_at
+  wait_program 60
+  [ "$code" -eq 0 ] || fail "the control player ended with $code"
   pulse_stop_recording
 }
 
@@ -158,14 +163,24 @@ below=0
 [[ "$case_name" == wine-* ]] && below=8000
 control_output=dsound
 [ "$case_name" = wine-waveout ] && control_output=waveout
+# The load starts before the control player, which must pass under it too:
+# where even that breaks, the platform cannot play under this load.
+if [ "$load" = busy ]; then
+  stress-ng --cpu 2 --quiet &
+  stress_pid=$!
+fi
 if [[ "$case_name" == wine-* ]]; then
+  choose_windows_build
   [ -f "$program_dir/vimra.exe" ] && [ -f "$program_dir/tests/capture/capture_control.exe" ] ||
-    { echo "no Windows build in $program_dir (scripts/build-windows.sh)"; exit 77; }
-  start_capture_wine "$program_dir/vimra.exe"
+    fail "no Windows build in $program_dir (scripts/build-windows.sh)"
+  start_capture_wine
   if [ "$case_name" != wine-control ]; then
     run_control 4
-    echo "--- the control player ($control_output), 4 s"
-    compare control 0 3
+    echo "--- the control player ($control_output), 4 s, $load"
+    if ! compare control 0 3; then
+      pulse_underruns | tail -n 20
+      fail "the control player's music breaks too: the platform cannot play it here"
+    fi
     # What Wine loses of the music's start, and how long after the output
     # starts the first sound comes: the program is allowed as much.
     from="$(figure lost_start)"
@@ -175,76 +190,57 @@ if [[ "$case_name" == wine-* ]]; then
   fi
 fi
 
-if [ "$load" = busy ]; then
-  stress-ng --cpu 2 --quiet &
-  stress_pid=$!
-fi
 pulse_record "$work/demo.wav"
-[ "$case_name" = web ] || [ "$case_name" = wine-control ] || listen_for_frames
+frames_file="$work/frames.txt"
 case "$case_name" in
   linux)
     [ -x "$linux/vimra" ] || fail "no $linux/vimra"
-    (cd "$data" && SDL_AUDIODRIVER=pulseaudio VIMRA_FRAME_LOG="$frames_log" exec "$linux/vimra" > "$work/out.log" 2>&1) &
+    SDL_AUDIODRIVER=pulseaudio start_heard "$data" "$linux/vimra"
     ;;
   wine-dsound)
-    (cd "$data" && VIMRA_FRAME_LOG="$frames_log" exec "$wine_loader" "$program_dir/vimra.exe" > "$work/out.log" 2>&1) &
+    start_heard "$data" "$wine_loader" "$program_dir/vimra.exe"
     ;;
   wine-waveout)
     mkdir "$work/refused"
     cp "$program_dir/vimra.exe" "$program_dir/tests/capture/dsound.dll" "$work/refused/"
-    (cd "$data" && WINEDLLOVERRIDES="dsound=n;$WINEDLLOVERRIDES" VIMRA_FRAME_LOG="$frames_log" \
-      exec "$wine_loader" "$work/refused/vimra.exe" > "$work/out.log" 2>&1) &
+    WINEDLLOVERRIDES="dsound=n;$WINEDLLOVERRIDES" start_heard "$data" "$wine_loader" "$work/refused/vimra.exe"
     ;;
   web)
     command -v chromium > /dev/null && command -v node > /dev/null || { echo "chromium or node missing"; exit 77; }
-    [ -f "$program_dir/index.html" ] || { echo "no web build in $program_dir (scripts/build-web.sh)"; exit 77; }
+    [ -f "$program_dir/index.html" ] || fail "no web build in $program_dir (scripts/build-web.sh)"
     [ "$seconds" = full ] && play=full || play=$((seconds + 2))
-    node "$root/tests/web/web_page_test.js" listen "$program_dir" "$work/page" "$play" > "$work/out.log" 2>&1 &
+    frames_file="$work/page-start.txt"
+    start_heard "$work" node "$root/tests/web/web_page_test.js" listen "$program_dir" "$work/page" "$play"
+    # The page's first frame after the start was shown AGO ms before that line.
+    frame_at=$((frame_at - $(awk '/^first-frame / { printf "%d", $2 * 44.1 }' "$work/out.log")))
     ;;
   wine-control)
     [ "$seconds" = full ] && play=90 || play=$((seconds + 5))
-    (cd "$work" && exec "$wine_loader" "$program_dir/tests/capture/capture_control.exe" dsound music.wav "$play" \
-      > "$work/out.log" 2>&1) &
+    start_heard "$work" "$wine_loader" "$program_dir/tests/capture/capture_control.exe" dsound music.wav "$play"
     ;;
   *)
     fail "unknown case $case_name"
     ;;
 esac
-demo_pid=$!
-if [ "$case_name" = wine-control ]; then
-  # No frame: the moment the player starts its output stands in for it.
-  wait_for_line "$work/out.log" 'playing from'
-  frame_at=$(pulse_recorded_frames)
-elif [ "$case_name" = web ]; then
-  wait_for_line "$work/out.log" 'first-frame '
-  frame_at=$(($(pulse_recorded_frames) - $(awk '/^first-frame / { printf "%d", $2 * 44.1 }' "$work/out.log")))
-else
-  wait_for_first_frame 300
-fi
 if [ "$seconds" = full ]; then
-  # The program ends by itself: waited for (at most 150 s), not polled, then
-  # half a second more of what the output still held.
-  sleep 150 &
-  timer=$!
-  wait -n "$demo_pid" "$timer"
-  kill "$timer" 2> /dev/null
-  sleep 0.5
+  # The program ends by itself, in at most 150 s.
+  wait_program 150
+  [ "$code" -eq 0 ] || fail "the program ended with $code"
 else
   # Two seconds more than the music checked: Wine's output may start that late.
   wait_for_recording $((seconds + 2))
+  kill "$program_pid" 2> /dev/null
+  wait "$program_pid" 2> /dev/null
 fi
 if [ "$case_name" = web ]; then
-  wait "$demo_pid"
   # The page's frames on the recording's time line, from its first frame on.
   awk -v f="$frame_at" '{ printf "%d %d\n", $1, f + $2 * 44.1 }' "$work/page/frames.txt" > "$work/frames.txt" 2> /dev/null
 fi
-kill "$demo_pid" 2> /dev/null
-wait "$demo_pid" 2> /dev/null
 [ -n "${WINEPREFIX:-}" ] && wineserver -k 2> /dev/null
+# Its last lines noted.
+wait "$frame_reader_pid"
 pulse_stop_recording
 [ -n "${stress_pid:-}" ] && kill "$stress_pid" 2> /dev/null
-
-[ -n "${frames_pid:-}" ] && wait "$frames_pid"
 
 echo "--- $case_name, $load, music from $from s to ${until/#0/the end}; load average $(cut -d' ' -f1-3 /proc/loadavg)"
 av=()
@@ -269,5 +265,11 @@ fi
 lost="$(figure lost_start)"
 awk -v l="$lost" -v a="$lost_allowed" 'BEGIN { exit !(l <= a) }' ||
   { echo "parted: $lost s of the music's start are lost (allowed: $lost_allowed s)"; status=1; }
-[ $status -eq 0 ] || fail "the recording and the music part (see above)"
+if [ $status -ne 0 ]; then
+  # Whose stream ran dry, and when (seconds from the server's start): the
+  # program's, or a player's below it.
+  echo "--- the sound server's log of streams that ran dry"
+  pulse_underruns | tail -n 40
+  fail "the recording and the music part (see above)"
+fi
 echo "ok: $case_name"

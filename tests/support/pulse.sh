@@ -21,6 +21,12 @@
 #   pulse_recorded_frames   frames recorded so far
 #   pulse_stop_recording    end the recording and write the file whole
 #   pulse_stop              end the server
+#   pulse_platform_realtime PID THREADS
+#                           real-time priority for the threads of PID and the
+#                           processes below it whose names match the regular
+#                           expression THREADS (see there)
+#   pulse_underruns         the server's log lines of streams that ran dry
+#                           (its debug log, time-stamped from its start)
 
 # Real-time scheduling for the recorder's processes where the system allows
 # it (root, or a real-time limit): idle almost always, they must not wait
@@ -43,7 +49,7 @@ pulse_start() {
   # plays at 48 kHz) keeps the music whole up to 20 kHz; its default lost the
   # cymbals' share of the correlation.
   HOME="$pulse_dir/home" PULSE_RUNTIME_PATH="$pulse_dir/runtime" PULSE_STATE_PATH="$pulse_dir/state" \
-    pulseaudio -n --daemonize=no --use-pid-file=no --exit-idle-time=60 --log-target=stderr --realtime=yes --high-priority=yes \
+    pulseaudio -n --daemonize=no --use-pid-file=no --exit-idle-time=60 --log-target=stderr --log-level=debug --log-time=yes --realtime=yes --high-priority=yes \
     --resample-method=soxr-vhq \
     -L "module-native-protocol-unix socket=$pulse_dir/native auth-anonymous=1" \
     -L "module-null-sink sink_name=capture rate=44100 channels=2 norewinds=1" > "$pulse_dir/server.log" 2>&1 &
@@ -93,6 +99,40 @@ pulse_stop_recording() {
   kill "$keeper_pid" 2> /dev/null
   wait "$keeper_pid" 2> /dev/null
   record_pid=
+}
+
+# The platform's own threads that carry the sound to the server get the
+# priority a desktop gives them: Windows runs its audio engine in real time
+# and Wine's sound threads ask for it (THREAD_PRIORITY_TIME_CRITICAL), which
+# Wine cannot grant on Linux; Chromium runs its audio threads in real time,
+# but the one that feeds the server from its audio service is libpulse's
+# (threaded-ml), which it did not start and so never raises. Round-robin at
+# 8, as Chromium's own audio thread, below the server and the recorder (10).
+# Once, at the program's first frame: the threads exist by then, and nothing
+# runs beside the program afterwards. The program's own threads keep what
+# they have.
+pulse_platform_realtime() {
+  [ -n "$realtime" ] || return 0
+  local pid tid raised=()
+  for pid in $1 $(pulse_descendants "$1"); do
+    for tid in $(ls "/proc/$pid/task" 2> /dev/null); do
+      if grep -q -E -x "$2" "/proc/$pid/task/$tid/comm" 2> /dev/null && chrt -r -p 8 "$tid" 2> /dev/null; then
+        raised+=("$(cat "/proc/$pid/task/$tid/comm" 2> /dev/null)")
+      fi
+    done
+  done
+  echo "real-time threads of the platform: ${raised[*]:-none}"
+}
+pulse_descendants() {
+  local child
+  for child in $(pgrep -P "$1"); do
+    echo "$child"
+    pulse_descendants "$child"
+  done
+}
+
+pulse_underruns() {
+  grep -a -i -E 'underrun|Write-index moved|Hit maximum latency' "$pulse_dir/server.log" 2> /dev/null
 }
 
 pulse_stop() {
