@@ -55,6 +55,22 @@ std::string Describe(const ImageDifference& Difference) {
   return strOut;
 }
 
+double ShareOff(const std::vector<unsigned char>& A, const std::vector<unsigned char>& B, int iWidth, int iHeight,
+                int iLevels) {
+  const size_t iPixels = iWidth > 0 && iHeight > 0 ? static_cast<size_t>(iWidth) * static_cast<size_t>(iHeight) : 0;
+  if (iPixels == 0 || A.size() != iPixels * 4 || B.size() != iPixels * 4) return 1.0;
+  size_t iOff = 0;
+  for (size_t i = 0; i < iPixels; ++i) {
+    for (int c = 0; c < 3; ++c) {
+      if (std::abs(static_cast<int>(A[4 * i + c]) - static_cast<int>(B[4 * i + c])) > iLevels) {
+        ++iOff;
+        break;
+      }
+    }
+  }
+  return static_cast<double>(iOff) / static_cast<double>(iPixels);
+}
+
 std::vector<unsigned char> DifferenceImage(const std::vector<unsigned char>& A, const std::vector<unsigned char>& B,
                                            int iWidth, int iHeight) {
   const size_t iPixels = iWidth > 0 && iHeight > 0 ? static_cast<size_t>(iWidth) * static_cast<size_t>(iHeight) : 0;

@@ -24,6 +24,12 @@ bool WithinTolerance(const ImageDifference& Difference, double fMaxMean, int iMa
 
 std::string Describe(const ImageDifference& Difference);
 
+// The share of pixels (0..1) with some colour channel off by more than
+// iLevels: a small part of the picture changed (an object, a highlight),
+// which moves neither the mean nor the 99th percentile much. 1 when the sizes differ.
+double ShareOff(const std::vector<unsigned char>& A, const std::vector<unsigned char>& B, int iWidth, int iHeight,
+                int iLevels);
+
 // For looking at: each channel's |a - b| times 8 (at most 255), opaque; empty
 // when the sizes do not match.
 std::vector<unsigned char> DifferenceImage(const std::vector<unsigned char>& A, const std::vector<unsigned char>& B,

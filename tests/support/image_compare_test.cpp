@@ -60,6 +60,20 @@ TEST(ImageCompare, ToleranceLimitsAreInclusiveAndSizesMustMatch) {
   EXPECT_EQ(Describe(Mismatch), "sizes differ");
 }
 
+TEST(ImageCompare, ShareOffCountsPixelsOverTheLevelsOnce) {
+  // One pixel in four off by 17 in red and green counts once; one off by
+  // exactly 16 does not; alpha never counts; other sizes are all off.
+  const auto A = Filled(2, 2, 100, 100, 100);
+  auto B = A;
+  B[0] = 117;
+  B[1] = 83;
+  B[4] = 116;
+  B[11] = 0;
+  EXPECT_DOUBLE_EQ(ShareOff(A, B, 2, 2, 16), 0.25);
+  EXPECT_DOUBLE_EQ(ShareOff(A, B, 2, 2, 15), 0.5);
+  EXPECT_DOUBLE_EQ(ShareOff(A, Filled(3, 1, 100, 100, 100), 2, 2, 16), 1.0);
+}
+
 TEST(ImageCompare, DifferenceImageMagnifiesEachChannelAndStaysOpaque) {
   // 3 steps off in red show as 24, 40 steps as the clamp at 255; alpha
   // differences are not shown.

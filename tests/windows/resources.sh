@@ -3,16 +3,9 @@
 # Explorer reads them: the icon at 16, 32, 48 and 256 px, the version
 # information, and the manifest (supported Windows versions, DPI awareness).
 #   resources.sh WINDOWS_BUILD_DIR VERSION    (wine.sh resources runs it)
-set -uo pipefail
 windows="$1"
 version="$2"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
-
-fail() {
-  echo "FAIL: $*"
-  exit 1
-}
+. "$(dirname "$0")/../support/harness.sh"
 
 command -v wrestool > /dev/null && command -v icotool > /dev/null || { echo "icoutils missing"; exit 77; }
 for program in vimra vimra-frame; do

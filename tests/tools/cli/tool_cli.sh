@@ -5,12 +5,10 @@
 # missing value exits 2 with a message; an output that cannot be written
 # (a full disk: /dev/full) exits 1 with a message naming the file; nothing
 # ends in an uncaught exception or a signal.
-set -uo pipefail
 name="$1"
 program="$2"
 data="$3"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
+. "$(dirname "$0")/../../support/harness.sh"
 cd "$work"
 export SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy
 failures=0
@@ -20,16 +18,16 @@ failures=0
 expect() {
   local want="$1" pattern="$2"
   shift 2
-  "$@" > "$work/out.log" 2> "$work/err.log"
+  "$@" > "$work/out.txt" 2> "$work/err.txt"
   local code=$?
-  if [ "$code" -ne "$want" ] || { [ -n "$pattern" ] && ! grep -qE -- "$pattern" "$work/out.log" "$work/err.log"; }; then
+  if [ "$code" -ne "$want" ] || { [ -n "$pattern" ] && ! grep -qE -- "$pattern" "$work/out.txt" "$work/err.txt"; }; then
     echo "FAIL: $* exited $code (expected $want, output matching '$pattern')"
-    cat "$work/out.log" "$work/err.log"
+    cat "$work/out.txt" "$work/err.txt"
     failures=$((failures + 1))
   fi
 }
 
-# Runs in an empty folder $1 and checks that it stays empty.
+# The empty folder the runs above were started in is still empty.
 expect_nothing_created() {
   local left
   left=$(ls -A "$work/empty")
@@ -37,9 +35,12 @@ expect_nothing_created() {
 }
 
 mkdir "$work/empty"
-(cd "$work/empty" && expect 0 "^usage: $name" "$program" --help)
-(cd "$work/empty" && expect 0 "^usage: $name" "$program" -h)
-(cd "$work/empty" && expect 0 "^$name \(Vimra\) [0-9]+\.[0-9]+\.[0-9]+$" "$program" --version)
+# Not in subshells: a failure there would not count.
+cd "$work/empty"
+expect 0 "^usage: $name" "$program" --help
+expect 0 "^usage: $name" "$program" -h
+expect 0 "^$name \(Vimra\) [0-9]+\.[0-9]+\.[0-9]+$" "$program" --version
+cd "$work"
 expect_nothing_created
 expect 2 "unknown option --bogus" "$program" --bogus
 expect 2 "usage: $name" "$program"
@@ -61,8 +62,10 @@ case "$name" in
     [ -s out.png ] || { echo "FAIL: no out.png"; failures=$((failures + 1)); }
     ;;
   vimra-gallery)
-    (cd "$work/empty" && expect 2 "needs a folder" "$program" out --data)
-    (cd "$work/empty" && expect 1 "no data folder" "$program" --data "$work/none" out)
+    cd "$work/empty"
+    expect 2 "needs a folder" "$program" out --data
+    expect 1 "no data folder" "$program" --data "$work/none" out
+    cd "$work"
     expect_nothing_created
     expect 2 "one output folder only" "$program" a b
     full_link "$work/full/grid.png"
@@ -120,9 +123,8 @@ case "$name" in
     [ -z "$(ls -A "$work/full")" ] || { echo "FAIL: vimra-record left $(ls -A "$work/full")"; failures=$((failures + 1)); }
     ;;
   *)
-    echo "unknown tool $name"
-    exit 1
+    fail "unknown tool $name"
     ;;
 esac
-[ "$failures" -eq 0 ] || exit 1
+[ "$failures" -eq 0 ] || fail "$failures of $name's checks failed (above)"
 echo "ok: $name"

@@ -3,19 +3,12 @@
 # failing stand-in for it).
 #   record_e2e.sh CASE RECORDER DATA_DIR
 # Cases: arguments, deterministic, music, failure, interrupt.
-set -uo pipefail
+# A failure prints the last run's out.log and err.log (the harness's fail).
 case_name="$1"
 recorder="$2"
 data="$3"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
+. "$(dirname "$0")/../../support/harness.sh"
 export ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0"
-
-fail() {
-  echo "FAIL: $*"
-  [ -s "$work/err.log" ] && { echo "--- stderr"; cat "$work/err.log"; }
-  exit 1
-}
 command -v ffmpeg > /dev/null && command -v ffprobe > /dev/null || { echo "ffmpeg missing"; exit 77; }
 
 # record EXPECTED_STATUS ARGS...: runs the recorder, stderr into err.log.
@@ -132,6 +125,7 @@ interrupt)
   mkdir "$work/i"
   "$recorder" --data "$data" --size 640x360 "$work/i/whole.mp4" > /dev/null 2> "$work/err.log" &
   pid=$!
+  harness_pids+=("$pid")
   ffmpeg_pid=""
   for _ in $(seq 300); do
     ffmpeg_pid="$(pgrep -P "$pid" || true)"
