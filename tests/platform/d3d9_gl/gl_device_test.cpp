@@ -85,22 +85,6 @@ TEST_F(DeviceTest, ClearFillsTheBackBufferAndRectanglesCountFromTheTop) {
   EXPECT_EQ(F.At(9, 20), 0xFF8CAAC6u);
 }
 
-// A window of another shape than the back buffer shows the whole picture as
-// large as fits, centred, with bars on the two sides that are left over.
-TEST(PresentRectTest, PictureKeepsItsShapeInAnyWindow) {
-  using d3d9gl::FitKeepingShape;
-  auto Rect = [](int iX, int iY, int iW, int iH) { return std::make_tuple(iX, iY, iW, iH); };
-  auto Of = [](const d3d9gl::PresentRect& r) { return std::make_tuple(r.iX, r.iY, r.iWidth, r.iHeight); };
-  EXPECT_EQ(Of(FitKeepingShape(1280, 720, 1280, 720)), Rect(0, 0, 1280, 720));
-  EXPECT_EQ(Of(FitKeepingShape(1280, 720, 1920, 1080)), Rect(0, 0, 1920, 1080));
-  EXPECT_EQ(Of(FitKeepingShape(1280, 720, 1280, 800)), Rect(0, 40, 1280, 720));    // 16:10 screen
-  EXPECT_EQ(Of(FitKeepingShape(1280, 720, 1000, 800)), Rect(0, 118, 1000, 563));   // taller
-  EXPECT_EQ(Of(FitKeepingShape(1280, 720, 1280, 500)), Rect(195, 0, 889, 500));    // wider
-  EXPECT_EQ(Of(FitKeepingShape(1280, 720, 3440, 1440)), Rect(440, 0, 2560, 1440));  // ultra-wide
-  EXPECT_EQ(Of(FitKeepingShape(1280, 720, 1, 1)), Rect(0, 0, 1, 1));
-  EXPECT_EQ(Of(FitKeepingShape(1280, 720, 0, 600)), Rect(0, 0, 0, 0));  // minimised
-}
-
 TEST_F(DeviceTest, PresentPutsBarsBesideAPictureOfAnotherShape) {
   // A square back buffer in the 16:9 window: bars left and right.
   pDevice->Release();
