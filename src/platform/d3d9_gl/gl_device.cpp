@@ -72,32 +72,12 @@ void GlDevice::SetBaseline() {
 
 }  // namespace d3d9gl
 
-// In D3D9Refusal's order.
+// Made from the one list of reasons, so it is in D3D9Refusal's order.
 static constexpr const char* kRefusalNames[] = {
-    "none",
-    "BeginScene inside a scene",
-    "outside BeginScene/EndScene",
-    "no depth-stencil buffer to clear",
-    "not a triangle list",
-    "no index buffer or vertex stream",
-    "vertex format other than XYZ | NORMAL | TEX1",
-    "indices or vertices past a buffer's end",
-    "fixed-function program did not build",
-    "a null pointer argument",
-    "an unknown transform",
-    "a state or stage past the device's tables",
-    "a light type other than point, spot and directional",
-    "a resource of another device",
-    "a stream other than 0",
-    "a buffer of 0 bytes",
-    "an unsupported index or texture format",
-    "a cube edge or level count the device cannot make",
-    "outside the resource",
-    "locked already",
-    "not locked",
+#define VIMRA_D3D9_REFUSAL_NAME(eName, pszWords) pszWords,
+    VIMRA_D3D9_REFUSALS(VIMRA_D3D9_REFUSAL_NAME)
+#undef VIMRA_D3D9_REFUSAL_NAME
 };
-static_assert(std::size(kRefusalNames) == static_cast<size_t>(D3D9Refusal::kNotLocked) + 1,
-              "one name for each D3D9Refusal");
 // Refuse's once-per-reason note keeps one bit per reason.
 static_assert(std::size(kRefusalNames) <= 32);
 
