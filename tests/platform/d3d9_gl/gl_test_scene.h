@@ -126,6 +126,14 @@ class Mesh {
   UINT iVertices, iTriangles;
 };
 
+// One square of AddSquare's, in buffers of its own.
+inline Mesh SquareMesh(IDirect3DDevice9* pDevice, float fSize, int iCells, bool bReversed = false) {
+  std::vector<Vertex> Vertices;
+  std::vector<uint16_t> Indices;
+  AddSquare(Vertices, Indices, fSize, iCells, bReversed);
+  return Mesh(pDevice, Vertices, Indices);
+}
+
 // A cube texture whose six faces are filled by a function of (face, x, y).
 template <typename Fn>
 IDirect3DCubeTexture9* MakeCube(IDirect3DDevice9* pDevice, UINT iEdge, D3DFORMAT eFormat, Fn fnTexel) {
