@@ -86,18 +86,7 @@ void DeviceFrame(int iFrame, const D3DXMATRIX& matFrameView) {
 }
 
 void SetUpDevice(HWND hWindow, D3DMULTISAMPLE_TYPE eSamples) {
-  PresentParams = {};
-  PresentParams.BackBufferWidth = 1280;
-  PresentParams.BackBufferHeight = 720;
-  PresentParams.BackBufferFormat = D3DFMT_X8R8G8B8;
-  PresentParams.BackBufferCount = 2;
-  PresentParams.MultiSampleType = eSamples;
-  PresentParams.SwapEffect = D3DSWAPEFFECT_DISCARD;
-  PresentParams.hDeviceWindow = hWindow;
-  PresentParams.Windowed = TRUE;
-  PresentParams.EnableAutoDepthStencil = TRUE;
-  PresentParams.AutoDepthStencilFormat = D3DFMT_D24S8;
-  PresentParams.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
+  PresentParams = DemoPresentParams(eSamples, hWindow);
   if (FAILED(pD3D->CreateDevice(0, D3DDEVTYPE_HAL, hWindow, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &PresentParams,
                                 &pDevice))) {
     std::fprintf(stderr, "no device\n");

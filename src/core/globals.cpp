@@ -3,23 +3,7 @@
 IDirect3D9* pD3D = nullptr;
 IDirect3DDevice9* pDevice = nullptr;
 
-// Changed in place by the device-creation fallbacks.
-D3DPRESENT_PARAMETERS PresentParams = {
-    1280,                           // BackBufferWidth
-    720,                            // BackBufferHeight
-    D3DFMT_X8R8G8B8,                // BackBufferFormat
-    2,                              // BackBufferCount
-    D3DMULTISAMPLE_4_SAMPLES,       // MultiSampleType
-    0,                              // MultiSampleQuality
-    D3DSWAPEFFECT_DISCARD,          // SwapEffect
-    nullptr,                        // hDeviceWindow
-    TRUE,                           // Windowed
-    TRUE,                           // EnableAutoDepthStencil
-    D3DFMT_D24S8,                   // AutoDepthStencilFormat
-    0,                              // Flags
-    0,                              // FullScreen_RefreshRateInHz
-    D3DPRESENT_INTERVAL_IMMEDIATE,  // PresentationInterval
-};
+D3DPRESENT_PARAMETERS PresentParams = DemoPresentParams(D3DMULTISAMPLE_4_SAMPLES, nullptr);
 
 ID3DXMatrixStack* DrawMatrixStack = nullptr;
 

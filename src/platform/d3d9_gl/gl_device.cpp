@@ -17,19 +17,14 @@ namespace d3d9gl {
 
 // ---- creation ------------------------------------------------------------------
 
-GlDevice::GlDevice(GlDirect3D* pParent, GlContext* pContext, const D3DPRESENT_PARAMETERS& Params, int iSamples,
+GlDevice::GlDevice(GlDirect3D* pParent, GlContext* pContext, const D3DPRESENT_PARAMETERS& Params,
                    bool bFollowWindow)
     : pParent(pParent),
       pContext(pContext),
-      Params(Params),
-      iSamples(iSamples),
-      bFollowWindow(bFollowWindow),
-      Scale(FixedScaleFrom(std::getenv("VIMRA_RENDER_SCALE"))),
+      SwapChain(pContext, Params, bFollowWindow),
       State(Params.EnableAutoDepthStencil != FALSE) {
   pParent->AddRef();
   iGlCallsAtStart = iGlCalls;
-  iBaseWidth = iWidth = static_cast<int>(Params.BackBufferWidth);
-  iBaseHeight = iHeight = static_cast<int>(Params.BackBufferHeight);
   bS3tc = GlHasExtension(pContext, "GL_EXT_texture_compression_s3tc");
   const char* pszNoCache = std::getenv("VIMRA_GL_NO_CACHE");
   bCacheOff = pszNoCache != nullptr && std::strcmp(pszNoCache, "1") == 0;
@@ -46,34 +41,43 @@ GlDevice::~GlDevice() {
 
 void GlDevice::MakeCurrent() { MakeGlContextCurrent(pContext); }
 
+bool GlDevice::BuildBackBuffer() {
+  MakeCurrent();
+  if (!SwapChain.Build()) return false;
+  SetBaseline();
+  return true;
+}
+
+// The GL state every draw assumes and no Direct3D state changes.
+void GlDevice::SetBaseline() {
+  Cache.Reset();
+  Gl(glBindFramebuffer, GL_FRAMEBUFFER, SwapChain.DrawFramebuffer());
+  Gl(glViewport, 0, 0, Drawn().iWidth, Drawn().iHeight);
+  // D3D's front faces are clockwise on screen; the back buffer is not flipped.
+  Gl(glFrontFace, GL_CW);
+  // Flat shading takes the first vertex of a triangle, as D3D does.
+  GlFlatShadeFromFirstVertex();
+  Gl(glPixelStorei, GL_UNPACK_ALIGNMENT, 1);
+  Gl(glPixelStorei, GL_PACK_ALIGNMENT, 1);
+  Gl(glGenBuffers, 1, &iUniformBuffer);
+  Gl(glBindBufferBase, GL_UNIFORM_BUFFER, kFfpBlockBinding, iUniformBuffer);
+  Gl(glBufferData, GL_UNIFORM_BUFFER, static_cast<GLsizeiptr>(sizeof(FfpBlock)), static_cast<const void*>(nullptr),
+     static_cast<GLenum>(GL_DYNAMIC_DRAW));
+  Gl(glGenSamplers, kStageCount, Samplers);
+  for (int s = 0; s < kStageCount; ++s) Gl(glBindSampler, static_cast<GLuint>(s), Samplers[s]);
+  // GL starts with dithering on, Direct3D with it off.
+  Cache.SetScissorTest(false);
+  Cache.SetDither(false);
+}
+
 }  // namespace d3d9gl
 
-// In D3D9Refusal's order.
+// Made from the one list of reasons, so it is in D3D9Refusal's order.
 static constexpr const char* kRefusalNames[] = {
-    "none",
-    "BeginScene inside a scene",
-    "outside BeginScene/EndScene",
-    "no depth-stencil buffer to clear",
-    "not a triangle list",
-    "no index buffer or vertex stream",
-    "vertex format other than XYZ | NORMAL | TEX1",
-    "indices or vertices past a buffer's end",
-    "fixed-function program did not build",
-    "a null pointer argument",
-    "an unknown transform",
-    "a state or stage past the device's tables",
-    "a light type other than point, spot and directional",
-    "a resource of another device",
-    "a stream other than 0",
-    "a buffer of 0 bytes",
-    "an unsupported index or texture format",
-    "a cube edge or level count the device cannot make",
-    "outside the resource",
-    "locked already",
-    "not locked",
+#define VIMRA_D3D9_REFUSAL_NAME(eName, pszWords) pszWords,
+    VIMRA_D3D9_REFUSALS(VIMRA_D3D9_REFUSAL_NAME)
+#undef VIMRA_D3D9_REFUSAL_NAME
 };
-static_assert(std::size(kRefusalNames) == static_cast<size_t>(D3D9Refusal::kNotLocked) + 1,
-              "one name for each D3D9Refusal");
 // Refuse's once-per-reason note keeps one bit per reason.
 static_assert(std::size(kRefusalNames) <= 32);
 
@@ -292,6 +296,83 @@ HRESULT GlDevice::CreateCubeTexture(UINT EdgeLength, UINT Levels, DWORD, D3DFORM
   return D3D_OK;
 }
 
+// ---- clear, scene and present ---------------------------------------------------
+
+void GlDevice::TakeNextSize() {
+  if (SwapChain.TakeNextSize()) iDirty |= kDirtyValues;  // the half-pixel offset is a fraction of the size
+}
+
+HRESULT GlDevice::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR Color, float Z, DWORD Stencil) {
+  if ((Flags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) != 0 && !SwapChain.HasDepth()) {
+    return Refuse(D3D9Refusal::kNoDepthBuffer);
+  }
+  TakeNextSize();
+  MakeCurrent();
+  if (bCacheOff) ForgetAppliedState();
+  GLbitfield iMask = 0;
+  if (Flags & D3DCLEAR_TARGET) {
+    float Colour[4];
+    ColourToFloats(Color, Colour);
+    Cache.SetClearColour(Colour);
+    // D3D clears every channel whatever the write mask.
+    Cache.SetColourMask(kAllChannels);
+    iMask |= GL_COLOR_BUFFER_BIT;
+  }
+  if (Flags & D3DCLEAR_ZBUFFER) {
+    Cache.SetClearDepth(std::clamp(Z, 0.0f, 1.0f));
+    Cache.SetDepthMask(true);
+    iMask |= GL_DEPTH_BUFFER_BIT;
+  }
+  if (Flags & D3DCLEAR_STENCIL) {
+    Cache.SetClearStencil(static_cast<GLint>(Stencil & 0xFF));  // the stencil buffer has 8 bits
+    Cache.SetStencilMask(0xFF);
+    iMask |= GL_STENCIL_BUFFER_BIT;
+  }
+  if (iMask == 0) return D3D_OK;
+  if (Count == 0 || pRects == nullptr) {
+    Gl(glClear, iMask);
+  } else {
+    Cache.SetScissorTest(true);
+    for (DWORD i = 0; i < Count; ++i) {
+      // Rectangles count in the engine's back-buffer pixels, whatever size is drawn.
+      const D3DRECT r = SwapChain.InDrawnPixels(pRects[i]);
+      if (r.x2 <= r.x1 || r.y2 <= r.y1) continue;
+      // D3D rectangles count rows from the top; GL's from the bottom.
+      Gl(glScissor, static_cast<GLint>(r.x1), static_cast<GLint>(Drawn().iHeight - r.y2),
+         static_cast<GLsizei>(r.x2 - r.x1), static_cast<GLsizei>(r.y2 - r.y1));
+      Gl(glClear, iMask);
+    }
+    Cache.SetScissorTest(false);
+  }
+  iDirty |= kDirtyRaster;  // the write masks must be put back before the next draw
+  return D3D_OK;
+}
+
+HRESULT GlDevice::BeginScene() {
+  if (bInScene) return Refuse(D3D9Refusal::kSceneAlreadyBegun);
+  TakeNextSize();
+  bInScene = true;
+  return D3D_OK;
+}
+
+HRESULT GlDevice::EndScene() {
+  if (!bInScene) return Refuse(D3D9Refusal::kSceneNotBegun);
+  bInScene = false;
+  return D3D_OK;
+}
+
+HRESULT GlDevice::Present(const RECT*, const RECT*, HWND, const RGNDATA*) {
+  MakeCurrent();
+  if (SwapChain.Present(Cache)) iDirty |= kDirtyRaster;  // the write masks must be put back before the next draw
+  return D3D_OK;
+}
+
+bool GlDevice::ReadBackBuffer(std::vector<unsigned char>& Pixels, int& iWidth, int& iHeight) {
+  MakeCurrent();
+  SwapChain.ReadBack(Pixels, iWidth, iHeight);
+  return true;
+}
+
 // ---- drawing: bring GL up to date with the dirty groups, then draw ----------------
 
 void GlDevice::ApplyProgram() {
@@ -312,7 +393,7 @@ void GlDevice::ApplyProgram() {
 void GlDevice::ApplyUniforms() {
   FfpBlock Block{};
   const int iLightCount = CurrentKey.iLightCount;
-  FillFfpBlock(State, iLightCount, iWidth, iHeight, Block);
+  FillFfpBlock(State, iLightCount, Drawn().iWidth, Drawn().iHeight, Block);
   const size_t iBytes = FfpBlockSize(iLightCount);
   if (iBytes == iUploadedBytes && std::memcmp(&Block, &UploadedBlock, iBytes) == 0) return;
   // Fresh storage for every change: rewriting storage that queued draws still
@@ -406,7 +487,7 @@ HRESULT GlDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE Type, INT BaseVertexInde
   if (DrawWouldReadOutside(BaseVertexIndex, startIndex, primCount)) return Refuse(D3D9Refusal::kReadsOutsideBuffers);
   MakeCurrent();
   if (bCacheOff) ForgetAppliedState();
-  if (iDirty & kDirtyRaster) Cache.SetRaster(RasterStateFor(State.RenderStates, iDepthBuffer != 0));
+  if (iDirty & kDirtyRaster) Cache.SetRaster(RasterStateFor(State.RenderStates, SwapChain.HasDepth()));
   if (iDirty & kDirtyProgram) ApplyProgram();
   if (iCurrentProgram == 0) return Refuse(D3D9Refusal::kNoProgram);
   // The key holds the light count, so a new key may change the block's size.

@@ -2,7 +2,8 @@
 //
 // Supports: Clear, BeginScene/EndScene, Present (the back buffer is an
 // offscreen framebuffer, multisampled or not, resolved and scaled into the
-// window; it is drawn at the window's size, gl_draw_size.h), transforms (world, view, projection, texture 0-7), render states,
+// window; it is drawn at the window's size, gl_swap_chain.h), transforms
+// (world, view, projection, texture 0-7), render states,
 // texture stages 0-7 (DISABLE, SELECTARG1/2, MODULATE, MODULATE2X/4X, ADD;
 // DIFFUSE, CURRENT, TEXTURE, TFACTOR, SPECULAR, TEMP, COMPLEMENT,
 // ALPHAREPLICATE), sampler states, material, directional/point/spot lights,
@@ -25,11 +26,11 @@
 //
 // Files: gl_state_store (Direct3D's state and defaults), gl_enums (value
 // translation), gl_state_cache (what GL holds), gl_ffp_state (key and block
-// from the state), gl_ffp (GLSL), gl_draw_size (the size drawn at),
-// gl_back_buffer.cpp (clear, present, read-back), gl_device.cpp (recording, resources, drawing).
+// from the state), gl_ffp (GLSL), gl_swap_chain (back buffer, present,
+// read-back) with gl_draw_scale (how many of the window's pixels are drawn),
+// gl_device.cpp (recording, resources, clear, drawing).
 #pragma once
 
-#include <chrono>
 #include <map>
 #include <unordered_map>
 #include <vector>
@@ -39,10 +40,10 @@
 #include "d3d9_seams.h"
 #include "gl_calls.h"
 #include "gl_context.h"
-#include "gl_draw_size.h"
 #include "gl_ffp.h"
 #include "gl_state_cache.h"
 #include "gl_state_store.h"
+#include "gl_swap_chain.h"
 
 namespace d3d9gl {
 
@@ -50,10 +51,10 @@ class GlDirect3D;
 
 class GlDevice final : public ComObject<IDirect3DDevice9> {
  public:
-  // Takes the context; the caller has made it current. bFollowWindow: the
-  // picture is drawn at the window's size (else always at the parameters').
-  GlDevice(GlDirect3D* pParent, GlContext* pContext, const D3DPRESENT_PARAMETERS& Params, int iSamples,
-           bool bFollowWindow);
+  // Takes the context; the caller has made it current. Params as made
+  // (MultiSampleType is the samples drawn with). bFollowWindow: the picture is
+  // drawn at the window's size (else always at the parameters').
+  GlDevice(GlDirect3D* pParent, GlContext* pContext, const D3DPRESENT_PARAMETERS& Params, bool bFollowWindow);
   ~GlDevice() override;
   // False when the back buffer could not be made (the device is then unusable).
   bool BuildBackBuffer();
@@ -95,7 +96,7 @@ class GlDevice final : public ComObject<IDirect3DDevice9> {
   void ForgetBuffer(GLuint iBuffer);
   void ForgetTexture(GLuint iTexture) { Cache.ForgetTexture(iTexture); }
   bool ReadBackBuffer(std::vector<unsigned char>& Pixels, int& iWidth, int& iHeight);
-  DrawSize Drawn() const { return {iWidth, iHeight}; }
+  DrawSize Drawn() const { return SwapChain.Drawn(); }
   uint64_t GlCallsSinceCreation() const { return iGlCalls - iGlCallsAtStart; }
   // Notes why a call to the device or one of its resources is refused and
   // answers D3DERR_INVALIDCALL.
@@ -109,19 +110,9 @@ class GlDevice final : public ComObject<IDirect3DDevice9> {
     bool operator<(const VertexArrayKey& o) const;
   };
 
-  // ---- back buffer (gl_back_buffer.cpp) ----
-  // Gives the buffers storage at iWidth x iHeight.
-  void SizeBackBuffer();
-  // After a frame is shown in a drawable of that size: times it and chooses
-  // the size of the next one.
-  void FollowWindow(DrawSize Drawable);
-  // At the start of a frame: remakes the buffers when its size was changed.
-  void TakeNextSize();
-  DrawSize WantedSize(DrawSize Drawable) const;
   void SetBaseline();
-  void ResolveTo(GLuint iTargetFramebuffer);
-  // The framebuffer that holds the finished image: multisampling resolved.
-  GLuint ResolvedFramebuffer();
+  // At the start of a frame: the swap chain's new size, if it has one.
+  void TakeNextSize();
 
   // With the cache off: GL's state counts as unknown and every group as
   // dirty, so the next draw or clear sets everything again.
@@ -137,30 +128,13 @@ class GlDevice final : public ComObject<IDirect3DDevice9> {
 
   GlDirect3D* pParent;
   GlContext* pContext;
-  D3DPRESENT_PARAMETERS Params;
-  int iSamples;
-  // The size the engine asked for (the size its rectangles count in) and the
-  // size drawn at.
-  int iBaseWidth, iBaseHeight;
-  int iWidth, iHeight;
-  DrawSize Next = {0, 0};        // the size the next frame is drawn at
-  DrawSize WindowFull = {0, 0};  // the window's size at scale 1, as last seen
-  bool bFollowWindow;
-  int iMaxEdge = 0;
-  DrawScaleChooser Scale;
-  // When the last frame was presented, for the next one's time.
-  std::chrono::steady_clock::time_point LastPresent;
-  bool bPresentedBefore = false;
+  GlSwapChain SwapChain;
   bool bS3tc = false;
   // VIMRA_GL_NO_CACHE=1: every state reaches GL on every draw, to tell a
   // fault of the state cache or the dirty groups from any other.
   bool bCacheOff = false;
   uint64_t iGlCallsAtStart = 0;
 
-  // Back buffer: draw target (multisampled when iSamples > 0) and, for
-  // multisampling, a single-sample target it is resolved into.
-  GLuint iDrawFramebuffer = 0, iColourBuffer = 0, iDepthBuffer = 0;
-  GLuint iResolveFramebuffer = 0, iResolveColour = 0;
   GLuint iUniformBuffer = 0;
   GLuint Samplers[kStageCount] = {};
 

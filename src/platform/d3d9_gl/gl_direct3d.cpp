@@ -77,7 +77,7 @@ HRESULT GlDirect3D::CreateDevice(UINT, D3DDEVTYPE, HWND hFocusWindow, DWORD Beha
     if (pParams->BackBufferHeight == 0) pParams->BackBufferHeight = static_cast<UINT>(iHeight);
   }
   // A recording's size is its own; otherwise the picture is drawn at the window's.
-  auto* pDevice = new GlDevice(this, pContext, *pParams, iSamples, iOverrideWidth == 0);
+  auto* pDevice = new GlDevice(this, pContext, *pParams, iOverrideWidth == 0);
   if (!pDevice->BuildBackBuffer()) {
     pDevice->Release();
     return D3DERR_NOTAVAILABLE;

@@ -85,22 +85,6 @@ TEST_F(DeviceTest, ClearFillsTheBackBufferAndRectanglesCountFromTheTop) {
   EXPECT_EQ(F.At(9, 20), 0xFF8CAAC6u);
 }
 
-// A window of another shape than the back buffer shows the whole picture as
-// large as fits, centred, with bars on the two sides that are left over.
-TEST(PresentRectTest, PictureKeepsItsShapeInAnyWindow) {
-  using d3d9gl::FitKeepingShape;
-  auto Rect = [](int iX, int iY, int iW, int iH) { return std::make_tuple(iX, iY, iW, iH); };
-  auto Of = [](const d3d9gl::PresentRect& r) { return std::make_tuple(r.iX, r.iY, r.iWidth, r.iHeight); };
-  EXPECT_EQ(Of(FitKeepingShape(1280, 720, 1280, 720)), Rect(0, 0, 1280, 720));
-  EXPECT_EQ(Of(FitKeepingShape(1280, 720, 1920, 1080)), Rect(0, 0, 1920, 1080));
-  EXPECT_EQ(Of(FitKeepingShape(1280, 720, 1280, 800)), Rect(0, 40, 1280, 720));    // 16:10 screen
-  EXPECT_EQ(Of(FitKeepingShape(1280, 720, 1000, 800)), Rect(0, 118, 1000, 563));   // taller
-  EXPECT_EQ(Of(FitKeepingShape(1280, 720, 1280, 500)), Rect(195, 0, 889, 500));    // wider
-  EXPECT_EQ(Of(FitKeepingShape(1280, 720, 3440, 1440)), Rect(440, 0, 2560, 1440));  // ultra-wide
-  EXPECT_EQ(Of(FitKeepingShape(1280, 720, 1, 1)), Rect(0, 0, 1, 1));
-  EXPECT_EQ(Of(FitKeepingShape(1280, 720, 0, 600)), Rect(0, 0, 0, 0));  // minimised
-}
-
 TEST_F(DeviceTest, PresentPutsBarsBesideAPictureOfAnotherShape) {
   // A square back buffer in the 16:9 window: bars left and right.
   pDevice->Release();
@@ -139,10 +123,7 @@ TEST_F(DeviceTest, PresentPutsBarsBesideAPictureOfAnotherShape) {
 TEST_F(DeviceTest, ClearWritesEveryChannelWhateverTheWriteMask) {
   pDevice->SetRenderState(D3DRS_COLORWRITEENABLE, 0);
   pDevice->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
-  std::vector<Vertex> Vertices;
-  std::vector<uint16_t> Indices;
-  AddSquare(Vertices, Indices, 2.0f, 1);
-  const Mesh Square(pDevice, Vertices, Indices);
+  const Mesh Square = SquareMesh(pDevice, 2.0f, 1);
   pDevice->BeginScene();
   ASSERT_EQ(Square.Draw(pDevice, Translation(0, 0, 10)), D3D_OK);  // the mask is now in GL
   ASSERT_EQ(pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF405060, 0.5f, 0), D3D_OK);
@@ -165,11 +146,7 @@ TEST_F(DeviceTest, WritesThePngItReadsBack) {
 }
 
 TEST_F(DeviceTest, StartsFromDirect3DsDefaultsNotGls) {
-  std::vector<Vertex> Vertices, ReversedVertices;
-  std::vector<uint16_t> Indices, ReversedIndices;
-  AddSquare(Vertices, Indices, 2.0f, 1);
-  AddSquare(ReversedVertices, ReversedIndices, 4.0f, 1, true);
-  const Mesh Square(pDevice, Vertices, Indices), Reversed(pDevice, ReversedVertices, ReversedIndices);
+  const Mesh Square = SquareMesh(pDevice, 2.0f, 1), Reversed = SquareMesh(pDevice, 4.0f, 1, true);
   pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF808080, 1.0f, 0);
   pDevice->BeginScene();
   // Lighting is on with no light and a black material: black, not white.
@@ -197,10 +174,7 @@ TEST_F(DeviceTest, StartsFromDirect3DsDefaultsNotGls) {
 }
 
 TEST_F(DeviceTest, RefusesWhatWouldReadOutsideItsBuffers) {
-  std::vector<Vertex> Vertices;
-  std::vector<uint16_t> Indices;
-  AddSquare(Vertices, Indices, 2.0f, 1);
-  const Mesh Square(pDevice, Vertices, Indices);
+  const Mesh Square = SquareMesh(pDevice, 2.0f, 1);
   EXPECT_EQ(Square.Draw(pDevice, Translation(0, 0, 10)), D3DERR_INVALIDCALL);  // outside BeginScene
   EXPECT_EQ(D3D9LastRefusal(pDevice), D3D9Refusal::kSceneNotBegun);
   pDevice->BeginScene();
@@ -222,10 +196,7 @@ TEST_F(DeviceTest, RefusesWhatWouldReadOutsideItsBuffers) {
 // Each misuse of a draw or a scene has its own reason, though Direct3D answers
 // all of them with D3DERR_INVALIDCALL.
 TEST_F(DeviceTest, NamesWhyItRefusesACall) {
-  std::vector<Vertex> Vertices;
-  std::vector<uint16_t> Indices;
-  AddSquare(Vertices, Indices, 2.0f, 1);
-  const Mesh Square(pDevice, Vertices, Indices);
+  const Mesh Square = SquareMesh(pDevice, 2.0f, 1);
   EXPECT_EQ(D3D9LastRefusal(pDevice), D3D9Refusal::kNone);
   EXPECT_EQ(pDevice->EndScene(), D3DERR_INVALIDCALL);
   EXPECT_EQ(D3D9LastRefusal(pDevice), D3D9Refusal::kSceneNotBegun);
@@ -265,10 +236,7 @@ TEST_F(DeviceTest, NamesWhyItRefusesACall) {
 // A bad argument to the device or to one of its resources is refused with its
 // reason and changes nothing: a resource stays usable, a lock stays as it was.
 TEST_F(DeviceTest, NamesWhyItRefusesAnArgument) {
-  std::vector<Vertex> Vertices;
-  std::vector<uint16_t> Indices;
-  AddSquare(Vertices, Indices, 2.0f, 1);
-  const Mesh Square(pDevice, Vertices, Indices);
+  const Mesh Square = SquareMesh(pDevice, 2.0f, 1);
   IDirect3DCubeTexture9* pCube = nullptr;
   ASSERT_EQ(pDevice->CreateCubeTexture(8, 0, 0, D3DFMT_DXT1, D3DPOOL_MANAGED, &pCube, nullptr), D3D_OK);
   D3DPRESENT_PARAMETERS Params = DemoParams(D3DMULTISAMPLE_NONE);
@@ -376,10 +344,7 @@ TEST_F(RasterTest, CullModeRemovesFacesByTheirWindingOnScreen) {
   };
   for (const Case& C : Cases) {
     SCOPED_TRACE(testing::Message() << "cull " << C.dwCull << " reversed " << C.bReversed);
-    std::vector<Vertex> Vertices;
-    std::vector<uint16_t> Indices;
-    AddSquare(Vertices, Indices, 2.0f, 1, C.bReversed);
-    const Mesh Square(pDevice, Vertices, Indices);
+    const Mesh Square = SquareMesh(pDevice, 2.0f, 1, C.bReversed);
     pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
     pDevice->SetRenderState(D3DRS_CULLMODE, C.dwCull);
     ASSERT_EQ(Square.Draw(pDevice, Translation(0, 0, 10)), D3D_OK);
@@ -388,10 +353,7 @@ TEST_F(RasterTest, CullModeRemovesFacesByTheirWindingOnScreen) {
 }
 
 TEST_F(RasterTest, DepthTestKeepsTheNearerSurfaceOnlyWhenEnabled) {
-  std::vector<Vertex> Vertices;
-  std::vector<uint16_t> Indices;
-  AddSquare(Vertices, Indices, 2.0f, 1);
-  const Mesh Square(pDevice, Vertices, Indices);
+  const Mesh Square = SquareMesh(pDevice, 2.0f, 1);
   pDevice->SetRenderState(D3DRS_TEXTUREFACTOR, 0xFFFF0000);
   pDevice->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
   pDevice->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TFACTOR);
@@ -408,10 +370,7 @@ TEST_F(RasterTest, DepthTestKeepsTheNearerSurfaceOnlyWhenEnabled) {
 }
 
 TEST_F(RasterTest, DepthRangeIsDirect3DsZeroToOne) {
-  std::vector<Vertex> Vertices;
-  std::vector<uint16_t> Indices;
-  AddSquare(Vertices, Indices, 0.2f, 1);
-  const Mesh Square(pDevice, Vertices, Indices);
+  const Mesh Square = SquareMesh(pDevice, 0.2f, 1);
   // In front of the near plane (z = 1) D3D clips; GL's -w..w range would keep
   // everything beyond z of about 0.5.
   Square.Draw(pDevice, Translation(0, 0, 0.8f));
@@ -427,10 +386,7 @@ TEST_F(RasterTest, PixelCentresSitOnIntegerCoordinates) {
   const float fUnitsPerPixel = 10.0f / (3.6f * 640.0f);  // at depth 10
   const float fLeft = (600.5f - 640.0f) * fUnitsPerPixel, fTop = (360.0f - 300.5f) * fUnitsPerPixel;
   const float fSize = 79.0f * fUnitsPerPixel;
-  std::vector<Vertex> Vertices;
-  std::vector<uint16_t> Indices;
-  AddSquare(Vertices, Indices, fSize, 1);
-  const Mesh Square(pDevice, Vertices, Indices);
+  const Mesh Square = SquareMesh(pDevice, fSize, 1);
   Square.Draw(pDevice, Translation(fLeft + fSize / 2, fTop - fSize / 2, 10));
   const Frame F = ReadFrame(pDevice);
   EXPECT_EQ(F.At(600, 340), 0xFF000000u);
@@ -468,15 +424,9 @@ TEST_F(RasterTest, BaseVertexShiftsWhichVerticesTheIndicesReach) {
 TEST_F(RasterTest, BuffersMadeBetweenDrawsLeaveTheDrawnMeshIntact) {
   // Making an index buffer binds it once as indices; the mesh drawn before
   // must keep its own.
-  std::vector<Vertex> Vertices;
-  std::vector<uint16_t> Indices;
-  AddSquare(Vertices, Indices, 2.0f, 1);
-  const Mesh First(pDevice, Vertices, Indices);
+  const Mesh First = SquareMesh(pDevice, 2.0f, 1);
   ASSERT_EQ(First.Draw(pDevice, Translation(0, 0, 10)), D3D_OK);
-  std::vector<Vertex> Other;
-  std::vector<uint16_t> OtherIndices;
-  AddSquare(Other, OtherIndices, 0.5f, 2);
-  const Mesh Second(pDevice, Other, OtherIndices);
+  const Mesh Second = SquareMesh(pDevice, 0.5f, 2);
   pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
   ASSERT_EQ(First.Draw(pDevice, Translation(0, 0, 10)), D3D_OK);
   const Frame F = ReadFrame(pDevice);
@@ -510,10 +460,7 @@ TEST_F(RasterTest, FlatShadingTakesTheFirstVertexColour) {
 }
 
 TEST_F(RasterTest, AlphaTestAndBlendingFollowDirect3D) {
-  std::vector<Vertex> Vertices;
-  std::vector<uint16_t> Indices;
-  AddSquare(Vertices, Indices, 2.0f, 1);
-  const Mesh Square(pDevice, Vertices, Indices);
+  const Mesh Square = SquareMesh(pDevice, 2.0f, 1);
   // The square's colour and alpha come from the texture factor.
   pDevice->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
   pDevice->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TFACTOR);
@@ -558,11 +505,8 @@ TEST(GlMultisample, FourSampleDeviceSmoothsEdges) {
   const D3DXMATRIX matProjection = DemoProjection(), matWorld = RotationY(0.3f) * Translation(0, 0, 10);
   pDevice->SetTransform(D3DTS_PROJECTION, &matProjection);
   pDevice->SetRenderState(D3DRS_LIGHTING, FALSE);
-  std::vector<Vertex> Vertices;
-  std::vector<uint16_t> Indices;
-  AddSquare(Vertices, Indices, 2.0f, 1);
   {
-    const Mesh Square(pDevice, Vertices, Indices);
+    const Mesh Square = SquareMesh(pDevice, 2.0f, 1);
     pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
     pDevice->BeginScene();
     // A slightly turned square has slanted top and bottom edges.
@@ -654,10 +598,7 @@ TEST(GlFollowWindow, PictureIsDrawnAtTheWindowsSizeFromTheNextFrame) {
   };
   // A quarter of the engine's back buffer cleared red, a slanted square over it.
   auto Draw = [](IDirect3DDevice9* pDevice, LONG iQuarterRight, LONG iQuarterBottom) {
-    std::vector<Vertex> Vertices;
-    std::vector<uint16_t> Indices;
-    AddSquare(Vertices, Indices, 2.0f, 1);
-    const Mesh Square(pDevice, Vertices, Indices);
+    const Mesh Square = SquareMesh(pDevice, 2.0f, 1);
     const D3DXMATRIX matProjection = DemoProjection();
     pDevice->SetTransform(D3DTS_PROJECTION, &matProjection);
     pDevice->SetRenderState(D3DRS_LIGHTING, FALSE);
@@ -708,10 +649,7 @@ TEST(GlFollowWindow, PictureIsDrawnAtTheWindowsSizeFromTheNextFrame) {
 }
 
 TEST_F(DeviceTest, RepeatedStatesCostNoGlCalls) {
-  std::vector<Vertex> Vertices;
-  std::vector<uint16_t> Indices;
-  AddSquare(Vertices, Indices, 2.0f, 1);
-  const Mesh Square(pDevice, Vertices, Indices);
+  const Mesh Square = SquareMesh(pDevice, 2.0f, 1);
   IDirect3DCubeTexture9* pCube = MakeCube(pDevice, 4, D3DFMT_X8R8G8B8, [](UINT, UINT, UINT) { return 0xFF808080; });
   D3DMATERIAL9 Material = {};
   Material.Diffuse = {1, 1, 1, 1};
@@ -756,10 +694,7 @@ TEST_F(DeviceTest, RepeatedStatesCostNoGlCalls) {
 // state, the texture and the sampler between draws, and clears part of it.
 TEST_F(DeviceTest, CacheSwitchedOffDrawsTheSamePixelsWithMoreGlCalls) {
   const auto DrawScene = [](IDirect3DDevice9* pOn, Frame& Out, uint64_t& iCalls) {
-    std::vector<Vertex> Vertices;
-    std::vector<uint16_t> Indices;
-    AddSquare(Vertices, Indices, 2.0f, 4);
-    const Mesh Square(pOn, Vertices, Indices);
+    const Mesh Square = SquareMesh(pOn, 2.0f, 4);
     IDirect3DCubeTexture9* pCube = MakeCube(pOn, 8, D3DFMT_X8R8G8B8, [](UINT iFace, UINT x, UINT y) {
       return 0xFF000000u | (iFace * 40u) << 16 | (x * 30u) << 8 | y * 30u;
     });

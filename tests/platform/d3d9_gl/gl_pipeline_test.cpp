@@ -177,10 +177,7 @@ TEST_F(PipelineTest, SurfaceLitByEachLightMatchesDirect3DsEquations) {
     matScale._11 = matScale._22 = matScale._33 = C.fScale;
     const D3DXMATRIX matWorld = matScale * matRotation;
 
-    std::vector<Vertex> Vertices;
-    std::vector<uint16_t> Indices;
-    AddSquare(Vertices, Indices, 1.0f, 2);
-    const Mesh Square(pDevice, Vertices, Indices);
+    const Mesh Square = SquareMesh(pDevice, 1.0f, 2);
     const D3DMATERIAL9 Material = TestMaterial(C.fPower);
     pDevice->SetMaterial(&Material);
     pDevice->SetRenderState(D3DRS_NORMALIZENORMALS, C.bNormalize);
@@ -209,10 +206,7 @@ TEST_F(PipelineTest, LocalViewerPutsTheHighlightWhereTheLightMirrorsIntoTheEye) 
   Material.Specular = {0.9f, 0.9f, 0.9f, 1.0f};
   Material.Power = 20000.0f;
   pDevice->SetMaterial(&Material);
-  std::vector<Vertex> Vertices;
-  std::vector<uint16_t> Indices;
-  AddSquare(Vertices, Indices, 40 * 10.0f / 230.4f, 40);
-  const Mesh Grid(pDevice, Vertices, Indices);
+  const Mesh Grid = SquareMesh(pDevice, 40 * 10.0f / 230.4f, 40);
   const D3DXMATRIX matWorld = Translation(0, 0, 10);
   ASSERT_EQ(Grid.Draw(pDevice, matWorld), D3D_OK);
   const Frame F = ReadFrame(pDevice);
@@ -253,10 +247,7 @@ TEST_F(PipelineTest, PointAndSpotLightsAttenuateAndStopAtTheirEdges) {
   D3DMATERIAL9 Material = TestMaterial(10.0f);
   Material.Emissive = {0, 0, 0, 0};
   pDevice->SetMaterial(&Material);
-  std::vector<Vertex> Vertices;
-  std::vector<uint16_t> Indices;
-  AddSquare(Vertices, Indices, 1.0f, 2);
-  const Mesh Square(pDevice, Vertices, Indices);
+  const Mesh Square = SquareMesh(pDevice, 1.0f, 2);
   struct Case {
     const char* pszName;
     D3DLIGHTTYPE eType;
@@ -297,10 +288,7 @@ TEST_F(PipelineTest, PointAndSpotLightsAttenuateAndStopAtTheirEdges) {
 
 TEST_F(PipelineTest, Modulate2XDoublesAndSaturatesWhereModulateDoesNot) {
   pDevice->SetRenderState(D3DRS_LIGHTING, FALSE);
-  std::vector<Vertex> Vertices;
-  std::vector<uint16_t> Indices;
-  AddSquare(Vertices, Indices, 2.0f, 1);
-  const Mesh Square(pDevice, Vertices, Indices);
+  const Mesh Square = SquareMesh(pDevice, 2.0f, 1);
   const D3DCOLOR dwTexel = 0xFF80C0FF;
   IDirect3DCubeTexture9* pCube = MakeCube(pDevice, 2, D3DFMT_X8R8G8B8, [&](UINT, UINT, UINT) { return dwTexel; });
   const D3DCOLOR dwFactor = 0xFF4080C0;
@@ -332,10 +320,7 @@ TEST_F(PipelineTest, ModelRecipeWithoutCubeTextureDrawsLitAndTinted) {
   // DrawModel's own recipe: stage 0 = TFACTOR x DIFFUSE, stage 1 = CURRENT x
   // TEXTURE x 2, whose missing texture disables it (not black).
   UseLights({kLightRecords[0]});
-  std::vector<Vertex> Vertices;
-  std::vector<uint16_t> Indices;
-  AddSquare(Vertices, Indices, 2.0f, 2);
-  const Mesh Square(pDevice, Vertices, Indices);
+  const Mesh Square = SquareMesh(pDevice, 2.0f, 2);
   // Model slot 0: one plain part with material 1, and no cube map loaded.
   constexpr int kMaterial = 1;
   MeshParts[0] = {static_cast<int>(Square.iVertices), static_cast<int>(Square.iTriangles * 3), 0, 0, kMaterial, 0};
@@ -393,10 +378,7 @@ TEST_F(MirrorTest, MirrorReflectsTheCubeFaceBehindTheReflectedRay) {
   IDirect3DCubeTexture9* pCube =
       MakeCube(pDevice, 8, D3DFMT_X8R8G8B8, [](UINT iFace, UINT, UINT) { return kFaceColours[iFace]; });
   pDevice->SetTexture(1, pCube);
-  std::vector<Vertex> Vertices;
-  std::vector<uint16_t> Indices;
-  AddSquare(Vertices, Indices, 2.0f, 2);
-  const Mesh Square(pDevice, Vertices, Indices);
+  const Mesh Square = SquareMesh(pDevice, 2.0f, 2);
   struct Case {
     const char* pszName;
     D3DXMATRIX matRotation;
@@ -429,10 +411,7 @@ TEST_F(MirrorTest, FaceImagesKeepTheirOrientation) {
     return iFace == D3DCUBEMAP_FACE_NEGATIVE_Z ? Quadrants[y / 8][x / 8] : 0xFF000000;
   });
   pDevice->SetTexture(1, pCube);
-  std::vector<Vertex> Vertices;
-  std::vector<uint16_t> Indices;
-  AddSquare(Vertices, Indices, 4.0f, 8);
-  const Mesh Square(pDevice, Vertices, Indices);
+  const Mesh Square = SquareMesh(pDevice, 4.0f, 8);
   ASSERT_EQ(Square.Draw(pDevice, Translation(0, 0, 10)), D3D_OK);
   const Frame F = ReadFrame(pDevice);
   // A mirror swaps left and right and keeps up.
@@ -450,10 +429,7 @@ TEST_F(MirrorTest, UnusedAlphaOfX8R8G8B8ReadsOne) {
   pDevice->SetTexture(1, pCube);
   pDevice->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
   pDevice->SetTextureStageState(1, D3DTSS_COLORARG1, D3DTA_TEXTURE | D3DTA_ALPHAREPLICATE);
-  std::vector<Vertex> Vertices;
-  std::vector<uint16_t> Indices;
-  AddSquare(Vertices, Indices, 2.0f, 1);
-  const Mesh Square(pDevice, Vertices, Indices);
+  const Mesh Square = SquareMesh(pDevice, 2.0f, 1);
   ASSERT_EQ(Square.Draw(pDevice, Translation(0, 0, 10)), D3D_OK);
   EXPECT_EQ(ReadFrame(pDevice).At(640, 360), 0xFFFFFFFFu);
   pDevice->SetTexture(1, nullptr);
@@ -482,10 +458,7 @@ TEST_F(MirrorTest, CompressedFacesSampleLikeUncompressed) {
     ASSERT_EQ(pCube->UnlockRect(static_cast<D3DCUBEMAP_FACES>(iFace), 0), D3D_OK);
   }
   pDevice->SetTexture(1, pCube);
-  std::vector<Vertex> Vertices;
-  std::vector<uint16_t> Indices;
-  AddSquare(Vertices, Indices, 2.0f, 2);
-  const Mesh Square(pDevice, Vertices, Indices);
+  const Mesh Square = SquareMesh(pDevice, 2.0f, 2);
   const std::pair<D3DXMATRIX, D3DCUBEMAP_FACES> Cases[] = {
       {Identity(), D3DCUBEMAP_FACE_NEGATIVE_Z}, {RotationY(-0.7853982f), D3DCUBEMAP_FACE_POSITIVE_X},
       {RotationX(0.7853982f), D3DCUBEMAP_FACE_POSITIVE_Y}};

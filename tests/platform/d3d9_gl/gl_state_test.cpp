@@ -7,7 +7,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "gl_draw_size.h"
+#include "gl_draw_scale.h"
 #include "gl_enums.h"
 #include "gl_ffp_state.h"
 #include "gl_state_store.h"
@@ -286,22 +286,7 @@ TEST(GlEnums, CullingCountsWindingOnScreenAndDepthNeedsADepthBuffer) {
 
 // ---- the size drawn at -------------------------------------------------------------
 
-TEST(GlDrawSize, LargestShapeThatFitsTheWindowNeverBelowTheEnginesSize) {
-  const DrawSize Base = {1280, 720};
-  auto Size = [&](int iW, int iH, double fScale, int iMax = 16384) {
-    const DrawSize S = SizeToDraw(Base, {iW, iH}, fScale, iMax);
-    return std::make_pair(S.iWidth, S.iHeight);
-  };
-  EXPECT_EQ(Size(1280, 720, 1.0), std::make_pair(1280, 720));
-  EXPECT_EQ(Size(3840, 2160, 1.0), std::make_pair(3840, 2160));
-  EXPECT_EQ(Size(2560, 1600, 1.0), std::make_pair(2560, 1440));  // bars above and below
-  EXPECT_EQ(Size(3440, 1440, 1.0), std::make_pair(2560, 1440));  // bars beside
-  EXPECT_EQ(Size(1366, 768, 1.0), std::make_pair(1366, 768));    // the window's own pixels, not 16:9 rounded down
-  EXPECT_EQ(Size(3840, 2160, 0.5), std::make_pair(1920, 1080));
-  EXPECT_EQ(Size(3840, 2160, 0.25), std::make_pair(1280, 720));
-  EXPECT_EQ(Size(1000, 800, 1.0), std::make_pair(1280, 720));
-  EXPECT_EQ(Size(0, 0, 1.0), std::make_pair(1280, 720));
-  EXPECT_EQ(Size(7680, 4320, 1.0, 4096), std::make_pair(4096, 2304));  // GL's largest buffer
+TEST(GlDrawSize, RenderScaleIsAFractionUpToOne) {
   EXPECT_EQ(FixedScaleFrom("0.5"), 0.5);
   EXPECT_EQ(FixedScaleFrom("1"), 1.0);
   EXPECT_EQ(FixedScaleFrom("2"), 1.0);

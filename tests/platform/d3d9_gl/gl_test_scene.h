@@ -9,6 +9,7 @@
 #include <cstring>
 #include <vector>
 
+#include "core/globals.h"
 #include "d3d9.h"
 #include "d3d9_seams.h"
 #include "d3dx9.h"
@@ -26,19 +27,7 @@ inline HWND TestWindow() {
 }
 
 inline D3DPRESENT_PARAMETERS DemoParams(D3DMULTISAMPLE_TYPE eSamples) {
-  D3DPRESENT_PARAMETERS Params = {};
-  Params.BackBufferWidth = 1280;
-  Params.BackBufferHeight = 720;
-  Params.BackBufferFormat = D3DFMT_X8R8G8B8;
-  Params.BackBufferCount = 2;
-  Params.MultiSampleType = eSamples;
-  Params.SwapEffect = D3DSWAPEFFECT_DISCARD;
-  Params.hDeviceWindow = TestWindow();
-  Params.Windowed = TRUE;
-  Params.EnableAutoDepthStencil = TRUE;
-  Params.AutoDepthStencilFormat = D3DFMT_D24S8;
-  Params.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
-  return Params;
+  return DemoPresentParams(eSamples, TestWindow());
 }
 
 // The demo's fixed projection: near plane 1, 16:9.
@@ -136,6 +125,14 @@ class Mesh {
   IDirect3DIndexBuffer9* pIndices = nullptr;
   UINT iVertices, iTriangles;
 };
+
+// One square of AddSquare's, in buffers of its own.
+inline Mesh SquareMesh(IDirect3DDevice9* pDevice, float fSize, int iCells, bool bReversed = false) {
+  std::vector<Vertex> Vertices;
+  std::vector<uint16_t> Indices;
+  AddSquare(Vertices, Indices, fSize, iCells, bReversed);
+  return Mesh(pDevice, Vertices, Indices);
+}
 
 // A cube texture whose six faces are filled by a function of (face, x, y).
 template <typename Fn>

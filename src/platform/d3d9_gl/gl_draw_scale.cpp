@@ -1,33 +1,10 @@
-#include "gl_draw_size.h"
+#include "gl_draw_scale.h"
 
 #include <algorithm>
 #include <cmath>
-#include <cstdint>
 #include <cstdlib>
 
 namespace d3d9gl {
-
-PresentRect FitKeepingShape(int iSourceWidth, int iSourceHeight, int iWindowWidth, int iWindowHeight) {
-  if (iSourceWidth <= 0 || iSourceHeight <= 0 || iWindowWidth <= 0 || iWindowHeight <= 0) return {0, 0, 0, 0};
-  const int64_t iSw = iSourceWidth, iSh = iSourceHeight, iWw = iWindowWidth, iWh = iWindowHeight;
-  int64_t iW = iWw, iH = (iWw * iSh + iSw / 2) / iSw;
-  if (iH > iWh) iH = iWh, iW = std::min(iWw, (iWh * iSw + iSh / 2) / iSh);
-  const int iShownWidth = static_cast<int>(iW), iShownHeight = static_cast<int>(iH);
-  return {(iWindowWidth - iShownWidth) / 2, (iWindowHeight - iShownHeight) / 2, iShownWidth, iShownHeight};
-}
-
-DrawSize SizeToDraw(DrawSize Base, DrawSize Drawable, double fScale, int iMaxEdge) {
-  const PresentRect Full = FitKeepingShape(Base.iWidth, Base.iHeight, Drawable.iWidth, Drawable.iHeight);
-  const int iMax = std::max(iMaxEdge, std::max(Base.iWidth, Base.iHeight));
-  const int iWidth = std::min(iMax, static_cast<int>(std::lround(Full.iWidth * fScale)));
-  const int iHeight = std::min(iMax, static_cast<int>(std::lround(Full.iHeight * fScale)));
-  // Scaled sides are rounded apart; fitting them again gives the shape back.
-  const PresentRect Scaled = fScale == 1.0 && iWidth == Full.iWidth && iHeight == Full.iHeight
-                                 ? Full
-                                 : FitKeepingShape(Base.iWidth, Base.iHeight, iWidth, iHeight);
-  if (Scaled.iWidth < Base.iWidth || Scaled.iHeight < Base.iHeight) return Base;
-  return {Scaled.iWidth, Scaled.iHeight};
-}
 
 double FixedScaleFrom(const char* pszValue) {
   if (pszValue == nullptr || *pszValue == '\0') return 0.0;

@@ -1,7 +1,9 @@
 // Reading back what a Direct3D 9 device drew, for the tools, benches and
-// tests. Declared once here; defined by the GL device (d3d9_gl) on Linux and
-// in the browser, and through the Direct3D 9 API itself on Windows
-// (readback_d3d9), so a tool builds on either.
+// tests. Declared once here, beside what every Direct3D 9 implementation of
+// ours shares; defined by each: the GL device on Linux and in the browser
+// (d3d9_gl/gl_direct3d.cpp, with its other seams), and on Windows through the
+// Direct3D 9 API itself (d3d9_windows/system_readback.cpp), so a tool builds
+// on either.
 #pragma once
 
 #include <vector>

@@ -1,5 +1,6 @@
 // The system's Direct3D device behind one of ours that passes every call on:
-// a wrapper derives from it and changes what it must.
+// a wrapper derives from it and changes what it must. The parameters carry
+// the names of Direct3D's own declarations.
 #pragma once
 
 #include "forwarding_direct3d.h"
@@ -45,8 +46,8 @@ class ForwardingDevice : public ForwardingObject<IDirect3DDevice9> {
   HRESULT STDMETHODCALLTYPE SetDialogBoxMode(WINBOOL bEnableDialogs) override {
     return pReal->SetDialogBoxMode(bEnableDialogs);
   }
-  void STDMETHODCALLTYPE SetGammaRamp(UINT swapchain_idx, DWORD flags, const D3DGAMMARAMP* ramp) override {
-    pReal->SetGammaRamp(swapchain_idx, flags, ramp);
+  void STDMETHODCALLTYPE SetGammaRamp(UINT iSwapChain, DWORD Flags, const D3DGAMMARAMP* pRamp) override {
+    pReal->SetGammaRamp(iSwapChain, Flags, pRamp);
   }
   void STDMETHODCALLTYPE GetGammaRamp(UINT iSwapChain, D3DGAMMARAMP* pRamp) override {
     pReal->GetGammaRamp(iSwapChain, pRamp);
@@ -89,9 +90,9 @@ class ForwardingDevice : public ForwardingObject<IDirect3DDevice9> {
     return pReal->CreateDepthStencilSurface(Width, Height, Format, MultiSample, MultisampleQuality, Discard, ppSurface,
                                             pSharedHandle);
   }
-  HRESULT STDMETHODCALLTYPE UpdateSurface(IDirect3DSurface9* src_surface, const RECT* src_rect,
-                                          IDirect3DSurface9* dst_surface, const POINT* dst_point) override {
-    return pReal->UpdateSurface(src_surface, src_rect, dst_surface, dst_point);
+  HRESULT STDMETHODCALLTYPE UpdateSurface(IDirect3DSurface9* pSourceSurface, const RECT* pSourceRect,
+                                          IDirect3DSurface9* pDestSurface, const POINT* pDestPoint) override {
+    return pReal->UpdateSurface(pSourceSurface, pSourceRect, pDestSurface, pDestPoint);
   }
   HRESULT STDMETHODCALLTYPE UpdateTexture(IDirect3DBaseTexture9* pSourceTexture,
                                           IDirect3DBaseTexture9* pDestinationTexture) override {
@@ -104,13 +105,13 @@ class ForwardingDevice : public ForwardingObject<IDirect3DDevice9> {
   HRESULT STDMETHODCALLTYPE GetFrontBufferData(UINT iSwapChain, IDirect3DSurface9* pDestSurface) override {
     return pReal->GetFrontBufferData(iSwapChain, pDestSurface);
   }
-  HRESULT STDMETHODCALLTYPE StretchRect(IDirect3DSurface9* src_surface, const RECT* src_rect,
-                                        IDirect3DSurface9* dst_surface, const RECT* dst_rect,
-                                        D3DTEXTUREFILTERTYPE filter) override {
-    return pReal->StretchRect(src_surface, src_rect, dst_surface, dst_rect, filter);
+  HRESULT STDMETHODCALLTYPE StretchRect(IDirect3DSurface9* pSourceSurface, const RECT* pSourceRect,
+                                        IDirect3DSurface9* pDestSurface, const RECT* pDestRect,
+                                        D3DTEXTUREFILTERTYPE Filter) override {
+    return pReal->StretchRect(pSourceSurface, pSourceRect, pDestSurface, pDestRect, Filter);
   }
-  HRESULT STDMETHODCALLTYPE ColorFill(IDirect3DSurface9* surface, const RECT* rect, D3DCOLOR color) override {
-    return pReal->ColorFill(surface, rect, color);
+  HRESULT STDMETHODCALLTYPE ColorFill(IDirect3DSurface9* pSurface, const RECT* pRect, D3DCOLOR Color) override {
+    return pReal->ColorFill(pSurface, pRect, Color);
   }
   HRESULT STDMETHODCALLTYPE CreateOffscreenPlainSurface(UINT Width, UINT Height, D3DFORMAT Format, D3DPOOL Pool,
                                                         IDirect3DSurface9** ppSurface, HANDLE* pSharedHandle) override {
@@ -130,21 +131,25 @@ class ForwardingDevice : public ForwardingObject<IDirect3DDevice9> {
   }
   HRESULT STDMETHODCALLTYPE BeginScene() override { return pReal->BeginScene(); }
   HRESULT STDMETHODCALLTYPE EndScene() override { return pReal->EndScene(); }
-  HRESULT STDMETHODCALLTYPE SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matrix) override {
-    return pReal->SetTransform(state, matrix);
+  HRESULT STDMETHODCALLTYPE SetTransform(D3DTRANSFORMSTATETYPE State, const D3DMATRIX* pMatrix) override {
+    return pReal->SetTransform(State, pMatrix);
   }
   HRESULT STDMETHODCALLTYPE GetTransform(D3DTRANSFORMSTATETYPE State, D3DMATRIX* pMatrix) override {
     return pReal->GetTransform(State, pMatrix);
   }
-  HRESULT STDMETHODCALLTYPE MultiplyTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matrix) override {
-    return pReal->MultiplyTransform(state, matrix);
+  HRESULT STDMETHODCALLTYPE MultiplyTransform(D3DTRANSFORMSTATETYPE State, const D3DMATRIX* pMatrix) override {
+    return pReal->MultiplyTransform(State, pMatrix);
   }
-  HRESULT STDMETHODCALLTYPE SetViewport(const D3DVIEWPORT9* viewport) override { return pReal->SetViewport(viewport); }
+  HRESULT STDMETHODCALLTYPE SetViewport(const D3DVIEWPORT9* pViewport) override {
+    return pReal->SetViewport(pViewport);
+  }
   HRESULT STDMETHODCALLTYPE GetViewport(D3DVIEWPORT9* pViewport) override { return pReal->GetViewport(pViewport); }
-  HRESULT STDMETHODCALLTYPE SetMaterial(const D3DMATERIAL9* material) override { return pReal->SetMaterial(material); }
+  HRESULT STDMETHODCALLTYPE SetMaterial(const D3DMATERIAL9* pMaterial) override {
+    return pReal->SetMaterial(pMaterial);
+  }
   HRESULT STDMETHODCALLTYPE GetMaterial(D3DMATERIAL9* pMaterial) override { return pReal->GetMaterial(pMaterial); }
-  HRESULT STDMETHODCALLTYPE SetLight(DWORD index, const D3DLIGHT9* light) override {
-    return pReal->SetLight(index, light);
+  HRESULT STDMETHODCALLTYPE SetLight(DWORD Index, const D3DLIGHT9* pLight) override {
+    return pReal->SetLight(Index, pLight);
   }
   HRESULT STDMETHODCALLTYPE GetLight(DWORD Index, D3DLIGHT9* pLight) override { return pReal->GetLight(Index, pLight); }
   HRESULT STDMETHODCALLTYPE LightEnable(DWORD Index, WINBOOL Enable) override {
@@ -153,8 +158,8 @@ class ForwardingDevice : public ForwardingObject<IDirect3DDevice9> {
   HRESULT STDMETHODCALLTYPE GetLightEnable(DWORD Index, WINBOOL* pEnable) override {
     return pReal->GetLightEnable(Index, pEnable);
   }
-  HRESULT STDMETHODCALLTYPE SetClipPlane(DWORD index, const float* plane) override {
-    return pReal->SetClipPlane(index, plane);
+  HRESULT STDMETHODCALLTYPE SetClipPlane(DWORD Index, const float* pPlane) override {
+    return pReal->SetClipPlane(Index, pPlane);
   }
   HRESULT STDMETHODCALLTYPE GetClipPlane(DWORD Index, float* pPlane) override {
     return pReal->GetClipPlane(Index, pPlane);
@@ -170,8 +175,8 @@ class ForwardingDevice : public ForwardingObject<IDirect3DDevice9> {
   }
   HRESULT STDMETHODCALLTYPE BeginStateBlock() override { return pReal->BeginStateBlock(); }
   HRESULT STDMETHODCALLTYPE EndStateBlock(IDirect3DStateBlock9** ppSB) override { return pReal->EndStateBlock(ppSB); }
-  HRESULT STDMETHODCALLTYPE SetClipStatus(const D3DCLIPSTATUS9* clip_status) override {
-    return pReal->SetClipStatus(clip_status);
+  HRESULT STDMETHODCALLTYPE SetClipStatus(const D3DCLIPSTATUS9* pClipStatus) override {
+    return pReal->SetClipStatus(pClipStatus);
   }
   HRESULT STDMETHODCALLTYPE GetClipStatus(D3DCLIPSTATUS9* pClipStatus) override {
     return pReal->GetClipStatus(pClipStatus);
@@ -195,8 +200,8 @@ class ForwardingDevice : public ForwardingObject<IDirect3DDevice9> {
     return pReal->SetSamplerState(Sampler, Type, Value);
   }
   HRESULT STDMETHODCALLTYPE ValidateDevice(DWORD* pNumPasses) override { return pReal->ValidateDevice(pNumPasses); }
-  HRESULT STDMETHODCALLTYPE SetPaletteEntries(UINT palette_idx, const PALETTEENTRY* entries) override {
-    return pReal->SetPaletteEntries(palette_idx, entries);
+  HRESULT STDMETHODCALLTYPE SetPaletteEntries(UINT PaletteNumber, const PALETTEENTRY* pEntries) override {
+    return pReal->SetPaletteEntries(PaletteNumber, pEntries);
   }
   HRESULT STDMETHODCALLTYPE GetPaletteEntries(UINT PaletteNumber, PALETTEENTRY* pEntries) override {
     return pReal->GetPaletteEntries(PaletteNumber, pEntries);
@@ -207,7 +212,7 @@ class ForwardingDevice : public ForwardingObject<IDirect3DDevice9> {
   HRESULT STDMETHODCALLTYPE GetCurrentTexturePalette(UINT* PaletteNumber) override {
     return pReal->GetCurrentTexturePalette(PaletteNumber);
   }
-  HRESULT STDMETHODCALLTYPE SetScissorRect(const RECT* rect) override { return pReal->SetScissorRect(rect); }
+  HRESULT STDMETHODCALLTYPE SetScissorRect(const RECT* pRect) override { return pReal->SetScissorRect(pRect); }
   HRESULT STDMETHODCALLTYPE GetScissorRect(RECT* pRect) override { return pReal->GetScissorRect(pRect); }
   HRESULT STDMETHODCALLTYPE SetSoftwareVertexProcessing(WINBOOL bSoftware) override {
     return pReal->SetSoftwareVertexProcessing(bSoftware);
@@ -223,24 +228,25 @@ class ForwardingDevice : public ForwardingObject<IDirect3DDevice9> {
                                                  UINT NumVertices, UINT startIndex, UINT primCount) override {
     return pReal->DrawIndexedPrimitive(Type, BaseVertexIndex, MinVertexIndex, NumVertices, startIndex, primCount);
   }
-  HRESULT STDMETHODCALLTYPE DrawPrimitiveUP(D3DPRIMITIVETYPE primitive_type, UINT primitive_count, const void* data,
-                                            UINT stride) override {
-    return pReal->DrawPrimitiveUP(primitive_type, primitive_count, data, stride);
+  HRESULT STDMETHODCALLTYPE DrawPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT PrimitiveCount,
+                                            const void* pVertexStreamZeroData, UINT VertexStreamZeroStride) override {
+    return pReal->DrawPrimitiveUP(PrimitiveType, PrimitiveCount, pVertexStreamZeroData, VertexStreamZeroStride);
   }
-  HRESULT STDMETHODCALLTYPE DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE primitive_type, UINT min_vertex_idx,
-                                                   UINT vertex_count, UINT primitive_count, const void* index_data,
-                                                   D3DFORMAT index_format, const void* data, UINT stride) override {
-    return pReal->DrawIndexedPrimitiveUP(primitive_type, min_vertex_idx, vertex_count, primitive_count, index_data,
-                                         index_format, data, stride);
+  HRESULT STDMETHODCALLTYPE DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT MinVertexIndex,
+                                                   UINT NumVertices, UINT PrimitiveCount, const void* pIndexData,
+                                                   D3DFORMAT IndexDataFormat, const void* pVertexStreamZeroData,
+                                                   UINT VertexStreamZeroStride) override {
+    return pReal->DrawIndexedPrimitiveUP(PrimitiveType, MinVertexIndex, NumVertices, PrimitiveCount, pIndexData,
+                                         IndexDataFormat, pVertexStreamZeroData, VertexStreamZeroStride);
   }
   HRESULT STDMETHODCALLTYPE ProcessVertices(UINT SrcStartIndex, UINT DestIndex, UINT VertexCount,
                                             IDirect3DVertexBuffer9* pDestBuffer,
                                             IDirect3DVertexDeclaration9* pVertexDecl, DWORD Flags) override {
     return pReal->ProcessVertices(SrcStartIndex, DestIndex, VertexCount, pDestBuffer, pVertexDecl, Flags);
   }
-  HRESULT STDMETHODCALLTYPE CreateVertexDeclaration(const D3DVERTEXELEMENT9* elements,
-                                                    IDirect3DVertexDeclaration9** declaration) override {
-    return pReal->CreateVertexDeclaration(elements, declaration);
+  HRESULT STDMETHODCALLTYPE CreateVertexDeclaration(const D3DVERTEXELEMENT9* pVertexElements,
+                                                    IDirect3DVertexDeclaration9** ppDecl) override {
+    return pReal->CreateVertexDeclaration(pVertexElements, ppDecl);
   }
   HRESULT STDMETHODCALLTYPE SetVertexDeclaration(IDirect3DVertexDeclaration9* pDecl) override {
     return pReal->SetVertexDeclaration(pDecl);
@@ -250,8 +256,8 @@ class ForwardingDevice : public ForwardingObject<IDirect3DDevice9> {
   }
   HRESULT STDMETHODCALLTYPE SetFVF(DWORD FVF) override { return pReal->SetFVF(FVF); }
   HRESULT STDMETHODCALLTYPE GetFVF(DWORD* pFVF) override { return pReal->GetFVF(pFVF); }
-  HRESULT STDMETHODCALLTYPE CreateVertexShader(const DWORD* byte_code, IDirect3DVertexShader9** shader) override {
-    return pReal->CreateVertexShader(byte_code, shader);
+  HRESULT STDMETHODCALLTYPE CreateVertexShader(const DWORD* pFunction, IDirect3DVertexShader9** ppShader) override {
+    return pReal->CreateVertexShader(pFunction, ppShader);
   }
   HRESULT STDMETHODCALLTYPE SetVertexShader(IDirect3DVertexShader9* pShader) override {
     return pReal->SetVertexShader(pShader);
@@ -259,22 +265,25 @@ class ForwardingDevice : public ForwardingObject<IDirect3DDevice9> {
   HRESULT STDMETHODCALLTYPE GetVertexShader(IDirect3DVertexShader9** ppShader) override {
     return pReal->GetVertexShader(ppShader);
   }
-  HRESULT STDMETHODCALLTYPE SetVertexShaderConstantF(UINT reg_idx, const float* data, UINT count) override {
-    return pReal->SetVertexShaderConstantF(reg_idx, data, count);
+  HRESULT STDMETHODCALLTYPE SetVertexShaderConstantF(UINT StartRegister, const float* pConstantData,
+                                                     UINT Vector4fCount) override {
+    return pReal->SetVertexShaderConstantF(StartRegister, pConstantData, Vector4fCount);
   }
   HRESULT STDMETHODCALLTYPE GetVertexShaderConstantF(UINT StartRegister, float* pConstantData,
                                                      UINT Vector4fCount) override {
     return pReal->GetVertexShaderConstantF(StartRegister, pConstantData, Vector4fCount);
   }
-  HRESULT STDMETHODCALLTYPE SetVertexShaderConstantI(UINT reg_idx, const int* data, UINT count) override {
-    return pReal->SetVertexShaderConstantI(reg_idx, data, count);
+  HRESULT STDMETHODCALLTYPE SetVertexShaderConstantI(UINT StartRegister, const int* pConstantData,
+                                                     UINT Vector4iCount) override {
+    return pReal->SetVertexShaderConstantI(StartRegister, pConstantData, Vector4iCount);
   }
   HRESULT STDMETHODCALLTYPE GetVertexShaderConstantI(UINT StartRegister, int* pConstantData,
                                                      UINT Vector4iCount) override {
     return pReal->GetVertexShaderConstantI(StartRegister, pConstantData, Vector4iCount);
   }
-  HRESULT STDMETHODCALLTYPE SetVertexShaderConstantB(UINT reg_idx, const WINBOOL* data, UINT count) override {
-    return pReal->SetVertexShaderConstantB(reg_idx, data, count);
+  HRESULT STDMETHODCALLTYPE SetVertexShaderConstantB(UINT StartRegister, const WINBOOL* pConstantData,
+                                                     UINT BoolCount) override {
+    return pReal->SetVertexShaderConstantB(StartRegister, pConstantData, BoolCount);
   }
   HRESULT STDMETHODCALLTYPE GetVertexShaderConstantB(UINT StartRegister, WINBOOL* pConstantData,
                                                      UINT BoolCount) override {
@@ -300,8 +309,8 @@ class ForwardingDevice : public ForwardingObject<IDirect3DDevice9> {
   HRESULT STDMETHODCALLTYPE GetIndices(IDirect3DIndexBuffer9** ppIndexData) override {
     return pReal->GetIndices(ppIndexData);
   }
-  HRESULT STDMETHODCALLTYPE CreatePixelShader(const DWORD* byte_code, IDirect3DPixelShader9** shader) override {
-    return pReal->CreatePixelShader(byte_code, shader);
+  HRESULT STDMETHODCALLTYPE CreatePixelShader(const DWORD* pFunction, IDirect3DPixelShader9** ppShader) override {
+    return pReal->CreatePixelShader(pFunction, ppShader);
   }
   HRESULT STDMETHODCALLTYPE SetPixelShader(IDirect3DPixelShader9* pShader) override {
     return pReal->SetPixelShader(pShader);
@@ -309,34 +318,37 @@ class ForwardingDevice : public ForwardingObject<IDirect3DDevice9> {
   HRESULT STDMETHODCALLTYPE GetPixelShader(IDirect3DPixelShader9** ppShader) override {
     return pReal->GetPixelShader(ppShader);
   }
-  HRESULT STDMETHODCALLTYPE SetPixelShaderConstantF(UINT reg_idx, const float* data, UINT count) override {
-    return pReal->SetPixelShaderConstantF(reg_idx, data, count);
+  HRESULT STDMETHODCALLTYPE SetPixelShaderConstantF(UINT StartRegister, const float* pConstantData,
+                                                    UINT Vector4fCount) override {
+    return pReal->SetPixelShaderConstantF(StartRegister, pConstantData, Vector4fCount);
   }
   HRESULT STDMETHODCALLTYPE GetPixelShaderConstantF(UINT StartRegister, float* pConstantData,
                                                     UINT Vector4fCount) override {
     return pReal->GetPixelShaderConstantF(StartRegister, pConstantData, Vector4fCount);
   }
-  HRESULT STDMETHODCALLTYPE SetPixelShaderConstantI(UINT reg_idx, const int* data, UINT count) override {
-    return pReal->SetPixelShaderConstantI(reg_idx, data, count);
+  HRESULT STDMETHODCALLTYPE SetPixelShaderConstantI(UINT StartRegister, const int* pConstantData,
+                                                    UINT Vector4iCount) override {
+    return pReal->SetPixelShaderConstantI(StartRegister, pConstantData, Vector4iCount);
   }
   HRESULT STDMETHODCALLTYPE GetPixelShaderConstantI(UINT StartRegister, int* pConstantData,
                                                     UINT Vector4iCount) override {
     return pReal->GetPixelShaderConstantI(StartRegister, pConstantData, Vector4iCount);
   }
-  HRESULT STDMETHODCALLTYPE SetPixelShaderConstantB(UINT reg_idx, const WINBOOL* data, UINT count) override {
-    return pReal->SetPixelShaderConstantB(reg_idx, data, count);
+  HRESULT STDMETHODCALLTYPE SetPixelShaderConstantB(UINT StartRegister, const WINBOOL* pConstantData,
+                                                    UINT BoolCount) override {
+    return pReal->SetPixelShaderConstantB(StartRegister, pConstantData, BoolCount);
   }
   HRESULT STDMETHODCALLTYPE GetPixelShaderConstantB(UINT StartRegister, WINBOOL* pConstantData,
                                                     UINT BoolCount) override {
     return pReal->GetPixelShaderConstantB(StartRegister, pConstantData, BoolCount);
   }
-  HRESULT STDMETHODCALLTYPE DrawRectPatch(UINT handle, const float* segment_count,
-                                          const D3DRECTPATCH_INFO* patch_info) override {
-    return pReal->DrawRectPatch(handle, segment_count, patch_info);
+  HRESULT STDMETHODCALLTYPE DrawRectPatch(UINT Handle, const float* pNumSegs,
+                                          const D3DRECTPATCH_INFO* pPatchInfo) override {
+    return pReal->DrawRectPatch(Handle, pNumSegs, pPatchInfo);
   }
-  HRESULT STDMETHODCALLTYPE DrawTriPatch(UINT handle, const float* segment_count,
-                                         const D3DTRIPATCH_INFO* patch_info) override {
-    return pReal->DrawTriPatch(handle, segment_count, patch_info);
+  HRESULT STDMETHODCALLTYPE DrawTriPatch(UINT Handle, const float* pNumSegs,
+                                         const D3DTRIPATCH_INFO* pPatchInfo) override {
+    return pReal->DrawTriPatch(Handle, pNumSegs, pPatchInfo);
   }
   HRESULT STDMETHODCALLTYPE DeletePatch(UINT Handle) override { return pReal->DeletePatch(Handle); }
   HRESULT STDMETHODCALLTYPE CreateQuery(D3DQUERYTYPE Type, IDirect3DQuery9** ppQuery) override {

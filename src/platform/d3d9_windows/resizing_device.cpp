@@ -13,11 +13,9 @@
 #include <vector>
 
 #include "forwarding_device.h"
-#include "gl_draw_size.h"
+#include "picture_size.h"
 
 namespace {
-
-using d3d9gl::DrawSize;
 
 // ---- the state a reset loses ----------------------------------------------------
 
@@ -138,7 +136,7 @@ class ResizingDevice final : public ForwardingDevice {
   // clear then fills its picture, the viewport.
   HRESULT STDMETHODCALLTYPE Clear(DWORD iCount, const D3DRECT* pRects, DWORD dwFlags, D3DCOLOR dwColour, float fZ,
                                   DWORD dwStencil) override {
-    const d3d9gl::PresentRect Picture = PictureRect();
+    const PictureRect Picture = Placed();
     const bool bBars = Picture.iWidth != BackBuffer.iWidth || Picture.iHeight != BackBuffer.iHeight;
     if (bBars && (dwFlags & D3DCLEAR_TARGET) != 0) {
       const D3DVIEWPORT9 Whole = {
@@ -155,24 +153,17 @@ class ResizingDevice final : public ForwardingDevice {
   const D3DRECT* ScaledRects(DWORD iCount, const D3DRECT* pRects) {
     if (pRects == nullptr || BackBuffer == Base) return pRects;
     Rects.assign(pRects, pRects + iCount);
-    const d3d9gl::PresentRect Picture = PictureRect();
-    for (D3DRECT& r : Rects) {
-      r.x1 = Picture.iX + MulDiv(r.x1, Picture.iWidth, Base.iWidth);
-      r.x2 = Picture.iX + MulDiv(r.x2, Picture.iWidth, Base.iWidth);
-      r.y1 = Picture.iY + MulDiv(r.y1, Picture.iHeight, Base.iHeight);
-      r.y2 = Picture.iY + MulDiv(r.y2, Picture.iHeight, Base.iHeight);
-    }
+    const PictureRect Picture = Placed();
+    for (D3DRECT& r : Rects) r = ScaleToPicture(r, Base, Picture);
     return Rects.data();
   }
 
   // The engine's picture in the back buffer: all of it at the engine's size,
   // else the largest 16:9 area, centred.
-  d3d9gl::PresentRect PictureRect() const {
-    return d3d9gl::FitKeepingShape(Base.iWidth, Base.iHeight, BackBuffer.iWidth, BackBuffer.iHeight);
-  }
+  PictureRect Placed() const { return FitKeepingShape(Base, BackBuffer); }
 
   void SetPictureViewport() {
-    const d3d9gl::PresentRect Picture = PictureRect();
+    const PictureRect Picture = Placed();
     const D3DVIEWPORT9 Viewport = {static_cast<DWORD>(Picture.iX),
                                    static_cast<DWORD>(Picture.iY),
                                    static_cast<DWORD>(Picture.iWidth),
@@ -191,7 +182,7 @@ class ResizingDevice final : public ForwardingDevice {
     const DrawSize Window = {static_cast<int>(Client.right - Client.left),
                              static_cast<int>(Client.bottom - Client.top)};
     if (Window.iWidth <= 0 || Window.iHeight <= 0) return;  // minimised
-    const DrawSize Fit = d3d9gl::SizeToDraw(Base, Window, 1.0, kMaxEdge);
+    const DrawSize Fit = SizeToDraw(Base, Window, 1.0, kMaxEdge);
     const DrawSize Wanted = Fit == Base ? Base : Window;
     if (Wanted == BackBuffer) return;
     DeviceState Kept{}, Fresh{};

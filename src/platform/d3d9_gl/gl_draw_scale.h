@@ -1,9 +1,5 @@
-// The size the device draws at, apart from the back buffer the engine asked
-// for. The engine's presentation parameters stay as they are; behind them the
-// device draws the picture at the pixels the window shows it on: the largest
-// area of the back buffer's shape that fits the drawable, times a scale,
-// never smaller than the asked-for back buffer. The projection does not
-// depend on the size, so the picture is the same, only sharper.
+// How much of the window's pixels the GL device draws at: the picture's size
+// (picture_size.h, the rule both devices share) times a scale.
 //
 // The scale is fixed by VIMRA_RENDER_SCALE (1: the window's own pixels, 0.5:
 // half of them) or chosen from measured frame times: the largest that keeps
@@ -16,29 +12,11 @@
 // smaller size is not always as much faster as its pixels suggest.)
 #pragma once
 
-#include <cstdint>
 #include <vector>
 
+#include "picture_size.h"
+
 namespace d3d9gl {
-
-// Where Present shows a back buffer in a window of another size: as large as
-// fits with its shape kept, centred (bars fill the rest).
-struct PresentRect {
-  int iX, iY, iWidth, iHeight;
-};
-PresentRect FitKeepingShape(int iSourceWidth, int iSourceHeight, int iWindowWidth, int iWindowHeight);
-
-struct DrawSize {
-  int iWidth, iHeight;
-  int64_t Pixels() const { return static_cast<int64_t>(iWidth) * iHeight; }
-  bool operator==(const DrawSize& o) const { return iWidth == o.iWidth && iHeight == o.iHeight; }
-  bool operator!=(const DrawSize& o) const { return !(*this == o); }
-};
-
-// The largest area of Base's shape in the drawable, times fScale, no larger
-// than iMaxEdge on either side and no smaller than Base. An empty drawable
-// (a minimised window) gives Base.
-DrawSize SizeToDraw(DrawSize Base, DrawSize Drawable, double fScale, int iMaxEdge);
 
 // VIMRA_RENDER_SCALE's value: a number above 0 and at most 1; 0 (chosen by
 // frame times) when unset or not such a number.
