@@ -75,8 +75,9 @@ start_heard() {
 }
 platform_threads=
 case "$case_name" in
-  # DirectSound's mixer, the ALSA driver's timer, and ALSA's pulse plugin.
-  wine-*) platform_threads='wine_dsound_mix|winealsa_timer|threaded-ml' ;;
+  # DirectSound's mixer, the audio devices' notifier (waveOut's way in), the
+  # ALSA driver's timer, and ALSA's pulse plugin.
+  wine-*) platform_threads='wine_dsound_mix.*|wine_mmdevapi_n.*|winealsa_timer|threaded-ml' ;;
   # The audio service's libpulse threads.
   web) platform_threads='threaded-ml' ;;
 esac

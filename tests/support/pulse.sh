@@ -113,21 +113,37 @@ pulse_stop_recording() {
 # they have.
 pulse_platform_realtime() {
   [ -n "$realtime" ] || return 0
-  local pid tid raised=()
-  for pid in $1 $(pulse_descendants "$1"); do
-    for tid in $(ls "/proc/$pid/task" 2> /dev/null); do
-      if grep -q -E -x "$2" "/proc/$pid/task/$tid/comm" 2> /dev/null && chrt -r -p 8 "$tid" 2> /dev/null; then
-        raised+=("$(cat "/proc/$pid/task/$tid/comm" 2> /dev/null)")
-      fi
+  # Read with the shell's builtins: only chrt is started, once per thread raised.
+  local pid task name raised=() pids=("$1")
+  pulse_descendants "$1"
+  for pid in "${pids[@]}"; do
+    for task in /proc/"$pid"/task/*; do
+      read -r name < "$task/comm" 2> /dev/null || continue
+      [[ "$name" =~ ^($2)$ ]] && chrt -r -p 8 "${task##*/}" 2> /dev/null && raised+=("$name")
     done
   done
   echo "real-time threads of the platform: ${raised[*]:-none}"
 }
+# Adds the processes below $1 to $pids, from each process's parent in /proc.
 pulse_descendants() {
-  local child
-  for child in $(pgrep -P "$1"); do
-    echo "$child"
-    pulse_descendants "$child"
+  local stat line fields child parent found=1
+  local -A parents=()
+  for stat in /proc/[0-9]*/stat; do
+    read -r line < "$stat" 2> /dev/null || continue
+    # After the name in parentheses: the state, then the parent's id.
+    fields=(${line##*) })
+    child="${stat#/proc/}"
+    parents[${child%/stat}]="${fields[1]}"
+  done
+  while [ "$found" -eq 1 ]; do
+    found=0
+    for child in "${!parents[@]}"; do
+      parent="${parents[$child]}"
+      if [[ " ${pids[*]} " == *" $parent "* ]] && [[ " ${pids[*]} " != *" $child "* ]]; then
+        pids+=("$child")
+        found=1
+      fi
+    done
   done
 }
 
