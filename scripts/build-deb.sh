@@ -33,6 +33,9 @@ mkdir -p "$tree"
 (cd "$root" && git ls-files -z --cached --others --exclude-standard --deduplicate |
    xargs -0 sh -c 'for f; do [ -e "$f" ] && printf "%s\0" "$f"; done' sh |
    tar --null -T - -cf -) | tar -xf - -C "$tree"
+# Every file of one commit's tree dated alike, so its tarball is the same
+# whatever the checkout's times.
+find "$tree" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
 (cd "$work" && dpkg-source -b "vimra-$version" > "$work/source.log") || { cat "$work/source.log"; exit 1; }
 rm -rf "$tree"
 dsc="vimra_$version.dsc"
