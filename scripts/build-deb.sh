@@ -26,6 +26,7 @@ build_options="${DEB_BUILD_OPTIONS:-}"
 version="$(dpkg-parsechangelog -l "$root/debian/changelog" -S Version)"
 work="$(mktemp -d "${TMPDIR:-/tmp}/vimra-deb.XXXXXX")"
 trap 'rm -rf "$work"' EXIT
+trap 'exit 1' INT TERM
 
 # The source package, from a copy of the tree's files.
 tree="$work/vimra-$version"

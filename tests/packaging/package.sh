@@ -81,7 +81,10 @@ case "$case_name" in
       if grep -q "/data/$file$" "$work/sources"; then fail "the source package holds data/$file"; fi
     done
     dpkg-deb -c "$deb" > "$work/contents"
-    for file in "${files[@]}"; do grep -q " ./usr/$file$" "$work/contents" || fail "not in the package: /usr/$file"; done
+    # Debian compresses the longer documents.
+    for file in "${files[@]}"; do
+      grep -Eq " ./usr/$file(\.gz)?$" "$work/contents" || fail "not in the package: /usr/$file"
+    done
     depends="$(dpkg-deb -f "$deb" Depends)"
     echo "Depends: $depends"
     for library in libsdl2-2.0-0 libsdl2-mixer-2.0-0 libepoxy0 libmpg123-0 libasound2 libstdc++6 libgl1 libegl1; do
