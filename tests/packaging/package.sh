@@ -75,6 +75,8 @@ case "$case_name" in
     sed -n '/^Built in/,$p' "$work/build.log"
     deb="$work/package/vimra_${version}_amd64.deb"
     [ -f "$deb" ] || fail "no $(basename "$deb"): $(ls "$work/package")"
+    # Any build of this commit gives these bytes (scripts/build-deb.sh's chroot too).
+    (cd "$work/package" && sha256sum "$(basename "$deb")")
     # The source package holds the tools, not the data they make.
     tar -tf "$work/package/vimra_$version.tar.xz" > "$work/sources"
     for file in "${data_files[@]}"; do
