@@ -18,6 +18,8 @@ packages=(
   # The release: package checks, AppStream and desktop-entry validation, the
   # Windows resources read back.
   lintian appstream desktop-file-utils icoutils
+  # The Debian package's build (debian/) and its clean chroot (scripts/build-deb.sh).
+  debhelper mmdebstrap
   # The music recorded at a private sound server (tests/capture): PulseAudio
   # and parec, ALSA's pulse plugin for Wine's ALSA driver, the busy-CPU load.
   pulseaudio pulseaudio-utils libasound2-plugins stress-ng

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Makes the release of the checked-out commit in dist/:
-#   vimra_VERSION_amd64.deb   the Debian 12 package (amd64)
+#   vimra_VERSION.dsc         the Debian source package: its description...
+#   vimra_VERSION.tar.xz      ...and its sources (the tools, not the data they make)
+#   vimra_VERSION_amd64.deb   the Debian 12 package (amd64), built from it
 #   vimra-windows-x86.zip     the 32-bit Windows program, its data and README.txt
 #   vimra-windows-x64.zip     the same, 64-bit
 #   vimra-web-VERSION.zip     the page, its script, wasm and data, for any static web host
 #   vimra-VERSION.html        the single-file page: the whole demo, played from the disk
-#   SHA256SUMS                the checksums of those five
+#   SHA256SUMS                the checksums of those seven
 # SOURCE_DATE_EPOCH is the last commit's time, so every build of one commit
 # gives the same files.
 #   scripts/release.sh            build and write dist/
@@ -31,16 +33,17 @@ export SOURCE_DATE_EPOCH="$(git -C "$root" log -1 --format=%ct)"
 version="$(sed -n 's/^project(Vimra VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")"
 dist="$root/dist"
 mkdir -p "$dist"
-release_files=("vimra_${version}_amd64.deb" vimra-windows-x86.zip vimra-windows-x64.zip "vimra-web-$version.zip"
+release_files=("vimra_$version.dsc" "vimra_$version.tar.xz" "vimra_${version}_amd64.deb" vimra-windows-x86.zip vimra-windows-x64.zip "vimra-web-$version.zip"
                "vimra-$version.html")
 (cd "$dist" && rm -f "${release_files[@]}" SHA256SUMS)
 
-# Linux: the programs without the tests, and the package from CPack.
-linux="$root/build-release"
-cmake -S "$root" -B "$linux" -DCMAKE_BUILD_TYPE=Release -DVIMRA_TESTS=OFF > /dev/null
-cmake --build "$linux" -j"$(nproc)" --target vimra vimra-frame vimra-record
-(cd "$linux" && cpack -G DEB -B "$linux/package" > /dev/null)
-cp "$linux/package/vimra_${version}_amd64.deb" "$dist/"
+# Debian: the source package and the binary package built from it on this
+# machine, without the tests (the test command runs them).
+debian="$root/build-release/debian"
+rm -rf "$debian" && mkdir -p "$root/build-release"
+DEB_BUILD_OPTIONS=nocheck "$root/scripts/build-deb.sh" --host "$debian" > "$root/build-release/debian.log" 2>&1 ||
+  { tail -n 40 "$root/build-release/debian.log"; exit 1; }
+(cd "$debian" && cp "vimra_$version.dsc" "vimra_$version.tar.xz" "vimra_${version}_amd64.deb" "$dist/")
 
 # Windows: both zips. The browser: dist/web/ and the single-file page.
 "$root/scripts/build-windows.sh"

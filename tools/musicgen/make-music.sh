@@ -6,6 +6,8 @@
 # instead of the encoder's output. The WAV itself and a spectrogram to look
 # at stay in BUILD_DIR/tools/musicgen. The render is bit-exact from run to
 # run; the MP3 is too for the same LAME version (3.100).
+# The build's own data step (VIMRA_GENERATE_DATA) names the generator it has
+# built in VIMRA_MUSICGEN and wants the two files alone.
 set -eu
 
 if [ $# -ne 2 ]; then
@@ -19,17 +21,21 @@ repo=$(cd "$(dirname "$0")/../.." && pwd)
 if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake -S "$repo" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 fi
-cmake --build "$build" --target vimra-musicgen
+musicgen=${VIMRA_MUSICGEN:-}
+if [ -z "$musicgen" ]; then
+  cmake --build "$build" --target vimra-musicgen
+fi
 
 stem=$(basename "$output" .mp3)
 work="$build/tools/musicgen"
 wav="$work/$stem.wav"
-"$work/vimra-musicgen" "$wav"
+"${musicgen:-$work/vimra-musicgen}" "$wav"
 
 sha256sum < "$wav" | cut -d' ' -f1 > "$(dirname "$output")/$stem.wav.sha256"
 # Constant bit rate, no replay-gain scan, fixed quality: nothing in the
 # stream depends on the machine or the time of encoding.
 lame --quiet --noreplaygain --cbr -b 192 -q 2 -m j "$wav" "$output"
+[ -z "$musicgen" ] || exit 0
 
 if command -v sox > /dev/null; then
   sox "$wav" -n remix 1,2 spectrogram -x 1600 -y 513 -z 90 -t "$stem" -o "$work/$stem-spectrogram.png"
