@@ -139,14 +139,26 @@ bool FindMp3Format(const unsigned char* pData, size_t iSize, Mp3Format& Format) 
 
 double Mp3Seconds(const unsigned char* pData, size_t iSize, const Mp3Format& Format) {
   double fSeconds = 0;
-  Mp3Format Frame;
+  Mp3Format Frame, Next;
+  // In step: the previous frame ended here (the first frame's successor was
+  // checked by FindMp3Format). Out of step, a header counts only with the
+  // next one where its frame ends, or the file's end there, as a decoder
+  // confirms a frame before it takes up the stream again.
+  bool bInStep = true;
   for (size_t iAt = Format.iFirstFrame; iAt + 4 <= iSize;) {
     if (!ParseFrameHeader(pData + iAt, Frame)) {
+      bInStep = false;
+      ++iAt;
+      continue;
+    }
+    const size_t iEnd = iAt + PaddedFrameBytes(pData + iAt, Frame);
+    if (!bInStep && iEnd != iSize && (iEnd + 4 > iSize || !ParseFrameHeader(pData + iEnd, Next))) {
       ++iAt;
       continue;
     }
     fSeconds += static_cast<double>(SamplesPerFrame(Frame)) / Frame.iRate;
-    iAt += PaddedFrameBytes(pData + iAt, Frame);
+    bInStep = true;
+    iAt = iEnd;
   }
   return fSeconds;
 }
