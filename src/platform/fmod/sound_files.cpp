@@ -163,6 +163,18 @@ double Mp3Seconds(const unsigned char* pData, size_t iSize, const Mp3Format& For
   return fSeconds;
 }
 
+double Mp3LeadSeconds(const unsigned char* pData, size_t iSize, const Mp3Format& Format, double fUpTo) {
+  double fSeconds = 0;
+  Mp3Format Frame;
+  for (size_t iAt = Format.iFirstFrame; fSeconds < fUpTo && iAt + 4 <= iSize && ParseFrameHeader(pData + iAt, Frame);) {
+    const size_t iEnd = iAt + PaddedFrameBytes(pData + iAt, Frame);
+    if (iEnd > iSize) break;
+    fSeconds += static_cast<double>(SamplesPerFrame(Frame)) / Frame.iRate;
+    iAt = iEnd;
+  }
+  return fSeconds;
+}
+
 bool HasModuleSignature(const std::vector<unsigned char>& Bytes) {
   if (TagAt(Bytes, 0, "Extended Module: ") || TagAt(Bytes, 0, "IMPM") || TagAt(Bytes, 44, "SCRM")) return true;
   if (Bytes.size() < 1084) return false;

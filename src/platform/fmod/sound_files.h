@@ -54,6 +54,11 @@ bool FindMp3Format(const unsigned char* pData, size_t iSize, Mp3Format& Format);
 // for nothing.
 double Mp3Seconds(const unsigned char* pData, size_t iSize, const Mp3Format& Format);
 
+// Playing time of the whole frames that follow one another from the first,
+// up to the first break in them or fUpTo: what a decoder gives without
+// searching.
+double Mp3LeadSeconds(const unsigned char* pData, size_t iSize, const Mp3Format& Format, double fUpTo);
+
 // A tracker module's signature (MOD, S3M, XM, IT); 15-sample Soundtracker
 // files have none and are refused.
 bool HasModuleSignature(const std::vector<unsigned char>& Bytes);

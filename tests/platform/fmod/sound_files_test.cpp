@@ -129,7 +129,7 @@ TEST(Mp3Reader, LengthIsCountedAsADecoderReadsPastJunk) {
   for (int i = 0; i < 1000; ++i) {
     const size_t iAt = Scattered.size();
     Scattered.resize(iAt + 3000, 0x42);
-    std::copy(Bytes.begin(), Bytes.begin() + 4, Scattered.begin() + static_cast<std::ptrdiff_t>(iAt));
+    std::copy(Bytes.begin(), Bytes.begin() + 4, Scattered.begin() + static_cast<std::ptrdiff_t>(iAt + 1000));
   }
   EXPECT_NEAR(Mp3Seconds(Scattered.data(), Scattered.size(), Format), 1002 * 0.072, 1e-6);
   Scattered.push_back(0x42);
