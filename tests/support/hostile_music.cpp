@@ -58,7 +58,8 @@ Bytes MusicStart(const std::string& strPath, int iFrames) {
 }
 
 // iMiB MiB of pseudo-random bytes; with a header, that header every 3000
-// bytes, which is no frame's length.
+// bytes (no frame's length) and no other byte 0xFF, so that no other header
+// can start in them.
 void AppendJunk(std::ofstream& File, size_t iMiB, const unsigned char* pHeader) {
   uint32_t iState = 2463534242u;
   Bytes Block(size_t{1} << 20);
@@ -67,6 +68,7 @@ void AppendJunk(std::ofstream& File, size_t iMiB, const unsigned char* pHeader) 
     for (unsigned char& c : Block) {
       iState ^= iState << 13, iState ^= iState >> 17, iState ^= iState << 5;
       c = static_cast<unsigned char>(iState);
+      if (pHeader != nullptr && c == 0xFF) c = 0x7F;
     }
     for (size_t i = 0; pHeader != nullptr && i < Block.size(); ++i, ++iAt)
       if (iAt % 3000 == 0 && i + 4 <= Block.size()) std::copy(pHeader, pHeader + 4, Block.begin() + i);
