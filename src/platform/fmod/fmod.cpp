@@ -224,7 +224,8 @@ class SoundLibrary final : public FmodApi {
       // keeps back as its delay (LAME's tag allows up to 4095 samples).
       constexpr double kLeadSeconds = 0.5;
       constexpr size_t kDecoderDelay = 4096;
-      const auto iLead = static_cast<size_t>(Mp3LeadSeconds(pData, iSize, Format, kLeadSeconds) * Format.iRate);
+      const double fLeadWanted = kLeadSeconds + static_cast<double>(kDecoderDelay) / Format.iRate;
+      const auto iLead = static_cast<size_t>(Mp3LeadSeconds(pData, iSize, Format, fLeadWanted) * Format.iRate);
       const size_t iEnough = std::min({iCounted, static_cast<size_t>(kLeadSeconds * Format.iRate),
                                        iLead > kDecoderDelay ? iLead - kDecoderDelay : 0});
       return DecodeInBackground(Sample, std::move(Bytes), iOffset, Format, iCounted, iEnough);

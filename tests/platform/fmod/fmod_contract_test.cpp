@@ -325,8 +325,14 @@ namespace {
 class HeldRampCodec final : public Mp3Codec {
  public:
   static constexpr size_t kHeld = 5 * 4410;
+  explicit HeldRampCodec(size_t iHoldAt = kHeld) : iHoldAt(iHoldAt) {}
   static int16_t Ramp(size_t iFrame) { return static_cast<int16_t>(1 + iFrame % 1000); }
-  size_t iLengthGiven = 0;
+  // The sound's length as the codec was handed it, once it was.
+  size_t LengthGiven() {
+    std::unique_lock Guard(Lock);
+    Released.wait(Guard, [&] { return iLengthGiven > 0; });
+    return iLengthGiven;
+  }
 
   void Release() {
     {
@@ -339,10 +345,14 @@ class HeldRampCodec final : public Mp3Codec {
   bool DecodesOnThread() const override { return true; }
   size_t Decode(const unsigned char*, size_t, const Mp3Format&, PcmSound& Pcm,
                 const DecodeProgress& Progress) override {
-    iLengthGiven = Pcm.FrameCount();
+    {
+      std::lock_guard Guard(Lock);
+      iLengthGiven = Pcm.FrameCount();
+    }
+    Released.notify_all();
     size_t iFrame = 0;
     while (iFrame < Pcm.FrameCount() && !Progress.Stopping()) {
-      if (iFrame == kHeld) {
+      if (iFrame == iHoldAt) {
         std::unique_lock Guard(Lock);
         Released.wait(Guard, [&] { return bReleased; });
       }
@@ -354,9 +364,22 @@ class HeldRampCodec final : public Mp3Codec {
   }
 
  private:
+  size_t iHoldAt;
+  size_t iLengthGiven = 0;
   std::mutex Lock;
   std::condition_variable Released;
   bool bReleased = false;
+};
+
+// However a test ends, the codec goes on and the library stops it.
+struct CodecInUse {
+  HeldRampCodec& Codec;
+  explicit CodecInUse(HeldRampCodec& Codec) : Codec(Codec) { FmodSetMp3Codec(&Codec); }
+  ~CodecInUse() {
+    Codec.Release();
+    FSOUND_Close();
+    FmodSetMp3Codec(nullptr);
+  }
 };
 
 }  // namespace
@@ -370,23 +393,14 @@ TEST(Mp3Loading, MusicLoadsBeforeItIsDecodedWholeAndPlaysWithoutAGap) {
   constexpr size_t kHeld = HeldRampCodec::kHeld;
   const auto Ramp = HeldRampCodec::Ramp;
   HeldRampCodec Codec;
-  FmodSetMp3Codec(&Codec);
-  // However the test ends, the codec goes on and the library stops it.
-  struct Ending {
-    HeldRampCodec& Codec;
-    ~Ending() {
-      Codec.Release();
-      FSOUND_Close();
-      FmodSetMp3Codec(nullptr);
-    }
-  } End{Codec};
+  CodecInUse Using(Codec);
   TempFolder Folder;
   WriteBytes(Folder.File("music.mp3"), Mp3Stream(100, 0));
   ASSERT_EQ(FSOUND_SetOutput(FSOUND_OUTPUT_DSOUND), 1);
   ASSERT_EQ(FSOUND_Init(kRate, 4, 0), 1);
   FSOUND_SAMPLE* pSample = FSOUND_Sample_Load(FSOUND_FREE, Folder.File("music.mp3").c_str(), kDemoMode, 0);
   ASSERT_NE(pSample, nullptr) << "loaded while the codec holds";
-  EXPECT_EQ(Codec.iLengthGiven, kFrames) << "the codec writes into the counted length";
+  EXPECT_EQ(Codec.LengthGiven(), kFrames) << "the codec writes into the counted length";
   ASSERT_EQ(FSOUND_PlaySound(FSOUND_FREE, pSample), 0);
   std::vector<int16_t> Heard = rig.Hear(kRate);
   for (size_t i = 0; i < size_t{kRate}; ++i)
@@ -403,6 +417,28 @@ TEST(Mp3Loading, MusicLoadsBeforeItIsDecodedWholeAndPlaysWithoutAGap) {
     if (Heard[i] != 0) Sounding.push_back(Heard[i]);
   ASSERT_EQ(Sounding.size(), kFrames);
   for (size_t i = 0; i < kFrames; ++i) ASSERT_EQ(Sounding[i], Ramp(i)) << "frame " << i;
+}
+
+// Two frames, then junk with a valid-looking header every 3000 bytes: the
+// sound is the two frames' length, and the load does not wait for a codec
+// that searches the junk (here, one that holds before its first frame).
+TEST(Mp3Loading, ScatteredHeadersAreNoMusicAndTheLoadDoesNotWaitForThem) {
+  WindowsRig rig;
+  HeldRampCodec Codec(0);
+  CodecInUse Using(Codec);
+  std::vector<unsigned char> Bytes = Mp3Stream(2, 0);
+  const std::vector<unsigned char> Header(Bytes.begin(), Bytes.begin() + 4);
+  for (int i = 0; i < 300; ++i) {
+    const size_t iAt = Bytes.size();
+    Bytes.resize(iAt + 3000, 0x42);
+    std::copy(Header.begin(), Header.end(), Bytes.begin() + static_cast<std::ptrdiff_t>(iAt + 1000));
+  }
+  TempFolder Folder;
+  WriteBytes(Folder.File("music.mp3"), Bytes);
+  ASSERT_EQ(FSOUND_SetOutput(FSOUND_OUTPUT_DSOUND), 1);
+  ASSERT_EQ(FSOUND_Init(kRate, 4, 0), 1);
+  EXPECT_NE(FSOUND_Sample_Load(FSOUND_FREE, Folder.File("music.mp3").c_str(), kDemoMode, 0), nullptr);
+  EXPECT_EQ(Codec.LengthGiven(), 2 * 1152);
 }
 
 // ---- the Linux codec -----------------------------------------------------------
