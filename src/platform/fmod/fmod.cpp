@@ -219,29 +219,22 @@ class SoundLibrary final : public FmodApi {
     const auto iMaxFrames = static_cast<size_t>(kMaxSampleSeconds * Format.iRate);
     if (Codec().DecodesOnThread()) {
       const auto iCounted = std::min(iMaxFrames, static_cast<size_t>(std::llround(fSeconds * Format.iRate)));
-      // The load waits for half a second, or as much of it as the frames at
-      // the start give without a search through junk, less what a decoder
-      // keeps back as its delay (LAME's tag allows up to 4095 samples).
-      constexpr double kLeadSeconds = 0.5;
-      constexpr size_t kDecoderDelay = 4096;
-      const double fLeadWanted = kLeadSeconds + static_cast<double>(kDecoderDelay) / Format.iRate;
-      const auto iLead = static_cast<size_t>(Mp3LeadSeconds(pData, iSize, Format, fLeadWanted) * Format.iRate);
-      const size_t iEnough = std::min({iCounted, static_cast<size_t>(kLeadSeconds * Format.iRate),
-                                       iLead > kDecoderDelay ? iLead - kDecoderDelay : 0});
-      return DecodeInBackground(Sample, std::move(Bytes), iOffset, Format, iCounted, iEnough);
+      Bytes.resize(iOffset + GatherMp3Frames(Bytes.data() + iOffset, iSize, Format));
+      return DecodeInBackground(Sample, std::move(Bytes), iOffset, Format, iCounted);
     }
     return Codec().Decode(pData + Format.iFirstFrame, iSize - Format.iFirstFrame, Format, Pcm, {}) > 0 &&
            (Pcm.iChannels == 1 || Pcm.iChannels == 2) && Pcm.iRate > 0 && Pcm.FrameCount() > 0 &&
            Pcm.FrameCount() <= iMaxFrames;
   }
 
-  // The sound gets the counted length at once, silent; a thread decodes
-  // straight into it, publishing how far it got, and the load waits for
-  // iEnough frames of it. What the codec does not fill (a frame it skipped, its
+  // The sound gets the counted length at once, silent; a thread decodes the
+  // counted frames (gathered, so that it never searches junk) straight into
+  // it, publishing how far it got, and the load waits for the first half
+  // second. What the codec does not fill (a frame it skipped, its
   // own delay at the end) stays silent, so the sound always plays its whole
   // length.
   static bool DecodeInBackground(FSOUND_SAMPLE& Sample, std::vector<unsigned char>&& Bytes, size_t iOffset,
-                                 const Mp3Format& Format, size_t iFrames, size_t iEnough) {
+                                 const Mp3Format& Format, size_t iFrames) {
     if (iFrames == 0) return false;
     PcmSound& Pcm = Sample.Pcm;
     Pcm.iRate = Format.iRate;
@@ -264,6 +257,7 @@ class SoundLibrary final : public FmodApi {
       Sample.bDecoded = bOk;
       Sample.Progressed.notify_all();
     });
+    const size_t iEnough = std::min(iFrames, static_cast<size_t>(Format.iRate / 2));
     std::unique_lock Guard(Sample.Lock);
     Sample.Progressed.wait(Guard, [&] { return Sample.bDone || Sample.iReady.load() >= iEnough; });
     return !Sample.bDone || Sample.bDecoded;

@@ -1,5 +1,6 @@
 #include "sound_files.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "fmod.h"
@@ -137,13 +138,17 @@ bool FindMp3Format(const unsigned char* pData, size_t iSize, Mp3Format& Format) 
   return true;
 }
 
-double Mp3Seconds(const unsigned char* pData, size_t iSize, const Mp3Format& Format) {
-  double fSeconds = 0;
+namespace {
+
+// Calls OnFrame(iAt, iEnd) for each frame from Format.iFirstFrame on that a
+// decoder follows. In step (the previous frame ended here; the first frame's
+// successor was checked by FindMp3Format), a frame counts as it stands. Out
+// of step, a header counts only with the next one where its frame ends, or
+// the file's end there, as a decoder confirms a frame before it takes up the
+// stream again.
+template <typename F>
+void WalkMp3Frames(const unsigned char* pData, size_t iSize, const Mp3Format& Format, F&& OnFrame) {
   Mp3Format Frame, Next;
-  // In step: the previous frame ended here (the first frame's successor was
-  // checked by FindMp3Format). Out of step, a header counts only with the
-  // next one where its frame ends, or the file's end there, as a decoder
-  // confirms a frame before it takes up the stream again.
   bool bInStep = true;
   for (size_t iAt = Format.iFirstFrame; iAt + 4 <= iSize;) {
     if (!ParseFrameHeader(pData + iAt, Frame)) {
@@ -156,23 +161,31 @@ double Mp3Seconds(const unsigned char* pData, size_t iSize, const Mp3Format& For
       ++iAt;
       continue;
     }
-    fSeconds += static_cast<double>(SamplesPerFrame(Frame)) / Frame.iRate;
+    OnFrame(iAt, iEnd, Frame);
     bInStep = true;
     iAt = iEnd;
   }
+}
+
+}  // namespace
+
+double Mp3Seconds(const unsigned char* pData, size_t iSize, const Mp3Format& Format) {
+  double fSeconds = 0;
+  WalkMp3Frames(pData, iSize, Format, [&](size_t, size_t, const Mp3Format& Frame) {
+    fSeconds += static_cast<double>(SamplesPerFrame(Frame)) / Frame.iRate;
+  });
   return fSeconds;
 }
 
-double Mp3LeadSeconds(const unsigned char* pData, size_t iSize, const Mp3Format& Format, double fUpTo) {
-  double fSeconds = 0;
-  Mp3Format Frame;
-  for (size_t iAt = Format.iFirstFrame; fSeconds < fUpTo && iAt + 4 <= iSize && ParseFrameHeader(pData + iAt, Frame);) {
-    const size_t iEnd = iAt + PaddedFrameBytes(pData + iAt, Frame);
-    if (iEnd > iSize) break;
-    fSeconds += static_cast<double>(SamplesPerFrame(Frame)) / Frame.iRate;
-    iAt = iEnd;
-  }
-  return fSeconds;
+size_t GatherMp3Frames(unsigned char* pData, size_t iSize, const Mp3Format& Format) {
+  size_t iTo = Format.iFirstFrame;
+  // A frame moves only towards the start, below where the walk reads next.
+  WalkMp3Frames(pData, iSize, Format, [&](size_t iAt, size_t iEnd, const Mp3Format&) {
+    const size_t iLength = std::min(iEnd, iSize) - iAt;
+    if (iTo != iAt) std::memmove(pData + iTo, pData + iAt, iLength);
+    iTo += iLength;
+  });
+  return iTo;
 }
 
 bool HasModuleSignature(const std::vector<unsigned char>& Bytes) {

@@ -54,10 +54,12 @@ bool FindMp3Format(const unsigned char* pData, size_t iSize, Mp3Format& Format);
 // for nothing.
 double Mp3Seconds(const unsigned char* pData, size_t iSize, const Mp3Format& Format);
 
-// Playing time of the whole frames that follow one another from the first,
-// up to the first break in them or fUpTo: what a decoder gives without
-// searching.
-double Mp3LeadSeconds(const unsigned char* pData, size_t iSize, const Mp3Format& Format, double fUpTo);
+// Moves the frames that Mp3Seconds counts, in order, to the start of the
+// stream at Format.iFirstFrame, dropping every byte between them, and returns
+// where the last one now ends. A codec fed only these never searches junk: it
+// decodes what was counted, no more (decoders of other layers' frames found
+// in junk are not quiet, and some keep what they search through).
+size_t GatherMp3Frames(unsigned char* pData, size_t iSize, const Mp3Format& Format);
 
 // A tracker module's signature (MOD, S3M, XM, IT); 15-sample Soundtracker
 // files have none and are refused.

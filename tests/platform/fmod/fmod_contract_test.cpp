@@ -17,6 +17,7 @@
 #include <vector>
 
 #include <cmath>
+#include <cstdint>
 #include <fstream>
 #include <iterator>
 
@@ -327,11 +328,17 @@ class HeldRampCodec final : public Mp3Codec {
   static constexpr size_t kHeld = 5 * 4410;
   explicit HeldRampCodec(size_t iHoldAt = kHeld) : iHoldAt(iHoldAt) {}
   static int16_t Ramp(size_t iFrame) { return static_cast<int16_t>(1 + iFrame % 1000); }
-  // The sound's length as the codec was handed it, once it was.
+  // The sound's length and the stream's bytes as the codec was handed them,
+  // once it was.
   size_t LengthGiven() {
     std::unique_lock Guard(Lock);
     Released.wait(Guard, [&] { return iLengthGiven > 0; });
     return iLengthGiven;
+  }
+  size_t BytesGiven() {
+    LengthGiven();
+    std::lock_guard Guard(Lock);
+    return iBytesGiven;
   }
 
   void Release() {
@@ -343,11 +350,12 @@ class HeldRampCodec final : public Mp3Codec {
   }
 
   bool DecodesOnThread() const override { return true; }
-  size_t Decode(const unsigned char*, size_t, const Mp3Format&, PcmSound& Pcm,
+  size_t Decode(const unsigned char*, size_t iSize, const Mp3Format&, PcmSound& Pcm,
                 const DecodeProgress& Progress) override {
     {
       std::lock_guard Guard(Lock);
       iLengthGiven = Pcm.FrameCount();
+      iBytesGiven = iSize;
     }
     Released.notify_all();
     size_t iFrame = 0;
@@ -366,6 +374,7 @@ class HeldRampCodec final : public Mp3Codec {
  private:
   size_t iHoldAt;
   size_t iLengthGiven = 0;
+  size_t iBytesGiven = 0;
   std::mutex Lock;
   std::condition_variable Released;
   bool bReleased = false;
@@ -420,11 +429,11 @@ TEST(Mp3Loading, MusicLoadsBeforeItIsDecodedWholeAndPlaysWithoutAGap) {
 }
 
 // Two frames, then junk with a valid-looking header every 3000 bytes: the
-// sound is the two frames' length, and the load does not wait for a codec
-// that searches the junk (here, one that holds before its first frame).
-TEST(Mp3Loading, ScatteredHeadersAreNoMusicAndTheLoadDoesNotWaitForThem) {
+// sound is the two frames' length, and the codec is handed those frames
+// alone, never the junk to search.
+TEST(Mp3Loading, ScatteredHeadersAreNoMusicAndNeverReachTheCodec) {
   WindowsRig rig;
-  HeldRampCodec Codec(0);
+  HeldRampCodec Codec(SIZE_MAX);
   CodecInUse Using(Codec);
   std::vector<unsigned char> Bytes = Mp3Stream(2, 0);
   const std::vector<unsigned char> Header(Bytes.begin(), Bytes.begin() + 4);
@@ -439,6 +448,7 @@ TEST(Mp3Loading, ScatteredHeadersAreNoMusicAndTheLoadDoesNotWaitForThem) {
   ASSERT_EQ(FSOUND_Init(kRate, 4, 0), 1);
   EXPECT_NE(FSOUND_Sample_Load(FSOUND_FREE, Folder.File("music.mp3").c_str(), kDemoMode, 0), nullptr);
   EXPECT_EQ(Codec.LengthGiven(), 2 * 1152);
+  EXPECT_EQ(Codec.BytesGiven(), 2 * 417);
 }
 
 // ---- the Linux codec -----------------------------------------------------------

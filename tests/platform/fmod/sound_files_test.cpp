@@ -135,6 +135,12 @@ TEST(Mp3Reader, LengthIsCountedAsADecoderReadsPastJunk) {
   Scattered.push_back(0x42);
   Frames(Scattered, 1);
   EXPECT_NEAR(Mp3Seconds(Scattered.data(), Scattered.size(), Format), 1003 * 0.072, 1e-6);
+
+  // Gathered, the counted frames stand one after another and nothing else.
+  std::vector<unsigned char> Expected;
+  Frames(Expected, 1003);
+  Scattered.resize(GatherMp3Frames(Scattered.data(), Scattered.size(), Format));
+  EXPECT_EQ(Scattered, Expected);
 }
 
 TEST(Mp3Reader, OnlyAStreamThatStartsWithTwoFramesIsMpegAudio) {
