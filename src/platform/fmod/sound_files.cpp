@@ -140,12 +140,13 @@ bool FindMp3Format(const unsigned char* pData, size_t iSize, Mp3Format& Format) 
 
 namespace {
 
-// Calls OnFrame(iAt, iEnd) for each frame from Format.iFirstFrame on that a
-// decoder follows. In step (the previous frame ended here; the first frame's
-// successor was checked by FindMp3Format), a frame counts as it stands. Out
-// of step, a header counts only with the next one where its frame ends, or
-// the file's end there, as a decoder confirms a frame before it takes up the
-// stream again.
+// Calls OnFrame(iAt, iEnd, Frame) for each frame from Format.iFirstFrame on
+// that a decoder follows. In step (the previous frame ended here; the first
+// frame's successor was checked by FindMp3Format), a frame counts as it
+// stands. Out of step, a header counts only when it is of the stream's own
+// version, rate and channels and the next one stands where its frame ends
+// (or the file ends there), as a decoder confirms a frame before it takes up
+// the stream again.
 template <typename F>
 void WalkMp3Frames(const unsigned char* pData, size_t iSize, const Mp3Format& Format, F&& OnFrame) {
   Mp3Format Frame, Next;
@@ -157,7 +158,10 @@ void WalkMp3Frames(const unsigned char* pData, size_t iSize, const Mp3Format& Fo
       continue;
     }
     const size_t iEnd = iAt + PaddedFrameBytes(pData + iAt, Frame);
-    if (!bInStep && iEnd != iSize && (iEnd + 4 > iSize || !ParseFrameHeader(pData + iEnd, Next))) {
+    const bool bLikeStream = Frame.iVersion == Format.iVersion && Frame.iRate == Format.iRate &&
+                             Frame.iChannels == Format.iChannels;
+    if (!bInStep &&
+        (!bLikeStream || (iEnd != iSize && (iEnd + 4 > iSize || !ParseFrameHeader(pData + iEnd, Next))))) {
       ++iAt;
       continue;
     }

@@ -49,9 +49,9 @@ bool FindMp3Format(const unsigned char* pData, size_t iSize, Mp3Format& Format);
 // Playing time of the frames from Format.iFirstFrame on, counted as a decoder
 // follows them: frame by frame, each with its own rate and size, from each
 // frame to the one that starts where it ends. Past bytes that are no frame, a
-// decoder resynchronises on a header only when the next one starts where that
-// frame ends (or the file ends there), so a header scattered in junk counts
-// for nothing.
+// decoder resynchronises on a header of the stream's own version, rate and
+// channels only when the next one starts where that frame ends (or the file
+// ends there), so a header scattered in junk counts for nothing.
 double Mp3Seconds(const unsigned char* pData, size_t iSize, const Mp3Format& Format);
 
 // Moves the frames that Mp3Seconds counts, in order, to the start of the

@@ -132,6 +132,14 @@ TEST(Mp3Reader, LengthIsCountedAsADecoderReadsPastJunk) {
     std::copy(Bytes.begin(), Bytes.begin() + 4, Scattered.begin() + static_cast<std::ptrdiff_t>(iAt + 1000));
   }
   EXPECT_NEAR(Mp3Seconds(Scattered.data(), Scattered.size(), Format), 1002 * 0.072, 1e-6);
+  // Nor do two frames of another rate (MPEG-2, 22050 Hz) that follow each
+  // other in the junk.
+  for (int i = 0; i < 2; ++i) {
+    for (const unsigned char c : {0xFF, 0xF3, 0x10, 0xC0}) Scattered.push_back(c);
+    Scattered.resize(Scattered.size() + 22, 0x42);
+  }
+  Scattered.resize(Scattered.size() + 100, 0x42);
+  EXPECT_NEAR(Mp3Seconds(Scattered.data(), Scattered.size(), Format), 1002 * 0.072, 1e-6);
   Scattered.push_back(0x42);
   Frames(Scattered, 1);
   EXPECT_NEAR(Mp3Seconds(Scattered.data(), Scattered.size(), Format), 1003 * 0.072, 1e-6);
