@@ -8,8 +8,9 @@
 # writer or a sparse file of 64 GiB; the demo must play to its end with exit
 # code 0 and that slot empty (FRAME_PROGRAM, vimra-frame, draws the proof);
 # music:KIND, a hostile music file (tests/support/hostile_music.sh) under the
-# music's name: the demo plays to its end, silent, in no more memory than
-# with the real music plus 50 MB.
+# music's name: the demo plays to its end, silent (or, for a file that starts
+# as the music, with that start), in no more memory than with the real music
+# plus 50 MB.
 set -uo pipefail
 case_name="$1"
 program="$2"
@@ -265,7 +266,10 @@ case "$case_name" in
     play_real_and_hostile play_fast_again "$data" "$work/data" "$kind"
     cat "$work/out.log"
     [ -s "$work/audio.raw" ] || fail "no audio output written"
-    [ "$(tr -d '\000' < "$work/audio.raw" | head -c 1 | wc -c)" -eq 0 ] || fail "music played from $kind"
+    case " $hostile_music_sounding " in
+      *" $kind "*) ;;
+      *) [ "$(tr -d '\000' < "$work/audio.raw" | head -c 1 | wc -c)" -eq 0 ] || fail "music played from $kind" ;;
+    esac
     ;;
   *)
     fail "unknown case $case_name"

@@ -9,7 +9,12 @@
 #   mp3-flood   100 MB of repeated MP3 frames (24 kHz, 8 kbit/s: 28 hours)
 #   mp3-stray   two such frames, one stray byte, then 20 MB more of them: a
 #               decoder resyncs past the byte and plays 5.5 hours
-hostile_music_kinds="wav-0ch wav-adpcm flac-long mp3-flood mp3-stray"
+#   mp3-scattered    the music's first two frames, then 63 MiB of random bytes
+#                    with a valid-looking header every 3000 bytes
+#   mp3-random-tail  the music's first second, then 60 MiB of random bytes
+# The last two start as the music (the file at PATH) and play that start.
+hostile_music_kinds="wav-0ch wav-adpcm flac-long mp3-flood mp3-stray mp3-scattered mp3-random-tail"
+hostile_music_sounding="mp3-scattered mp3-random-tail"
 
 write_hostile_music() {
   local kind="$1" path="$2"

@@ -8,7 +8,7 @@
 #include "read_whole_file.h"
 #include "sound/sound_system.h"
 #include "sound_files.h"
-#include "output_windows.h"
+#include "mp3_codec.h"
 
 namespace {
 
@@ -46,13 +46,18 @@ int main(int argc, char** argv) {
     std::printf("%s is no MP3 file\n", argv[1]);
     return 1;
   }
-  const auto iMaxFrames = static_cast<size_t>(kMaxSampleSeconds * Format.iRate);
-  if (!WindowsSoundDevices().DecodeMp3(Bytes.data() + Format.iFirstFrame, Bytes.size() - Format.iFirstFrame, Format, iMaxFrames,
-                                      Pcm, {})) {
+  // Into the length the library counts, as the library decodes it.
+  Pcm.iRate = Format.iRate;
+  Pcm.iChannels = Format.iChannels;
+  Pcm.Samples.resize(static_cast<size_t>(Mp3Seconds(Bytes.data(), Bytes.size(), Format) * Format.iRate) *
+                     static_cast<size_t>(Format.iChannels));
+  const size_t iFrames =
+      PlatformMp3Codec().Decode(Bytes.data() + Format.iFirstFrame, Bytes.size() - Format.iFirstFrame, Format, Pcm, {});
+  if (iFrames == 0) {
     std::printf("the system's codec did not decode %s\n", argv[1]);
     return 1;
   }
-  const double fSeconds = static_cast<double>(Pcm.FrameCount()) / Pcm.iRate;
+  const double fSeconds = static_cast<double>(iFrames) / Pcm.iRate;
   std::printf("decoded %.3f s at %d Hz, %d channels\n", fSeconds, Pcm.iRate, Pcm.iChannels);
   return fSeconds >= 85.1 && pSample != nullptr && iChannel >= 0 ? 0 : 1;
 }

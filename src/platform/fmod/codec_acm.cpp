@@ -1,5 +1,6 @@
 // The stream is fed in pieces; each conversion returns what the codec has
-// decoded so far, and a last call with the END flag drains it.
+// decoded from it, which goes on into the sound, and a last call with the END
+// flag drains it. Every piece fed asks whether to stop.
 #include "codec_acm.h"
 
 // Windows' headers first: the ACM's needs theirs before it.
@@ -10,9 +11,10 @@
 #include <algorithm>
 #include <vector>
 
-bool DecodeMp3WithAcm(const unsigned char* pData, size_t iSize, const Mp3Format& Format, size_t iMaxFrames,
-                      PcmSound& Pcm, const DecodeProgress& Progress) {
+size_t AcmCodec::Decode(const unsigned char* pData, size_t iSize, const Mp3Format& Format, PcmSound& Pcm,
+                        const DecodeProgress& Progress) {
   const Mp3Format& Frame = Format;
+  if (Pcm.iRate != Frame.iRate || Pcm.iChannels != Frame.iChannels) return 0;
   MPEGLAYER3WAVEFORMAT Source{};
   Source.wfx.wFormatTag = WAVE_FORMAT_MPEGLAYER3;
   Source.wfx.nChannels = static_cast<WORD>(Frame.iChannels);
@@ -30,7 +32,7 @@ bool DecodeMp3WithAcm(const unsigned char* pData, size_t iSize, const Mp3Format&
 
   HACMSTREAM hStream = nullptr;
   if (acmStreamOpen(&hStream, nullptr, &Source.wfx, &Target, nullptr, 0, 0, ACM_STREAMOPENF_NONREALTIME) != 0) {
-    return false;
+    return 0;
   }
   constexpr DWORD kPieceBytes = 16 * 1024;
   // Far more than any bit rate decodes one piece to (8 kbit/s mono at 48 kHz: 96 times).
@@ -43,21 +45,21 @@ bool DecodeMp3WithAcm(const unsigned char* pData, size_t iSize, const Mp3Format&
   Header.pbDst = Output.data();
   Header.cbDstLength = kOutputBytes;
   bool bOk = acmStreamPrepareHeader(hStream, &Header, 0) == 0;
-  Pcm.iRate = Frame.iRate;
-  Pcm.iChannels = Frame.iChannels;
-  const size_t iMaxSamples = iMaxFrames * static_cast<size_t>(Frame.iChannels);
-  // Appends what a conversion gave, up to the cap; false when Progress stops it.
+  const size_t iEnd = Pcm.Samples.size();
+  size_t iWritten = 0;
+  // Writes what a conversion gave into the sound, up to its end; false when
+  // the core stops it.
   const auto Take = [&](DWORD iBytes) {
-    const size_t iCount = std::min<size_t>(iBytes / 2, iMaxSamples - Pcm.Samples.size());
-    const size_t iAt = Pcm.Samples.size();
-    Pcm.Samples.resize(iAt + iCount);
+    const size_t iCount = std::min<size_t>(iBytes / 2, iEnd - iWritten);
     std::copy(Output.begin(), Output.begin() + static_cast<std::ptrdiff_t>(iCount * 2),
-              reinterpret_cast<BYTE*>(Pcm.Samples.data() + iAt));
-    return iCount == 0 || !Progress || Progress(Pcm);
+              reinterpret_cast<BYTE*>(Pcm.Samples.data() + iWritten));
+    iWritten += iCount;
+    if (iCount > 0) Progress.Tell(iWritten / static_cast<size_t>(Frame.iChannels));
+    return !Progress.Stopping();
   };
   size_t iAt = 0;
   DWORD iFlags = ACM_STREAMCONVERTF_START;
-  for (bool bLast = false; bOk && !bLast && Pcm.Samples.size() < iMaxSamples;) {
+  for (bool bLast = false; bOk && !bLast && iWritten < iEnd;) {
     const DWORD iPiece = static_cast<DWORD>(std::min<size_t>(kPieceBytes, iSize - iAt));
     std::copy(pData + iAt, pData + iAt + iPiece, Input.begin());
     bLast = iAt + iPiece >= iSize;
@@ -72,7 +74,7 @@ bool DecodeMp3WithAcm(const unsigned char* pData, size_t iSize, const Mp3Format&
     if (bLast && Header.cbSrcLengthUsed < iPiece && Header.cbSrcLengthUsed > 0) bLast = false;
   }
   // Whatever the codec still holds after the END call.
-  while (bOk && Pcm.Samples.size() < iMaxSamples) {
+  while (bOk && iWritten < iEnd) {
     Header.cbSrcLength = 0;
     Header.cbDstLength = kOutputBytes;
     if (acmStreamConvert(hStream, &Header, ACM_STREAMCONVERTF_END) != 0 || Header.cbDstLengthUsed == 0) break;
@@ -82,6 +84,10 @@ bool DecodeMp3WithAcm(const unsigned char* pData, size_t iSize, const Mp3Format&
   Header.cbDstLength = kOutputBytes;
   acmStreamUnprepareHeader(hStream, &Header, 0);
   acmStreamClose(hStream, 0);
-  Pcm.Samples.resize(Pcm.FrameCount() * static_cast<size_t>(Frame.iChannels));
-  return bOk && Pcm.FrameCount() > 0;
+  return bOk ? iWritten / static_cast<size_t>(Frame.iChannels) : 0;
+}
+
+Mp3Codec& PlatformMp3Codec() {
+  static AcmCodec* pCodec = new AcmCodec();
+  return *pCodec;
 }

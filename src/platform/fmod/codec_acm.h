@@ -1,11 +1,12 @@
-// MP3 decoding through Windows' Audio Compression Manager (the Windows
-// output's codec): from the first frame (Format, as the reader found it) to
-// 16-bit PCM at that frame's rate and channel count, at most iMaxFrames frames.
+// MP3 decoding through Windows' Audio Compression Manager: Windows' codec
+// (mp3_codec.h).
 #pragma once
 
-#include <cstddef>
+#include "mp3_codec.h"
 
-#include "sound_files.h"
-
-bool DecodeMp3WithAcm(const unsigned char* pData, size_t iSize, const Mp3Format& Format, size_t iMaxFrames,
-                      PcmSound& Pcm, const DecodeProgress& Progress);
+class AcmCodec final : public Mp3Codec {
+ public:
+  bool DecodesOnThread() const override { return true; }
+  size_t Decode(const unsigned char* pData, size_t iSize, const Mp3Format& Format, PcmSound& Pcm,
+                const DecodeProgress& Progress) override;
+};

@@ -1,8 +1,8 @@
 // The sound library's FSOUND_/FMUSIC_ subset, once for every platform: the
 // library's state, the sample and channel tables, every argument check, the
 // readers and caps (sound_files.h). Below it one SoundOutput carries the sound
-// to the platform: SDL on Linux, DirectSound/waveOut on Windows, Web Audio in
-// the browser.
+// to the platform: PulseAudio or SDL on Linux, DirectSound/waveOut on
+// Windows, Web Audio in the browser; beside it one Mp3Codec decodes MP3.
 //
 // Output types: 2 the platform's default output, 1 a second one where the
 // platform has it, 0 silent with the same timing. SetOutput picks, SetDriver
@@ -11,7 +11,7 @@
 // platform's codec after the readers found its format and counted its length
 // (where the codec may run on a thread of its own, it does: the load returns
 // once half a second is decoded, with the counted length, and the rest is
-// decoded ahead of what plays); other formats are
+// decoded straight into the sample ahead of what plays); other formats are
 // refused as missing. Songs (tracker modules) play where the output has a
 // player (SDL); elsewhere FMUSIC_LoadSong returns null and the other FMUSIC_
 // calls refuse, as they do for any handle that is not a loaded song.
@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "fmod_seams.h"
+#include "mp3_codec.h"
 #include "read_whole_file.h"
 #include "sound_files.h"
 #include "sound_output.h"
@@ -78,6 +79,7 @@ bool Owns(const std::vector<std::unique_ptr<T>>& Table, const T* pItem) {
 }
 
 SoundOutput* pOutputOverride = nullptr;
+Mp3Codec* pCodecOverride = nullptr;
 FmodApi* pApiOverride = nullptr;
 
 class SoundLibrary final : public FmodApi {
@@ -202,6 +204,7 @@ class SoundLibrary final : public FmodApi {
   };
 
   static SoundOutput& Output() { return pOutputOverride != nullptr ? *pOutputOverride : PlatformSoundOutput(); }
+  static Mp3Codec& Codec() { return pCodecOverride != nullptr ? *pCodecOverride : PlatformMp3Codec(); }
 
   bool Decode(std::vector<unsigned char>&& Bytes, size_t iOffset, unsigned int dwMode, FSOUND_SAMPLE& Sample) {
     const unsigned char* pData = Bytes.data() + iOffset;
@@ -214,19 +217,22 @@ class SoundLibrary final : public FmodApi {
     const double fSeconds = Mp3Seconds(pData, iSize, Format);
     if (fSeconds > kMaxSampleSeconds) return false;
     const auto iMaxFrames = static_cast<size_t>(kMaxSampleSeconds * Format.iRate);
-    if (Output().DecodesInBackground()) {
+    if (Codec().DecodesOnThread()) {
       const auto iCounted = std::min(iMaxFrames, static_cast<size_t>(std::llround(fSeconds * Format.iRate)));
+      Bytes.resize(iOffset + GatherMp3Frames(Bytes.data() + iOffset, iSize, Format));
       return DecodeInBackground(Sample, std::move(Bytes), iOffset, Format, iCounted);
     }
-    return Output().DecodeMp3(pData + Format.iFirstFrame, iSize - Format.iFirstFrame, Format, iMaxFrames, Pcm, {}) &&
+    return Codec().Decode(pData + Format.iFirstFrame, iSize - Format.iFirstFrame, Format, Pcm, {}) > 0 &&
            (Pcm.iChannels == 1 || Pcm.iChannels == 2) && Pcm.iRate > 0 && Pcm.FrameCount() > 0 &&
            Pcm.FrameCount() <= iMaxFrames;
   }
 
-  // The sound gets the counted length at once, silent; a thread decodes into
+  // The sound gets the counted length at once, silent; a thread decodes the
+  // counted frames (gathered, so that it never searches junk) straight into
   // it, publishing how far it got, and the load waits for the first half
-  // second. What the codec does not fill (a frame it skipped, its own delay
-  // at the end) stays silent, so the sound always plays its whole length.
+  // second. What the codec does not fill (a frame it skipped, its
+  // own delay at the end) stays silent, so the sound always plays its whole
+  // length.
   static bool DecodeInBackground(FSOUND_SAMPLE& Sample, std::vector<unsigned char>&& Bytes, size_t iOffset,
                                  const Mp3Format& Format, size_t iFrames) {
     if (iFrames == 0) return false;
@@ -235,30 +241,17 @@ class SoundLibrary final : public FmodApi {
     Pcm.iChannels = Format.iChannels;
     Pcm.Samples.assign(iFrames * static_cast<size_t>(Format.iChannels), 0);
     Pcm.pReady = &Sample.iReady;
-    SoundOutput& Codec = Output();
-    Sample.Decoding = std::thread([&Sample, &Codec, Bytes = std::move(Bytes), iOffset, Format, iFrames] {
-      PcmSound& Target = Sample.Pcm;
-      size_t iCopied = 0;
-      const auto Publish = [&](const PcmSound& SoFar) {
-        if (SoFar.iRate != Target.iRate || SoFar.iChannels != Target.iChannels) return false;
-        const size_t iEnd = std::min(SoFar.Samples.size(), Target.Samples.size());
-        if (iEnd > iCopied) {
-          std::copy(SoFar.Samples.begin() + static_cast<std::ptrdiff_t>(iCopied),
-                    SoFar.Samples.begin() + static_cast<std::ptrdiff_t>(iEnd),
-                    Target.Samples.begin() + static_cast<std::ptrdiff_t>(iCopied));
-          iCopied = iEnd;
-          Sample.iReady.store(iCopied / static_cast<size_t>(Target.iChannels), std::memory_order_release);
-          { std::lock_guard Guard(Sample.Lock); }  // the load is waiting, or sees the count before it waits
-          Sample.Progressed.notify_all();
-        }
-        return !Sample.bStop;
+    Sample.Decoding = std::thread([&Sample, &Decoder = Codec(), Bytes = std::move(Bytes), iOffset, Format] {
+      DecodeProgress Progress;
+      Progress.pStop = &Sample.bStop;
+      Progress.Decoded = [&Sample](size_t iDecoded) {
+        Sample.iReady.store(iDecoded, std::memory_order_release);
+        { std::lock_guard Guard(Sample.Lock); }  // the load is waiting, or sees the count before it waits
+        Sample.Progressed.notify_all();
       };
-      PcmSound Decoded;
       const size_t iFirst = iOffset + Format.iFirstFrame;
-      const bool bOk = Codec.DecodeMp3(Bytes.data() + iFirst, Bytes.size() - iFirst, Format, iFrames, Decoded,
-                                       Publish) &&
-                       Publish(Decoded) && iCopied > 0;
-      Sample.iReady.store(Target.FrameCount(), std::memory_order_release);
+      const bool bOk = Decoder.Decode(Bytes.data() + iFirst, Bytes.size() - iFirst, Format, Sample.Pcm, Progress) > 0;
+      Sample.iReady.store(Sample.Pcm.FrameCount(), std::memory_order_release);
       std::lock_guard Guard(Sample.Lock);
       Sample.bDone = true;
       Sample.bDecoded = bOk;
@@ -269,7 +262,6 @@ class SoundLibrary final : public FmodApi {
     Sample.Progressed.wait(Guard, [&] { return Sample.bDone || Sample.iReady.load() >= iEnough; });
     return !Sample.bDone || Sample.bDecoded;
   }
-
 
   int ChannelCount() const { return static_cast<int>(Channels.size()); }
   bool ValidChannel(int iChannel) const { return bOpen && iChannel >= 0 && iChannel < ChannelCount(); }
@@ -314,6 +306,7 @@ FmodApi& Api() {
 
 void FmodSetApi(FmodApi* pApi) { pApiOverride = pApi; }
 void FmodSetSoundOutput(SoundOutput* pOutput) { pOutputOverride = pOutput; }
+void FmodSetMp3Codec(Mp3Codec* pCodec) { pCodecOverride = pCodec; }
 
 float FSOUND_GetVersion() { return Api().GetVersion(); }
 signed char FSOUND_SetOutput(int outputtype) { return Api().SetOutput(outputtype); }

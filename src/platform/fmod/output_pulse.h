@@ -1,7 +1,7 @@
 // The Linux output's stream to a PulseAudio server (PipeWire's too), where one
 // answers: a stream of the server's own, so that the output decides how deep
 // its lead is and what the server holds when a sound starts. Elsewhere SDL
-// carries the sound (output_sdl.cpp).
+// carries the sound (output_linux.cpp).
 #pragma once
 
 #include <memory>

@@ -2,9 +2,9 @@
 //
 // Output 2 is the page's AudioContext; there is no second output (1 has no
 // device); output 0 plays voices with nothing connected to the speakers, so a
-// silent run does the same work and keeps the same timing. MP3 decodes with
-// the browser's decodeAudioData; each playing voice is a buffer source made
-// from the core's PCM, split into its two sides, each through a gain node.
+// silent run does the same work and keeps the same timing. Each playing voice
+// is a buffer source made from the core's PCM, split into its two sides, each
+// through a gain node (MP3 decodes in the same context: codec_web.cpp).
 // Browsers start audio only after a user gesture: the context is made
 // suspended and the page resumes it with the start gesture, so music started
 // before that begins with the gesture.
@@ -32,36 +32,6 @@ EM_JS(void, AudioCloseContext, (), {
   for (const voice of Module.audio.voices) if (voice && !voice.ended) voice.source.stop();
   Module.audio.context.close();
   Module.audio = undefined;
-});
-
-// Decodes the bytes and keeps the result for AudioTakeDecoded: its frame
-// count (at most iMaxFrames), rate and channels; 0 frames when the browser
-// cannot decode them.
-EM_ASYNC_JS(int, AudioDecode, (const unsigned char* pBytes, int iSize, int iMaxFrames, int* pRate, int* pChannels), {
-  const audio = Module.audio;
-  const bytes = HEAPU8.slice(pBytes, pBytes + iSize).buffer;
-  try {
-    audio.decoded = await audio.context.decodeAudioData(bytes);
-  } catch (error) {
-    return 0;
-  }
-  if (Module.page) Module.page.audioDecoded(audio.decoded.duration);
-  HEAP32[pRate >> 2] = audio.decoded.sampleRate;
-  HEAP32[pChannels >> 2] = Math.min(audio.decoded.numberOfChannels, 2);
-  return Math.min(audio.decoded.length, iMaxFrames);
-});
-
-// Writes the decoded sound as interleaved 16-bit samples and lets it go.
-EM_JS(void, AudioTakeDecoded, (short* pOut, int iFrames, int iChannels), {
-  const decoded = Module.audio.decoded;
-  Module.audio.decoded = null;
-  for (let c = 0; c < iChannels; ++c) {
-    const side = decoded.getChannelData(c);
-    for (let i = 0; i < iFrames; ++i) {
-      const s = Math.max(-1, Math.min(1, side[i]));
-      HEAP16[(pOut >> 1) + i * iChannels + c] = Math.round(s * 32767);
-    }
-  }
 });
 
 EM_JS(int, AudioVoiceBusy, (int iVoice), {
@@ -149,17 +119,6 @@ class WebAudioOutput final : public SoundOutput {
 
   bool Playing(int iVoice) override { return AudioVoiceBusy(iVoice) != 0; }
   void SetGains(int iVoice, float fLeft, float fRight) override { AudioSetGains(iVoice, fLeft, fRight); }
-
-  bool DecodeMp3(const unsigned char* pData, size_t iSize, const Mp3Format& Format, size_t iMaxFrames, PcmSound& Pcm,
-                 const DecodeProgress&) override {
-    if (!bOpen || iSize > INT32_MAX || iMaxFrames > INT32_MAX) return false;
-    const int iFrames =
-        AudioDecode(pData, static_cast<int>(iSize), static_cast<int>(iMaxFrames), &Pcm.iRate, &Pcm.iChannels);
-    if (iFrames <= 0) return false;
-    Pcm.Samples.resize(static_cast<size_t>(iFrames) * static_cast<size_t>(Pcm.iChannels));
-    AudioTakeDecoded(Pcm.Samples.data(), iFrames, Pcm.iChannels);
-    return true;
-  }
 
  private:
   bool bAudible = true;

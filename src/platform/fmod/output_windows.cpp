@@ -75,11 +75,6 @@ class WindowsOutput final : public MixingOutput {
     Mixing.Reset(44100, 0);
   }
 
-  bool DecodeMp3(const unsigned char* pData, size_t iSize, const Mp3Format& Format, size_t iMaxFrames, PcmSound& Pcm, const DecodeProgress& Progress) override {
-    return System.DecodeMp3(pData, iSize, Format, iMaxFrames, Pcm, Progress);
-  }
-  bool DecodesInBackground() const override { return true; }
-
  private:
   WindowsDevices& System;
   int iOutputType = FSOUND_OUTPUT_NOSOUND;

@@ -1,8 +1,8 @@
 // The Windows output: the core's mixer pulled by a stream of the system's
 // (DirectSound for output 2, waveOut for 1) or, for output 0, by a silent
-// stream in real time; MP3 through the system's codec (the Audio Compression
-// Manager). The system side is a seam, so the output runs over a scripted
-// system on Linux.
+// stream in real time (MP3 goes to the system's codec beside it, codec_acm.h).
+// The system side is a seam, so the output runs over a scripted system on
+// Linux.
 #pragma once
 
 #include <cstddef>
@@ -19,14 +19,9 @@ class WindowsDevices {
   // Opens device iDriver of an output type as 16-bit stereo at iRate, pulling
   // from Source until destroyed; null when the system refuses.
   virtual std::unique_ptr<DeviceStream> Open(int iOutputType, int iDriver, int iRate, PcmSource& Source) = 0;
-  // Decodes an MP3 stream (from its first frame, of Format) to 16-bit PCM at
-  // Format's rate and channel count, at most iMaxFrames frames, calling
-  // Progress after each piece; false when the system has no codec for it or
-  // the data does not decode.
-  virtual bool DecodeMp3(const unsigned char* pData, size_t iSize, const Mp3Format& Format, size_t iMaxFrames, PcmSound& Pcm, const DecodeProgress& Progress) = 0;
 };
 
 std::unique_ptr<SoundOutput> MakeWindowsOutput(WindowsDevices& System);
 
-// The system's side on Windows: DirectSound, waveOut and the ACM.
+// The system's side on Windows: DirectSound and waveOut.
 WindowsDevices& WindowsSoundDevices();

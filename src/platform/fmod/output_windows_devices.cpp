@@ -1,7 +1,5 @@
 // The system's side of the Windows output: the streams
-// (output_windows_streams.cpp) and MP3 decoding through the Audio Compression
-// Manager (codec_acm.cpp).
-#include "codec_acm.h"
+// (output_windows_streams.cpp).
 #include "fmod.h"
 #include "output_windows_streams.h"
 
@@ -19,10 +17,6 @@ class SystemDevices final : public WindowsDevices {
     if (iOutputType == FSOUND_OUTPUT_DSOUND) return OpenDirectSoundStream(iRate, Source);
     if (iOutputType == FSOUND_OUTPUT_WINMM) return OpenWaveOutStream(iDriver, iRate, Source);
     return nullptr;
-  }
-
-  bool DecodeMp3(const unsigned char* pData, size_t iSize, const Mp3Format& Format, size_t iMaxFrames, PcmSound& Pcm, const DecodeProgress& Progress) override {
-    return DecodeMp3WithAcm(pData, iSize, Format, iMaxFrames, Pcm, Progress);
   }
 };
 

@@ -1,5 +1,6 @@
 #include "sound_files.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "fmod.h"
@@ -137,18 +138,58 @@ bool FindMp3Format(const unsigned char* pData, size_t iSize, Mp3Format& Format) 
   return true;
 }
 
-double Mp3Seconds(const unsigned char* pData, size_t iSize, const Mp3Format& Format) {
-  double fSeconds = 0;
-  Mp3Format Frame;
+namespace {
+
+// Calls OnFrame(iAt, iEnd, Frame) for each frame from Format.iFirstFrame on
+// that a decoder follows. In step (the previous frame ended here; the first
+// frame's successor was checked by FindMp3Format), a frame counts as it
+// stands. Out of step, a header counts only when it is of the stream's own
+// version, rate and channels and the next one stands where its frame ends
+// (or the file ends there), as a decoder confirms a frame before it takes up
+// the stream again.
+template <typename F>
+void WalkMp3Frames(const unsigned char* pData, size_t iSize, const Mp3Format& Format, F&& OnFrame) {
+  Mp3Format Frame, Next;
+  bool bInStep = true;
   for (size_t iAt = Format.iFirstFrame; iAt + 4 <= iSize;) {
     if (!ParseFrameHeader(pData + iAt, Frame)) {
+      bInStep = false;
       ++iAt;
       continue;
     }
-    fSeconds += static_cast<double>(SamplesPerFrame(Frame)) / Frame.iRate;
-    iAt += PaddedFrameBytes(pData + iAt, Frame);
+    const size_t iEnd = iAt + PaddedFrameBytes(pData + iAt, Frame);
+    const bool bLikeStream = Frame.iVersion == Format.iVersion && Frame.iRate == Format.iRate &&
+                             Frame.iChannels == Format.iChannels;
+    if (!bInStep &&
+        (!bLikeStream || (iEnd != iSize && (iEnd + 4 > iSize || !ParseFrameHeader(pData + iEnd, Next))))) {
+      ++iAt;
+      continue;
+    }
+    OnFrame(iAt, iEnd, Frame);
+    bInStep = true;
+    iAt = iEnd;
   }
+}
+
+}  // namespace
+
+double Mp3Seconds(const unsigned char* pData, size_t iSize, const Mp3Format& Format) {
+  double fSeconds = 0;
+  WalkMp3Frames(pData, iSize, Format, [&](size_t, size_t, const Mp3Format& Frame) {
+    fSeconds += static_cast<double>(SamplesPerFrame(Frame)) / Frame.iRate;
+  });
   return fSeconds;
+}
+
+size_t GatherMp3Frames(unsigned char* pData, size_t iSize, const Mp3Format& Format) {
+  size_t iTo = Format.iFirstFrame;
+  // A frame moves only towards the start, below where the walk reads next.
+  WalkMp3Frames(pData, iSize, Format, [&](size_t iAt, size_t iEnd, const Mp3Format&) {
+    const size_t iLength = std::min(iEnd, iSize) - iAt;
+    if (iTo != iAt) std::memmove(pData + iTo, pData + iAt, iLength);
+    iTo += iLength;
+  });
+  return iTo;
 }
 
 bool HasModuleSignature(const std::vector<unsigned char>& Bytes) {

@@ -1,7 +1,7 @@
 // The sound library's readers: they decide what any output is handed. A WAV
 // is read here whole (integer PCM whose header passes every check), headerless
-// data here too, and MPEG audio layer III goes to the platform's codec only
-// after its length is counted here. Anything else is refused as missing: no
+// data here too, and MPEG audio layer III goes to the platform's codec
+// (mp3_codec.h) only after its length is counted here. Anything else is refused as missing: no
 // library parser ever sees a file we cannot vouch for.
 #pragma once
 
@@ -47,9 +47,19 @@ struct Mp3Format {
 bool FindMp3Format(const unsigned char* pData, size_t iSize, Mp3Format& Format);
 
 // Playing time of the frames from Format.iFirstFrame on, counted as a decoder
-// reads them: frame by frame, each with its own rate and size, and past any
-// bytes that are no frame to the next frame header (decoders resynchronise).
+// follows them: frame by frame, each with its own rate and size, from each
+// frame to the one that starts where it ends. Past bytes that are no frame, a
+// decoder resynchronises on a header of the stream's own version, rate and
+// channels only when the next one starts where that frame ends (or the file
+// ends there), so a header scattered in junk counts for nothing.
 double Mp3Seconds(const unsigned char* pData, size_t iSize, const Mp3Format& Format);
+
+// Moves the frames that Mp3Seconds counts, in order, to the start of the
+// stream at Format.iFirstFrame, dropping every byte between them, and returns
+// where the last one now ends. A codec fed only these never searches junk: it
+// decodes what was counted, no more (decoders of other layers' frames found
+// in junk are not quiet, and some keep what they search through).
+size_t GatherMp3Frames(unsigned char* pData, size_t iSize, const Mp3Format& Format);
 
 // A tracker module's signature (MOD, S3M, XM, IT); 15-sample Soundtracker
 // files have none and are refused.

@@ -1,8 +1,9 @@
 // The narrow seam below the sound library's core: an output plays voices of
-// decoded PCM, each with its own left and right gain, and decodes MP3 with the
-// platform's codec. The core (fmod.cpp) owns every table, check, reader and
-// cap; an output only carries sound to the platform. Outputs: Linux
-// (PulseAudio or SDL), Windows (DirectSound, waveOut, silent) and Web Audio.
+// decoded PCM, each with its own left and right gain. The core (fmod.cpp) owns
+// every table, check, reader and cap, and MP3 goes to the platform's codec
+// beside the output (mp3_codec.h); an output only carries sound to the
+// platform. Outputs: Linux (PulseAudio or SDL), Windows (DirectSound,
+// waveOut, silent) and Web Audio.
 //
 // The Linux and Windows outputs mix every voice themselves (mixer.h) and a
 // device stream pulls the mix. The web output works per voice instead: each
@@ -11,13 +12,10 @@
 // whenever the page is busy drawing.
 #pragma once
 
-#include <cstddef>
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <vector>
-
-struct Mp3Format;  // sound_files.h
 
 // 16-bit signed PCM, interleaved when there are two channels. A sound still
 // being decoded has its whole length from the start; pReady then counts the
@@ -31,9 +29,6 @@ struct PcmSound {
   size_t FrameCount() const { return iChannels > 0 ? Samples.size() / static_cast<size_t>(iChannels) : 0; }
   size_t FramesReady() const { return pReady != nullptr ? pReady->load(std::memory_order_acquire) : FrameCount(); }
 };
-
-// What a codec has decoded so far, after each piece; false stops it.
-using DecodeProgress = std::function<bool(const PcmSound& SoFar)>;
 
 class SoundOutput {
  public:
@@ -58,18 +53,6 @@ class SoundOutput {
   // Gains 0..1 of a voice's left and right side (volume, master volume and pan
   // already applied by the core).
   virtual void SetGains(int iVoice, float fLeft, float fRight) = 0;
-
-  // Decodes MPEG audio layer III with the platform's codec, from its first
-  // frame (pData) on, whose format the core's reader found: at most iMaxFrames
-  // frames, at that frame's rate and channel count. A damaged frame, or one of
-  // another format, is skipped or converted, and decoding goes on to the end;
-  // false when nothing decodes. Progress (if any) sees Pcm after each piece.
-  virtual bool DecodeMp3(const unsigned char* pData, size_t iSize, const Mp3Format& Format, size_t iMaxFrames,
-                         PcmSound& Pcm, const DecodeProgress& Progress) = 0;
-  // Whether DecodeMp3 may run on a thread of the core's own while the program
-  // goes on (it may not in the browser, whose codec answers on the page's
-  // thread, nor where its sound is of another format than the first frame's).
-  virtual bool DecodesInBackground() const { return false; }
 
   // Tracker modules (MOD, S3M, XM, IT; the core has checked the signature):
   // a song id, or -1 where the platform has no player. Songs go with Close.

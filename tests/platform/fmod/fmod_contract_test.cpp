@@ -1,10 +1,10 @@
 // One contract for the sound library over every output that runs here: the
 // core's answers to the FSOUND_/FMUSIC_ calls, its readers' refusals, and
-// what reaches the output (volume, pan, rate, mixing). The SDL output runs
+// what reaches the output (volume, pan, rate, mixing). The Linux output runs
 // for real over SDL's disk driver (what it plays is read back from the file);
 // the Windows output runs over a scripted system whose streams the test pulls
-// by hand and whose codec is libmpg123, as the system's would be. The Web
-// Audio output has no browser here; the page's tests play it.
+// by hand. MP3 decodes with this platform's codec, libmpg123, beside either.
+// The Web Audio output has no browser here; the page's tests play it.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -17,12 +17,14 @@
 #include <vector>
 
 #include <cmath>
+#include <cstdint>
 #include <fstream>
 #include <iterator>
 
 #include "disk_output.h"
 #include "fmod.h"
 #include "codec_mpg123.h"
+#include "mp3_codec.h"
 #include "sound/sound_system.h"
 #include "sound_output.h"
 #include "output_windows.h"
@@ -43,8 +45,6 @@ class ScriptedSystem final : public WindowsDevices {
   PcmSource* pSource = nullptr;
   int iRestarts = 0;  // of which the voice had started by the rewrite
   int iRestartsSounding = 0;
-  // A codec of the test's own in place of libmpg123, when set.
-  std::function<bool(PcmSound&, const DecodeProgress&)> Codec;
 
   int DriverCount(int) override { return 3; }
   std::unique_ptr<DeviceStream> Open(int iType, int iDriver, int iRate, PcmSource& Source) override {
@@ -52,10 +52,6 @@ class ScriptedSystem final : public WindowsDevices {
     if (Refused.count(iType) != 0) return nullptr;
     pSource = &Source;
     return std::make_unique<Stream>(*this);
-  }
-  bool DecodeMp3(const unsigned char* pData, size_t iSize, const Mp3Format& Format, size_t iMaxFrames, PcmSound& Pcm, const DecodeProgress& Progress) override {
-    if (Codec) return Codec(Pcm, Progress);
-    return DecodeMp3WithMpg123(pData, iSize, Format, iMaxFrames, Pcm, Progress);
   }
 
  private:
@@ -85,13 +81,13 @@ struct WindowsRig {
   }
 };
 
-// The SDL output as the program has it, its default output being SDL's disk
-// driver: what it heard is the file, from its start up to iFrames.
-struct SdlRig {
+// The Linux output as the program has it, its default output being SDL's
+// disk driver: what it heard is the file, from its start up to iFrames.
+struct LinuxRig {
   static constexpr bool kPlaysSongs = true;
   TempFolder Folder;
   std::string strOutput = Folder.File("output.raw");
-  SdlRig() { UseDiskOutput(strOutput); }
+  LinuxRig() { UseDiskOutput(strOutput); }
   std::vector<int16_t> Hear(int iFrames) {
     WaitForOutput(strOutput, iFrames);
     FSOUND_Close();  // finishes the file
@@ -147,12 +143,12 @@ class SoundContract : public testing::Test {
   }
 };
 
-using Outputs = testing::Types<WindowsRig, SdlRig>;
+using Outputs = testing::Types<WindowsRig, LinuxRig>;
 class OutputNames {
  public:
   template <typename T>
   static std::string GetName(int) {
-    return std::is_same_v<T, WindowsRig> ? "Windows" : "Sdl";
+    return std::is_same_v<T, WindowsRig> ? "Windows" : "Linux";
   }
 };
 TYPED_TEST_SUITE(SoundContract, Outputs, OutputNames);
@@ -323,58 +319,102 @@ TYPED_TEST(SoundContract, SongsPlayWhereTheOutputHasAModulePlayer) {
   EXPECT_GT(Measure(this->rig.Hear(kRate / 5)).iLeft, 1000);
 }
 
+namespace {
+
+// Writes a ramp (never 0) straight into the sound in 0.1 s pieces, and holds
+// after the fifth, the half second, until released.
+class HeldRampCodec final : public Mp3Codec {
+ public:
+  static constexpr size_t kHeld = 5 * 4410;
+  explicit HeldRampCodec(size_t iHoldAt = kHeld) : iHoldAt(iHoldAt) {}
+  static int16_t Ramp(size_t iFrame) { return static_cast<int16_t>(1 + iFrame % 1000); }
+  // The sound's length and the stream's bytes as the codec was handed them,
+  // once it was.
+  size_t LengthGiven() {
+    std::unique_lock Guard(Lock);
+    Released.wait(Guard, [&] { return iLengthGiven > 0; });
+    return iLengthGiven;
+  }
+  size_t BytesGiven() {
+    LengthGiven();
+    std::lock_guard Guard(Lock);
+    return iBytesGiven;
+  }
+
+  void Release() {
+    {
+      std::lock_guard Guard(Lock);
+      bReleased = true;
+    }
+    Released.notify_all();
+  }
+
+  bool DecodesOnThread() const override { return true; }
+  size_t Decode(const unsigned char*, size_t iSize, const Mp3Format&, PcmSound& Pcm,
+                const DecodeProgress& Progress) override {
+    {
+      std::lock_guard Guard(Lock);
+      iLengthGiven = Pcm.FrameCount();
+      iBytesGiven = iSize;
+    }
+    Released.notify_all();
+    size_t iFrame = 0;
+    while (iFrame < Pcm.FrameCount() && !Progress.Stopping()) {
+      if (iFrame == iHoldAt) {
+        std::unique_lock Guard(Lock);
+        Released.wait(Guard, [&] { return bReleased; });
+      }
+      for (int i = 0; i < 4410 && iFrame < Pcm.FrameCount(); ++i, ++iFrame)
+        Pcm.Samples[2 * iFrame] = Pcm.Samples[2 * iFrame + 1] = Ramp(iFrame);
+      Progress.Tell(iFrame);
+    }
+    return iFrame;
+  }
+
+ private:
+  size_t iHoldAt;
+  size_t iLengthGiven = 0;
+  size_t iBytesGiven = 0;
+  std::mutex Lock;
+  std::condition_variable Released;
+  bool bReleased = false;
+};
+
+// However a test ends, the codec goes on and the library stops it.
+struct CodecInUse {
+  HeldRampCodec& Codec;
+  explicit CodecInUse(HeldRampCodec& Codec) : Codec(Codec) { FmodSetMp3Codec(&Codec); }
+  ~CodecInUse() {
+    Codec.Release();
+    FSOUND_Close();
+    FmodSetMp3Codec(nullptr);
+  }
+};
+
+}  // namespace
+
 // The load waits for half a second of the music, not for all of it; a voice
 // that reaches what is not decoded yet waits there, and the whole sound plays
-// without a gap. The codec here hands out a ramp (never 0) in 0.1 s pieces
-// and holds after the fifth, the half second, until the test lets it go on.
-TEST(WindowsOutput, MusicLoadsBeforeItIsDecodedWholeAndPlaysWithoutAGap) {
+// without a gap.
+TEST(Mp3Loading, MusicLoadsBeforeItIsDecodedWholeAndPlaysWithoutAGap) {
   WindowsRig rig;
   constexpr size_t kFrames = 100 * 1152;  // the stream's 100 frames
-  constexpr size_t kHeld = 5 * 4410;
-  const auto Ramp = [](size_t iFrame) { return static_cast<int16_t>(1 + iFrame % 1000); };
-  struct Latch {
-    std::mutex Lock;
-    std::condition_variable Released;
-    bool bReleased = false;
-    void Release() {
-      {
-        std::lock_guard Guard(Lock);
-        bReleased = true;
-      }
-      Released.notify_all();
-    }
-    // However the test ends, the codec goes on and the library stops it.
-    ~Latch() {
-      Release();
-      FSOUND_Close();
-    }
-  } Hold;
-  rig.System.Codec = [&](PcmSound& Pcm, const DecodeProgress& Progress) {
-    Pcm.iRate = kRate;
-    Pcm.iChannels = 2;
-    while (Pcm.FrameCount() < kFrames) {
-      if (Pcm.FrameCount() == kHeld) {
-        std::unique_lock Guard(Hold.Lock);
-        Hold.Released.wait(Guard, [&] { return Hold.bReleased; });
-      }
-      for (int i = 0; i < 4410 && Pcm.FrameCount() < kFrames; ++i) {
-        Pcm.Samples.insert(Pcm.Samples.end(), 2, Ramp(Pcm.FrameCount()));
-      }
-      if (!Progress(Pcm)) return false;
-    }
-    return true;
-  };
+  constexpr size_t kHeld = HeldRampCodec::kHeld;
+  const auto Ramp = HeldRampCodec::Ramp;
+  HeldRampCodec Codec;
+  CodecInUse Using(Codec);
   TempFolder Folder;
   WriteBytes(Folder.File("music.mp3"), Mp3Stream(100, 0));
   ASSERT_EQ(FSOUND_SetOutput(FSOUND_OUTPUT_DSOUND), 1);
   ASSERT_EQ(FSOUND_Init(kRate, 4, 0), 1);
   FSOUND_SAMPLE* pSample = FSOUND_Sample_Load(FSOUND_FREE, Folder.File("music.mp3").c_str(), kDemoMode, 0);
   ASSERT_NE(pSample, nullptr) << "loaded while the codec holds";
+  EXPECT_EQ(Codec.LengthGiven(), kFrames) << "the codec writes into the counted length";
   ASSERT_EQ(FSOUND_PlaySound(FSOUND_FREE, pSample), 0);
   std::vector<int16_t> Heard = rig.Hear(kRate);
   for (size_t i = 0; i < size_t{kRate}; ++i)
     ASSERT_EQ(Heard[2 * i], i < kHeld ? Ramp(i) : 0) << "frame " << i << ": the voice waits where decoding is";
-  Hold.Release();
+  Codec.Release();
   // Heard until the voice ends; the decoder may still be behind now and
   // then, which only adds silence.
   while (rig.pOutput->Playing(0)) {
@@ -386,23 +426,47 @@ TEST(WindowsOutput, MusicLoadsBeforeItIsDecodedWholeAndPlaysWithoutAGap) {
     if (Heard[i] != 0) Sounding.push_back(Heard[i]);
   ASSERT_EQ(Sounding.size(), kFrames);
   for (size_t i = 0; i < kFrames; ++i) ASSERT_EQ(Sounding[i], Ramp(i)) << "frame " << i;
-  FSOUND_Close();
+}
+
+// Two frames, then junk with a valid-looking header every 3000 bytes: the
+// sound is the two frames' length, and the codec is handed those frames
+// alone, never the junk to search.
+TEST(Mp3Loading, ScatteredHeadersAreNoMusicAndNeverReachTheCodec) {
+  WindowsRig rig;
+  HeldRampCodec Codec(SIZE_MAX);
+  CodecInUse Using(Codec);
+  std::vector<unsigned char> Bytes = Mp3Stream(2, 0);
+  const std::vector<unsigned char> Header(Bytes.begin(), Bytes.begin() + 4);
+  for (int i = 0; i < 300; ++i) {
+    const size_t iAt = Bytes.size();
+    Bytes.resize(iAt + 3000, 0x42);
+    std::copy(Header.begin(), Header.end(), Bytes.begin() + static_cast<std::ptrdiff_t>(iAt + 1000));
+  }
+  TempFolder Folder;
+  WriteBytes(Folder.File("music.mp3"), Bytes);
+  ASSERT_EQ(FSOUND_SetOutput(FSOUND_OUTPUT_DSOUND), 1);
+  ASSERT_EQ(FSOUND_Init(kRate, 4, 0), 1);
+  EXPECT_NE(FSOUND_Sample_Load(FSOUND_FREE, Folder.File("music.mp3").c_str(), kDemoMode, 0), nullptr);
+  EXPECT_EQ(Codec.LengthGiven(), 2 * 1152);
+  EXPECT_EQ(Codec.BytesGiven(), 2 * 417);
 }
 
 // ---- the Linux codec -----------------------------------------------------------
 
 namespace {
 
+// Decoded into room for two minutes; the seconds written.
 double SecondsDecoded(const std::vector<unsigned char>& Bytes, double& fLateRms) {
   Mp3Format Format;
+  if (!FindMp3Format(Bytes.data(), Bytes.size(), Format)) return 0;
   PcmSound Pcm;
-  if (!FindMp3Format(Bytes.data(), Bytes.size(), Format) ||
-      !DecodeMp3WithMpg123(Bytes.data() + Format.iFirstFrame, Bytes.size() - Format.iFirstFrame, Format,
-                           size_t{600} * 44100, Pcm, {})) {
-    return 0;
-  }
-  EXPECT_EQ(Pcm.iRate, Format.iRate);
-  EXPECT_EQ(Pcm.iChannels, Format.iChannels);
+  Pcm.iRate = Format.iRate;
+  Pcm.iChannels = Format.iChannels;
+  Pcm.Samples.resize(size_t{120} * Format.iRate * Format.iChannels);
+  Mpg123Codec Codec;
+  const size_t iFrames =
+      Codec.Decode(Bytes.data() + Format.iFirstFrame, Bytes.size() - Format.iFirstFrame, Format, Pcm, {});
+  Pcm.Samples.resize(iFrames * Format.iChannels);
   // The level of 60..70 s: music there, not silence after a stop.
   double fSum = 0;
   const size_t iFrom = 60 * static_cast<size_t>(Pcm.iRate) * Pcm.iChannels;

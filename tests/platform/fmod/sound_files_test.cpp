@@ -1,7 +1,9 @@
 // The sound library's readers: what a WAV header must hold, how MP3 length is
-// counted (as a decoder reads, past junk), and raw data's widening.
+// counted (as a decoder follows the frames, past junk), and raw data's
+// widening.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <vector>
 
@@ -119,6 +121,34 @@ TEST(Mp3Reader, LengthIsCountedAsADecoderReadsPastJunk) {
   EXPECT_EQ(Format.iRate, 8000);
   EXPECT_EQ(Format.iChannels, 1);
   EXPECT_NEAR(Mp3Seconds(Bytes.data(), Bytes.size(), Format), 1002 * 0.072, 1e-6);
+
+  // Junk with a valid-looking header every 3000 bytes: a decoder out of step
+  // takes a header only when the next one stands where its frame ends, so
+  // none of them counts; a frame that ends where the file ends does.
+  std::vector<unsigned char> Scattered = Bytes;
+  for (int i = 0; i < 1000; ++i) {
+    const size_t iAt = Scattered.size();
+    Scattered.resize(iAt + 3000, 0x42);
+    std::copy(Bytes.begin(), Bytes.begin() + 4, Scattered.begin() + static_cast<std::ptrdiff_t>(iAt + 1000));
+  }
+  EXPECT_NEAR(Mp3Seconds(Scattered.data(), Scattered.size(), Format), 1002 * 0.072, 1e-6);
+  // Nor do two frames of another rate (MPEG-2, 22050 Hz) that follow each
+  // other in the junk.
+  for (int i = 0; i < 2; ++i) {
+    for (const unsigned char c : {0xFF, 0xF3, 0x10, 0xC0}) Scattered.push_back(c);
+    Scattered.resize(Scattered.size() + 22, 0x42);
+  }
+  Scattered.resize(Scattered.size() + 100, 0x42);
+  EXPECT_NEAR(Mp3Seconds(Scattered.data(), Scattered.size(), Format), 1002 * 0.072, 1e-6);
+  Scattered.push_back(0x42);
+  Frames(Scattered, 1);
+  EXPECT_NEAR(Mp3Seconds(Scattered.data(), Scattered.size(), Format), 1003 * 0.072, 1e-6);
+
+  // Gathered, the counted frames stand one after another and nothing else.
+  std::vector<unsigned char> Expected;
+  Frames(Expected, 1003);
+  Scattered.resize(GatherMp3Frames(Scattered.data(), Scattered.size(), Format));
+  EXPECT_EQ(Scattered, Expected);
 }
 
 TEST(Mp3Reader, OnlyAStreamThatStartsWithTwoFramesIsMpegAudio) {

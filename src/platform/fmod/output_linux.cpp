@@ -1,34 +1,32 @@
 // The Linux output: the voices are the core's own mixer, pulled by a stream
-// of a PulseAudio server where one answers (output_pulse.cpp), else added to
-// SDL_mixer's output in its post-mix hook; SDL_mixer plays tracker modules;
-// MP3 decodes with libmpg123. SDL_mixer's sample decoders are never used:
-// every sample file has been read by the core's readers, so SDL's WAV, ADPCM
-// or FLAC parsers never see a data file.
+// of a PulseAudio server where one answers (libpulse, output_pulse.cpp), else
+// added to SDL_mixer's output in its post-mix hook; SDL_mixer plays tracker
+// modules. SDL_mixer's sample decoders are never used: every sample file has
+// been read by the core's readers, so SDL's WAV, ADPCM or FLAC parsers never
+// see a data file.
 //
-// Output type 2 is the sound server's stream when SDL_AUDIODRIVER names no
-// other driver (or names "pulseaudio") and a server answers; otherwise, like
-// the others, it picks an SDL audio driver: 2 the one SDL chooses by itself
-// (SDL_AUDIODRIVER decides when set), 1 the second real driver that starts on
-// this machine, 0 SDL's "dummy" driver, which consumes the mix in real time
-// and plays nothing, so a silent run does the same work as one with sound.
-// The device is opened as 16-bit stereo at the requested rate; SDL converts
-// to whatever the hardware wants.
+// Each output type has its ways to a device in order (kOpeners): type 2 is
+// the sound server's stream when SDL_AUDIODRIVER names no other driver (or
+// names "pulseaudio") and a server answers, else the SDL audio driver SDL
+// chooses by itself (SDL_AUDIODRIVER decides when set); 1 the second real SDL
+// driver that starts on this machine; 0 SDL's "dummy" driver, which consumes
+// the mix in real time and plays nothing, so a silent run does the same work
+// as one with sound. The device is opened as 16-bit stereo at the requested
+// rate; SDL converts to whatever the hardware wants.
 #include <SDL.h>
 #include <SDL_mixer.h>
-#include <alsa/asoundlib.h>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <vector>
 
 #include "fmod.h"
 #include "mixer.h"
-#include "codec_mpg123.h"
+#include "output_linux_quiet.h"
 #include "output_pulse.h"
 
 namespace {
@@ -38,52 +36,6 @@ namespace {
 // started up to 104 ms after the first frame. The deep lead is the sound
 // server stream's, which starts a sound at once.
 constexpr int kChunkFrames = 1024;
-
-// Looking for an output on a machine without one makes ALSA print a dozen
-// lines of its own; the library says it once, plainly, instead.
-void IgnoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
-
-// SDL's own messages about the audio drivers it tried are dropped; every
-// other message goes to stderr as SDL would print it.
-void RouteSdlLog(void*, int iCategory, SDL_LogPriority Priority, const char* pszMessage) {
-  if (iCategory == SDL_LOG_CATEGORY_AUDIO) return;
-  static const char* const kPriorities[SDL_NUM_LOG_PRIORITIES] = {"",     "VERBOSE", "DEBUG",   "INFO",
-                                                                  "WARN", "ERROR",   "CRITICAL"};
-  const bool bKnown = Priority > 0 && Priority < SDL_NUM_LOG_PRIORITIES;
-  std::fprintf(stderr, "%s: %s\n", bKnown ? kPriorities[Priority] : "LOG", pszMessage);
-}
-
-// Some output libraries print their failures straight to stderr (sndio's
-// ALSA backend does): while SDL looks for an output, stderr is /dev/null.
-class StderrSilenced {
- public:
-  StderrSilenced() {
-    std::fflush(stderr);
-    iSaved = dup(STDERR_FILENO);
-    const int iNull = open("/dev/null", O_WRONLY | O_CLOEXEC);
-    if (iSaved >= 0 && iNull >= 0) dup2(iNull, STDERR_FILENO);
-    if (iNull >= 0) close(iNull);
-  }
-  ~StderrSilenced() {
-    if (iSaved < 0) return;
-    dup2(iSaved, STDERR_FILENO);
-    close(iSaved);
-  }
-  StderrSilenced(const StderrSilenced&) = delete;
-  StderrSilenced& operator=(const StderrSilenced&) = delete;
-
- private:
-  int iSaved = -1;
-};
-
-void QuietenOutputSearch() {
-  static const bool bDone = [] {
-    snd_lib_error_set_handler(IgnoreAlsaError);
-    SDL_LogSetOutputFunction(RouteSdlLog, nullptr);
-    return true;
-  }();
-  (void)bDone;
-}
 
 void SayWhenSilent() {
   static bool bSaid = false;
@@ -101,33 +53,30 @@ bool ServerStreamWanted() {
 
 int MixerVolume(float fGain) { return static_cast<int>(std::lround(fGain * MIX_MAX_VOLUME)); }
 
-class SdlOutput final : public MixingOutput {
+class LinuxOutput final : public MixingOutput {
  public:
   int Select(int iOutputType) override {
     StopAudio();
-    bServerFirst = iOutputType == FSOUND_OUTPUT_DSOUND && ServerStreamWanted();
-    if (bServerFirst) return 1;  // SDL's own choice stands behind the server (Open)
-    if (iOutputType == FSOUND_OUTPUT_DSOUND) StartAudio(nullptr);
-    if (iOutputType == FSOUND_OUTPUT_WINMM) StartSecondRealDriver();
-    if (iOutputType == FSOUND_OUTPUT_NOSOUND) StartAudio("dummy");
-    return bAudioUp ? std::max(1, SDL_GetNumAudioDevices(0)) : 0;
+    iSelected = iOutputType;
+    // The first way of the type that starts here gives the device count: the
+    // server's stream has one, and SDL starts only behind it (Open).
+    for (const Opener& Way : kOpeners)
+      if (Way.iOutputType == iOutputType && (this->*Way.Start)())
+        return bAudioUp ? std::max(1, SDL_GetNumAudioDevices(0)) : 1;
+    return 0;
   }
 
   bool Open(int iDriver, int iRate, int iVoices) override {
     if (bOpen) return false;
     Mixing.Reset(iRate, iVoices);
-    if (bServerFirst) pStream = OpenPulseStream(iRate, *this);
-    if (pStream == nullptr) {
-      if (bServerFirst) StartAudio(nullptr);
-      if (!bAudioUp || !OpenMixer(iDriver, iRate)) {
-        Mixing.Reset(iRate, 0);
-        return false;
-      }
-      Mix_SetPostMix(AddVoices, this);
-      SayWhenSilent();
+    bOpen = std::any_of(std::begin(kOpeners), std::end(kOpeners), [&](const Opener& Way) {
+      return Way.iOutputType == iSelected && (this->*Way.Start)() && (this->*Way.Open)(iDriver, iRate);
+    });
+    if (!bOpen) {
+      Mixing.Reset(iRate, 0);
+      return false;
     }
     iOpenRate = iRate;
-    bOpen = true;
     return true;
   }
 
@@ -145,12 +94,6 @@ class SdlOutput final : public MixingOutput {
     bOpen = false;
     StopAudio();
   }
-
-  bool DecodeMp3(const unsigned char* pData, size_t iSize, const Mp3Format& Format, size_t iMaxFrames,
-                 PcmSound& Pcm, const DecodeProgress& Progress) override {
-    return DecodeMp3WithMpg123(pData, iSize, Format, iMaxFrames, Pcm, Progress);
-  }
-  bool DecodesInBackground() const override { return true; }
 
   int LoadSong(const std::vector<unsigned char>& Bytes) override {
     // Beside the server's stream, songs have an SDL device of their own.
@@ -184,8 +127,33 @@ class SdlOutput final : public MixingOutput {
     Mix_Music* pMusic = nullptr;
   };
 
+  // A way to a device: Start readies it (idempotent; SDL's audio driver, or
+  // nothing for the server's stream), Open opens device iDriver at iRate.
+  struct Opener {
+    int iOutputType;
+    bool (LinuxOutput::*Start)();
+    bool (LinuxOutput::*Open)(int iDriver, int iRate);
+  };
+  static const Opener kOpeners[4];
+
+  bool StartServer() { return ServerStreamWanted(); }
+  bool StartSdlChoice() { return StartAudio(nullptr); }
+  bool StartSdlDummy() { return StartAudio("dummy"); }
+
+  bool OpenServerStream(int, int iRate) {
+    pStream = OpenPulseStream(iRate, *this);
+    return pStream != nullptr;
+  }
+
+  bool OpenSdlMixer(int iDriver, int iRate) {
+    if (!OpenMixer(iDriver, iRate)) return false;
+    Mix_SetPostMix(AddVoices, this);
+    SayWhenSilent();
+    return true;
+  }
+
   static void AddVoices(void* pSelf, Uint8* pStream, int iBytes) {
-    static_cast<SdlOutput*>(pSelf)->Mixing.MixInto(reinterpret_cast<int16_t*>(pStream), iBytes / 4);
+    static_cast<LinuxOutput*>(pSelf)->Mixing.MixInto(reinterpret_cast<int16_t*>(pStream), iBytes / 4);
   }
 
   bool OpenMixer(int iDriver, int iRate) {
@@ -225,6 +193,7 @@ class SdlOutput final : public MixingOutput {
   // The first real driver that starts is the one a default output would
   // normally take; output 1 is the next one after it.
   bool StartSecondRealDriver() {
+    if (bAudioUp) return true;
     int iStarted = 0;
     for (int i = 0; i < SDL_GetNumAudioDrivers(); ++i) {
       const char* pName = SDL_GetAudioDriver(i);
@@ -236,17 +205,25 @@ class SdlOutput final : public MixingOutput {
     return false;
   }
 
-  bool bServerFirst = false;  // output 2 tries the sound server's stream first
-  bool bAudioUp = false;      // SDL's audio subsystem started
-  bool bMixerOpen = false;    // SDL_mixer's device open (voices without a server, songs)
+  int iSelected = FSOUND_OUTPUT_NOSOUND;
+  bool bAudioUp = false;    // SDL's audio subsystem started
+  bool bMixerOpen = false;  // SDL_mixer's device open (voices without a server, songs)
   bool bOpen = false;
   int iOpenRate = 44100;
   std::vector<std::unique_ptr<Song>> Songs;
 };
 
+// In order of preference within each output type.
+const LinuxOutput::Opener LinuxOutput::kOpeners[4] = {
+    {FSOUND_OUTPUT_DSOUND, &LinuxOutput::StartServer, &LinuxOutput::OpenServerStream},
+    {FSOUND_OUTPUT_DSOUND, &LinuxOutput::StartSdlChoice, &LinuxOutput::OpenSdlMixer},
+    {FSOUND_OUTPUT_WINMM, &LinuxOutput::StartSecondRealDriver, &LinuxOutput::OpenSdlMixer},
+    {FSOUND_OUTPUT_NOSOUND, &LinuxOutput::StartSdlDummy, &LinuxOutput::OpenSdlMixer},
+};
+
 }  // namespace
 
 SoundOutput& PlatformSoundOutput() {
-  static SdlOutput* pOutput = new SdlOutput();
+  static LinuxOutput* pOutput = new LinuxOutput();
   return *pOutput;
 }
