@@ -3,7 +3,8 @@
 # debian/changelog is made from it by this script and committed beside it,
 # since a source package must carry its changelog.
 #   scripts/debian-changelog.sh           rewrite debian/changelog
-#   scripts/debian-changelog.sh --check   fail if debian/changelog differs
+#   scripts/debian-changelog.sh --check   fail if debian/changelog differs,
+#                                         or has a line lintian finds too long
 # Each entry is stamped with its release day at 00:00 UTC, a minute later
 # for each earlier release of the same day: Debian wants every entry newer
 # than the one below it.
@@ -55,6 +56,13 @@ case "${1:-}" in
   --check)
     if ! render | diff -u "$root/debian/changelog" - ; then
       echo "debian/changelog does not match CHANGELOG.md: run scripts/debian-changelog.sh" >&2
+      exit 1
+    fi
+    # lintian warns of a line over 80 columns: CHANGELOG.md's lines, indented.
+    long="$(awk 'length > 80 { print NR ": " $0 }' "$root/debian/changelog")"
+    if [ -n "$long" ]; then
+      echo "debian/changelog has lines over 80 columns (shorten them in CHANGELOG.md):" >&2
+      echo "$long" >&2
       exit 1
     fi
     ;;
