@@ -69,12 +69,22 @@ std::vector<std::string> CheckAv(const std::vector<PresentedFrame>& Frames, cons
   return Lines;
 }
 
+// Lines "FRAMES MS": the recording's length in frames when a CPU went on, and
+// how long it had stood still.
+bool ReadStalls(const char* pszPath, int iRate, std::vector<MachineStall>& Stalls) {
+  std::ifstream File(pszPath);
+  double fFrames = 0, fMs = 0;
+  while (File >> fFrames >> fMs) Stalls.push_back({fFrames / iRate, fMs / 1000});
+  return File.eof();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   CompareLimits Limits;
   double fBelow = 0;
   const char* pszFrames = nullptr;
+  const char* pszStalls = nullptr;
   double fAheadMs = 45, fBehindMs = 125;
   int iArg = 1;
   for (; iArg + 1 < argc && std::strncmp(argv[iArg], "--", 2) == 0; iArg += 2) {
@@ -86,6 +96,8 @@ int main(int argc, char** argv) {
       fBelow = std::atof(argv[iArg + 1]);
     } else if (std::strcmp(argv[iArg], "--frames") == 0) {
       pszFrames = argv[iArg + 1];
+    } else if (std::strcmp(argv[iArg], "--stalls") == 0) {
+      pszStalls = argv[iArg + 1];
     } else if (std::strcmp(argv[iArg], "--av") == 0) {
       if (std::sscanf(argv[iArg + 1], "%lf,%lf", &fAheadMs, &fBehindMs) != 2) break;
     } else {
@@ -94,7 +106,7 @@ int main(int argc, char** argv) {
   }
   if (argc - iArg != 2) {
     std::fprintf(stderr, "usage: capture_compare [--from S] [--until S] [--below HZ] [--frames FILE --av AHEAD,BEHIND] "
-                 "RECORDING.wav MUSIC.wav\n");
+                 "[--stalls FILE] RECORDING.wav MUSIC.wav\n");
     return 2;
   }
   MonoSound Recording, Music;
@@ -108,6 +120,17 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "capture_compare: no presented frames in %s\n", pszFrames);
     return 2;
   }
+  std::vector<MachineStall> Stalls;
+  if (pszStalls != nullptr && !ReadStalls(pszStalls, Recording.iRate, Stalls)) {
+    std::fprintf(stderr, "capture_compare: cannot read the stalls in %s\n", pszStalls);
+    return 2;
+  }
+  for (const MachineStall& Stall : Stalls)
+    std::printf("the machine stood still %.0f ms, until %.3f s of the recording\n", Stall.fSeconds * 1000,
+                Stall.fRecorded);
+  for (const SilenceCut& Cut : CutStalledSilences(Recording, Stalls, Frames))
+    std::printf("cut: %.0f ms of silence at %.3f s of the recording, where the machine stood still %.0f ms\n",
+                Cut.fSeconds * 1000, Cut.fRecordingTime, Cut.fStall * 1000);
   if (fBelow > 0) {
     LowPass(Recording, fBelow);
     LowPass(Music, fBelow);

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -512,3 +513,40 @@ std::vector<double> AvOffsets(const Comparison& Result, const CompareLimits& Lim
   return Offsets;
 }
 
+
+std::vector<SilenceCut> CutStalledSilences(MonoSound& Recording, const std::vector<MachineStall>& Stalls,
+                                           std::vector<PresentedFrame>& Frames) {
+  const double fRate = Recording.iRate;
+  const size_t iMinRun = static_cast<size_t>(fRate / 100);  // 10 ms
+  // Runs of exact zeros: a stream that ran dry adds nothing to the sink's mix.
+  std::vector<std::pair<size_t, size_t>> Runs;
+  const std::vector<float>& Samples = Recording.Samples;
+  for (size_t i = 0; i < Samples.size();) {
+    if (Samples[i] != 0.0f) {
+      ++i;
+      continue;
+    }
+    size_t iEnd = i;
+    while (iEnd < Samples.size() && Samples[iEnd] == 0.0f) ++iEnd;
+    if (iEnd - i >= iMinRun) Runs.emplace_back(i, iEnd);
+    i = iEnd;
+  }
+  std::vector<SilenceCut> Cuts;
+  // From the last: the places of the earlier runs stay as they are.
+  for (auto it = Runs.rbegin(); it != Runs.rend(); ++it) {
+    const double fStart = static_cast<double>(it->first) / fRate;
+    const double fSeconds = static_cast<double>(it->second - it->first) / fRate;
+    for (const MachineStall& Stall : Stalls) {
+      if (fStart < Stall.fRecorded - Stall.fSeconds - 0.3 || fStart > Stall.fRecorded + 0.3 ||
+          fSeconds > Stall.fSeconds + 0.1)
+        continue;
+      Recording.Samples.erase(Recording.Samples.begin() + static_cast<std::ptrdiff_t>(it->first),
+                              Recording.Samples.begin() + static_cast<std::ptrdiff_t>(it->second));
+      for (PresentedFrame& Frame : Frames)
+        if (Frame.fRecorded > fStart) Frame.fRecorded -= std::min(fSeconds, Frame.fRecorded - fStart);
+      Cuts.insert(Cuts.begin(), {fStart, fSeconds, Stall.fSeconds});
+      break;
+    }
+  }
+  return Cuts;
+}

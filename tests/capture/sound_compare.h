@@ -94,3 +94,29 @@ struct PresentedFrame {
 std::vector<double> AvOffsets(const Comparison& Result, const CompareLimits& Limits,
                               const std::vector<PresentedFrame>& Frames);
 
+
+// A stretch of time in which a CPU of the machine ran nothing at all, seen
+// by capture_stalls: how much the recording held when it went on (s), and
+// how long it had stood still.
+struct MachineStall {
+  double fRecorded = 0;
+  double fSeconds = 0;
+};
+
+// A stretch of digital silence taken out of a recording.
+struct SilenceCut {
+  double fRecordingTime = 0;  // where it began (s)
+  double fSeconds = 0;
+  double fStall = 0;  // the stall that explains it (s)
+};
+
+// Takes out of Recording each stretch of digital silence of 10 ms or more
+// that a machine stall explains: one that begins within the stall or 0.3 s
+// around it, and lasts at most the stall and 0.1 s more. A sink on a CPU
+// that stood still takes the whole stretch at once from every stream when
+// it goes on, which no output keeping less than that ahead can give, and
+// the output then goes on where it was; on hardware whose CPUs never stand
+// still that silence is not heard. The recording after each cut, and the
+// frames presented after it, move back by its length.
+std::vector<SilenceCut> CutStalledSilences(MonoSound& Recording, const std::vector<MachineStall>& Stalls,
+                                           std::vector<PresentedFrame>& Frames);

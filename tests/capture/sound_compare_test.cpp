@@ -359,3 +359,29 @@ TEST_F(WavFile, OtherSampleFormatsAndMissingFilesAreRefusedWithAReason) {
 }
 
 }  // namespace
+
+// Silence that a stall of the machine explains is taken out, with the frames
+// after it; silence that no stall explains, or longer than its stall allows
+// (the recording's lead-in), stays and is still a drop-out.
+TEST(CaptureCompare, OnlySilenceAStallExplainsIsCutAndTheFramesAfterItMoveBack) {
+  const MonoSound Music = MakeMusic(10);
+  MonoSound Recording = Record(Music, 0.2);
+  const auto Insert = [&](double fAt, double fSeconds) {
+    Recording.Samples.insert(Recording.Samples.begin() + static_cast<long>(fAt * kRate),
+                             static_cast<size_t>(fSeconds * kRate), 0.0f);
+  };
+  Insert(6.2, 0.08);  // no stall there
+  Insert(3.2, 0.08);  // the machine stood still 100 ms, until 3.3 s
+  const std::vector<MachineStall> Stalls = {{0.15, 0.05}, {3.3, 0.1}};
+  std::vector<PresentedFrame> Frames = {{0.8, 1.0}, {4.8, 5.0}};
+  const auto Cuts = CutStalledSilences(Recording, Stalls, Frames);
+  ASSERT_EQ(Cuts.size(), 1u);
+  EXPECT_NEAR(Cuts[0].fRecordingTime, 3.2, 1.0 / kRate);
+  EXPECT_NEAR(Cuts[0].fSeconds, 0.08, 1.0 / kRate);
+  EXPECT_DOUBLE_EQ(Frames[0].fRecorded, 1.0);
+  EXPECT_NEAR(Frames[1].fRecorded, 4.92, 1.0 / kRate);
+  const Comparison Result = CompareSounds(Recording, Music, CompareLimits{});
+  EXPECT_NEAR(Result.fOffset, 0.2, 1.0 / kRate);
+  ASSERT_EQ(Result.DropOuts.size(), 1u);
+  EXPECT_NEAR(Result.DropOuts[0].fMusicTime, 6, 0.002);
+}
