@@ -69,12 +69,8 @@ case "$case_name" in
     focus_window
     xdotool key F11
     wait_for_size 3840 2160
-    for _ in $(seq 600); do
-      grep -q '^drawn 3840x2160$' "$work/out.log" && break
-      kill -0 "$program_pid" 2> /dev/null || fail "shown_frame ended"
-      sleep 0.1
-    done
-    grep -q '^drawn 3840x2160$' "$work/out.log" || fail "no frame drawn at 3840x2160 within 60 s"
+    wait_for_line "$work/out.log" '^drawn 3840x2160$' "$program_pid" 60 ||
+      fail "no frame drawn at 3840x2160 (within 60 s, or shown_frame ended)"
     xwd -silent -id "$window" > "$work/shot.xwd" || fail "xwd failed"
     ffmpeg -loglevel error -i "$work/shot.xwd" "$work/shown.png" || fail "ffmpeg cannot read the capture"
     mkdir "$work/recorded"

@@ -19,6 +19,10 @@
 #                          program that ends first fails the test at once with
 #                          its exit status and the loader's error lines
 #   wait_program S         waits at most S seconds for it to end; exit code in $code
+#   wait_for_line FILE REGEX PID S
+#                          waits for a line of FILE that matches REGEX (grep
+#                          -E) while PID runs, at most S seconds; false if
+#                          none comes
 #   focus_window           gives the window the keyboard
 #   runs_32bit             whether 32-bit x86 programs run here (the reason
 #                          in $no_32bit_reason when not); VIMRA_32BIT=yes or
@@ -207,6 +211,12 @@ wait_program() {
   fi
   kill "$timer"
   code=$status
+}
+
+wait_for_line() {
+  # tail follows the file as it grows (inotify) and ends with PID; grep ends
+  # at the first match.
+  timeout "$4" grep -q -m 1 -E "$2" < <(tail -n +1 -F --pid="$3" "$1" 2> /dev/null)
 }
 
 focus_window() {

@@ -126,14 +126,9 @@ interrupt)
   "$recorder" --data "$data" --size 640x360 "$work/i/whole.mp4" > /dev/null 2> "$work/err.log" &
   pid=$!
   harness_pids+=("$pid")
-  ffmpeg_pid=""
-  for _ in $(seq 300); do
-    ffmpeg_pid="$(pgrep -P "$pid" || true)"
-    [ -n "$ffmpeg_pid" ] && break
-    sleep 0.1
-  done
-  [ -n "$ffmpeg_pid" ] || fail "no ffmpeg under the recorder"
-  sleep 2
+  # Its first progress line comes once frames have gone to ffmpeg for a while.
+  wait_for_line "$work/err.log" '^frame [0-9]+/' "$pid" 120 || fail "the recorder showed no progress"
+  ffmpeg_pid="$(pgrep -P "$pid")" || fail "no ffmpeg under the recorder"
   kill -INT "$pid"
   wait "$pid"
   status=$?
