@@ -9,7 +9,8 @@
 # detectability window; with the CPU busy its acceptability window, 185 ms);
 # how far ahead it gets is reported (see av_limits). On an idle machine,
 # outside Wine, the first frame also comes within 100 ms of the first sound;
-# elsewhere that is reported.
+# elsewhere that is reported. Silence that a stall of the machine explains
+# (capture_stalls, see record) is cut from the recording first, and said so.
 #   capture.sh CASE SECONDS LOAD LINUX_BUILD PROGRAM_DIR DATA_DIR
 # CASE:
 #   linux         vimra of LINUX_BUILD (PROGRAM_DIR the same), SDL's PulseAudio output
