@@ -10,12 +10,13 @@
 // (the harness's, when the program ends) is passed on there. Ends with the
 // program.
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
 #include <string>
+
+#include "recorded_frames.h"
 
 int main(int argc, char** argv) {
   if (argc != 4) {
@@ -32,9 +33,7 @@ int main(int argc, char** argv) {
   char szLine[64];
   bool bFirst = true;
   while (std::fgets(szLine, sizeof szLine, pFrames) != nullptr) {
-    struct stat Status {};
-    fstat(iRecording, &Status);
-    const long long iFrames = Status.st_size > 44 ? (Status.st_size - 44) / 4 : 0;
+    const long long iFrames = RecordedFrames(iRecording);
     unsigned long iDemoMs = 0;
     if (std::sscanf(szLine, "%lu", &iDemoMs) != 1) {
       if (std::strncmp(szLine, "ended ", 6) == 0) {

@@ -13,7 +13,6 @@
 #include <pthread.h>
 #include <sched.h>
 #include <signal.h>
-#include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -21,6 +20,8 @@
 #include <cstdlib>
 #include <mutex>
 #include <thread>
+
+#include "recorded_frames.h"
 
 namespace {
 
@@ -57,12 +58,10 @@ void Watch(int iCpu, int iRecording, std::FILE* pOut) {
     clock_gettime(CLOCK_MONOTONIC, &Now);
     const double fLateMs = (Seconds(Now) - Seconds(Next)) * 1000;
     if (fLateMs < kStallMs) continue;
-    struct stat Status {};
-    fstat(iRecording, &Status);
+    const long long iFrames = RecordedFrames(iRecording);
     {
       std::lock_guard Guard(Lock);
-      std::fprintf(pOut, "%lld %.1f\n", Status.st_size > 44 ? static_cast<long long>(Status.st_size - 44) / 4 : 0LL,
-                   fLateMs);
+      std::fprintf(pOut, "%lld %.1f\n", iFrames, fLateMs);
       std::fflush(pOut);
     }
     Next = Now;
