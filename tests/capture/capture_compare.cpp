@@ -128,14 +128,18 @@ int main(int argc, char** argv) {
   for (const MachineStall& Stall : Stalls)
     std::printf("the machine stood still %.0f ms, until %.3f s of the recording\n", Stall.fSeconds * 1000,
                 Stall.fRecorded);
-  for (const SilenceCut& Cut : CutStalledSilences(Recording, Stalls, Frames))
+  const std::vector<SilenceCut> Cuts = CutStalledSilences(Recording, Stalls, Frames);
+  for (const SilenceCut& Cut : Cuts)
     std::printf("cut: %.0f ms of silence at %.3f s of the recording, where the machine stood still %.0f ms\n",
                 Cut.fSeconds * 1000, Cut.fRecordingTime, Cut.fStall * 1000);
   if (fBelow > 0) {
     LowPass(Recording, fBelow);
     LowPass(Music, fBelow);
   }
-  const Comparison Result = CompareSounds(Recording, Music, Limits);
+  Comparison Result = CompareSounds(Recording, Music, Limits);
+  for (const DropOut& Skip : ExcuseStalledSkips(Result, Cuts))
+    std::printf("excused: %.0f ms of the music skipped at %.3f s, beside a cut where the machine stood still\n",
+                Skip.fMs, Skip.fMusicTime);
   std::printf("recording %.2f s, music %.2f s, checked from %.2f s to %.2f s", Recording.Seconds(), Music.Seconds(),
               Limits.fFrom, Limits.fUntil > 0 ? Limits.fUntil : Music.Seconds());
   if (fBelow > 0) std::printf(" below %.0f Hz", fBelow);

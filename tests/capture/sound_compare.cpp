@@ -550,3 +550,20 @@ std::vector<SilenceCut> CutStalledSilences(MonoSound& Recording, const std::vect
   }
   return Cuts;
 }
+
+std::vector<DropOut> ExcuseStalledSkips(Comparison& Result, const std::vector<SilenceCut>& Cuts) {
+  std::vector<DropOut> Excused;
+  const auto Explained = [&](const DropOut& Skip) {
+    for (const SilenceCut& Cut : Cuts)
+      if (std::fabs(Skip.fMusicTime - (Cut.fRecordingTime - Result.fOffset)) <= 1.0 &&
+          Skip.fMs / 1000 <= Cut.fStall + 0.1 - Cut.fSeconds)
+        return true;
+    return false;
+  };
+  std::erase_if(Result.Skips, [&](const DropOut& Skip) {
+    if (!Explained(Skip)) return false;
+    Excused.push_back(Skip);
+    return true;
+  });
+  return Excused;
+}

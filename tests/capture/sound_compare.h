@@ -120,3 +120,10 @@ struct SilenceCut {
 // frames presented after it, move back by its length.
 std::vector<SilenceCut> CutStalledSilences(MonoSound& Recording, const std::vector<MachineStall>& Stalls,
                                            std::vector<PresentedFrame>& Frames);
+
+// Music a platform lost where the machine stood still (Wine's recovery from
+// a stream run dry drops what its driver held): a skip within a second of a
+// cut's place in the music, no longer than the stall leaves after the cut's
+// silence and 0.1 s, is the stall's too. Takes those out of Result.Skips
+// and returns them.
+std::vector<DropOut> ExcuseStalledSkips(Comparison& Result, const std::vector<SilenceCut>& Cuts);

@@ -385,3 +385,18 @@ TEST(CaptureCompare, OnlySilenceAStallExplainsIsCutAndTheFramesAfterItMoveBack) 
   ASSERT_EQ(Result.DropOuts.size(), 1u);
   EXPECT_NEAR(Result.DropOuts[0].fMusicTime, 6, 0.002);
 }
+
+// Music lost beside a cut is the stall's when the stall covers both; a skip
+// far from any cut, or longer than its stall leaves, still fails.
+TEST(CaptureCompare, OnlySkipsTheStallCoversBesideACutAreExcused) {
+  Comparison Result;
+  Result.fOffset = 2;
+  Result.Skips = {{78.0, 20}, {60.0, 20}, {78.5, 200}};
+  const std::vector<SilenceCut> Cuts = {{80.2, 0.075, 0.099}};
+  const auto Excused = ExcuseStalledSkips(Result, Cuts);
+  ASSERT_EQ(Excused.size(), 1u);
+  EXPECT_DOUBLE_EQ(Excused[0].fMusicTime, 78.0);
+  ASSERT_EQ(Result.Skips.size(), 2u);
+  EXPECT_DOUBLE_EQ(Result.Skips[0].fMusicTime, 60.0);
+  EXPECT_DOUBLE_EQ(Result.Skips[1].fMs, 200);
+}
