@@ -83,11 +83,12 @@ case "$case_name" in
   web) platform_threads='threaded-ml' ;;
 esac
 
-# Records the sink into $work/$1.wav, and beside it when the machine stood
-# still (capture_stalls) into $work/$1-stalls.txt: a sink whose CPU stood
-# still takes the whole stretch at once from every stream when it goes on,
-# and a platform that keeps less than that in the server runs dry (Wine's
-# ALSA driver keeps 40 ms). Silence that a stall explains is cut from the
+# Records the sink into $work/$1.wav, and beside it when the machine or the
+# sound server stood still (capture_stalls) into $work/$1-stalls.txt: a sink
+# that stood still, on a CPU that its host did not run or in a server held
+# up, takes the whole stretch at once from every stream when it goes on, and
+# a platform that keeps less than that in the server runs dry (Wine's ALSA
+# driver keeps 30 to 40 ms). Silence that a stall explains is cut from the
 # recording before it is compared, and said so; any other is a drop-out.
 record() {
   pulse_record "$work/$1.wav"

@@ -69,13 +69,21 @@ std::vector<std::string> CheckAv(const std::vector<PresentedFrame>& Frames, cons
   return Lines;
 }
 
-// Lines "FRAMES MS": the recording's length in frames when a CPU went on, and
-// how long it had stood still.
+const char* Who(bool bServer) { return bServer ? "sound server" : "machine"; }
+
+// Lines "FRAMES MS", and "FRAMES MS server": the recording's length in frames
+// when a CPU, or the sound server, went on, and how long it had stood still.
 bool ReadStalls(const char* pszPath, int iRate, std::vector<MachineStall>& Stalls) {
   std::ifstream File(pszPath);
-  double fFrames = 0, fMs = 0;
-  while (File >> fFrames >> fMs) Stalls.push_back({fFrames / iRate, fMs / 1000});
-  return File.eof();
+  std::string strLine;
+  while (std::getline(File, strLine)) {
+    double fFrames = 0, fMs = 0;
+    char szWhat[8] = "";
+    const int iRead = std::sscanf(strLine.c_str(), "%lf %lf %7s", &fFrames, &fMs, szWhat);
+    if (iRead < 2 || (iRead == 3 && std::strcmp(szWhat, "server") != 0)) return false;
+    Stalls.push_back({fFrames / iRate, fMs / 1000, iRead == 3});
+  }
+  return true;
 }
 
 }  // namespace
@@ -126,19 +134,19 @@ int main(int argc, char** argv) {
     return 2;
   }
   for (const MachineStall& Stall : Stalls)
-    std::printf("the machine stood still %.0f ms, until %.3f s of the recording\n", Stall.fSeconds * 1000,
-                Stall.fRecorded);
+    std::printf("the %s stood still %.0f ms, until %.3f s of the recording\n", Who(Stall.bServer),
+                Stall.fSeconds * 1000, Stall.fRecorded);
   const std::vector<SilenceCut> Cuts = CutStalledSilences(Recording, Stalls, Frames);
   for (const SilenceCut& Cut : Cuts)
-    std::printf("cut: %.0f ms of silence at %.3f s of the recording, where the machine stood still %.0f ms\n",
-                Cut.fSeconds * 1000, Cut.fRecordingTime, Cut.fStall * 1000);
+    std::printf("cut: %.0f ms of silence at %.3f s of the recording, where the %s stood still %.0f ms\n",
+                Cut.fSeconds * 1000, Cut.fRecordingTime, Who(Cut.bServer), Cut.fStall * 1000);
   if (fBelow > 0) {
     LowPass(Recording, fBelow);
     LowPass(Music, fBelow);
   }
   Comparison Result = CompareSounds(Recording, Music, Limits);
   for (const DropOut& Skip : ExcuseStalledSkips(Result, Cuts))
-    std::printf("excused: %.0f ms of the music skipped at %.3f s, beside a cut where the machine stood still\n",
+    std::printf("excused: %.0f ms of the music skipped at %.3f s, beside a cut where it stood still\n",
                 Skip.fMs, Skip.fMusicTime);
   std::printf("recording %.2f s, music %.2f s, checked from %.2f s to %.2f s", Recording.Seconds(), Music.Seconds(),
               Limits.fFrom, Limits.fUntil > 0 ? Limits.fUntil : Music.Seconds());

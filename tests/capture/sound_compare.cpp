@@ -544,7 +544,7 @@ std::vector<SilenceCut> CutStalledSilences(MonoSound& Recording, const std::vect
                               Recording.Samples.begin() + static_cast<std::ptrdiff_t>(it->second));
       for (PresentedFrame& Frame : Frames)
         if (Frame.fRecorded > fStart) Frame.fRecorded -= std::min(fSeconds, Frame.fRecorded - fStart);
-      Cuts.insert(Cuts.begin(), {fStart, fSeconds, Stall.fSeconds});
+      Cuts.insert(Cuts.begin(), {fStart, fSeconds, Stall.fSeconds, Stall.bServer});
       break;
     }
   }

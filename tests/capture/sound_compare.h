@@ -95,12 +95,13 @@ std::vector<double> AvOffsets(const Comparison& Result, const CompareLimits& Lim
                               const std::vector<PresentedFrame>& Frames);
 
 
-// A stretch of time in which a CPU of the machine ran nothing at all, seen
-// by capture_stalls: how much the recording held when it went on (s), and
-// how long it had stood still.
+// A stretch of time in which a CPU of the machine ran nothing at all, or the
+// sound server fell behind its own clock, seen by capture_stalls: how much
+// the recording held when it went on (s), and how long it had stood still.
 struct MachineStall {
   double fRecorded = 0;
   double fSeconds = 0;
+  bool bServer = false;  // the server's pace, not a CPU
 };
 
 // A stretch of digital silence taken out of a recording.
@@ -108,6 +109,7 @@ struct SilenceCut {
   double fRecordingTime = 0;  // where it began (s)
   double fSeconds = 0;
   double fStall = 0;  // the stall that explains it (s)
+  bool bServer = false;
 };
 
 // Takes out of Recording each stretch of digital silence of 10 ms or more

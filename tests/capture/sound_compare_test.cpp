@@ -2,6 +2,7 @@
 // "music" with known faults (delay, gaps, a lost start, a changed level, an
 // early end), and WAV files written here.
 #include "sound_compare.h"
+#include "server_pace.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -399,4 +400,25 @@ TEST(CaptureCompare, OnlySkipsTheStallCoversBesideACutAreExcused) {
   ASSERT_EQ(Result.Skips.size(), 2u);
   EXPECT_DOUBLE_EQ(Result.Skips[0].fMusicTime, 60.0);
   EXPECT_DOUBLE_EQ(Result.Skips[1].fMs, 200);
+}
+
+// The recorder's fragments are no stall; a server that stood still is
+// reported once, when it has caught up; sound the recorder lost for good
+// moves the pace without a report, and a stall after that is still seen.
+TEST(CaptureCompare, ServerPaceReportsWhereTheRecordingFellBehindAndCameBack) {
+  ServerPace Pace;
+  std::vector<std::pair<double, double>> Reports;  // when, how long
+  double fRecorded = 0;
+  for (int iLook = 0; iLook < 2000; ++iLook) {  // 10 s, a look every 5 ms
+    const double fNow = iLook * 0.005;
+    const bool bStill = (fNow >= 3.0 && fNow < 3.04) || (fNow >= 8.0 && fNow < 8.03);
+    const double fLost = fNow >= 6.0 ? 0.2 : 0;
+    if (!bStill) fRecorded = std::floor((fNow - fLost) / 0.01) * 0.01;  // 10 ms fragments
+    if (const double fStall = Pace.Look(fNow, fRecorded); fStall > 0) Reports.emplace_back(fNow, fStall);
+  }
+  ASSERT_EQ(Reports.size(), 2u);
+  EXPECT_NEAR(Reports[0].first, 3.04, 0.001);
+  EXPECT_NEAR(Reports[0].second, 0.045, 0.006);
+  EXPECT_NEAR(Reports[1].first, 8.03, 0.001);
+  EXPECT_NEAR(Reports[1].second, 0.035, 0.006);
 }
