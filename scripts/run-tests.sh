@@ -13,6 +13,9 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/install-deps.sh"
 export VIMRA_DEPS_CHECKED=1
+# A run of a real program that fails keeps its work folder (recordings, the
+# sound server's log, screens) there, to be read afterwards.
+export VIMRA_KEEP_FAILED="${VIMRA_KEEP_FAILED:-$root/build/failed}"
 started=$SECONDS
 
 mkdir -p "$root/build-web" "$root/build-windows"
