@@ -27,10 +27,14 @@ packages=(
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 zip file
   wine wine64
 )
-# 32-bit Wine (its GL on Mesa) for the tests of the 32-bit build. Optional:
-# where the i386 packages cannot be had, or the machine does not run 32-bit
-# programs, those tests are skipped.
-packages_32bit=(wine32:i386 libgl1:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386 libasound2-plugins:i386)
+# 32-bit Wine for the tests of the 32-bit build, with what 64-bit Wine has
+# here: GL on Mesa, ALSA's pulse plugin, and the X extensions Wine's X11
+# driver loads when it starts (display modes, several screens, input,
+# cursors, composited windows; the amd64 ones come with other packages
+# above). Optional: where the i386 packages cannot be had, or the machine
+# does not run 32-bit programs, those tests are skipped.
+packages_32bit=(wine32:i386 libgl1:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386 libasound2-plugins:i386
+  libxrandr2:i386 libxinerama1:i386 libxi6:i386 libxcursor1:i386 libxcomposite1:i386)
 
 missing_from() {
   local package
