@@ -27,7 +27,10 @@ struct ServerPace {
     if (fLate >= kStall) {
       if (fWorst == 0) fSince = fNow;
       fWorst = std::max(fWorst, fLate);
-      if (fNow - fSince > kShift) fPace = fBehind, fWorst = 0;
+      if (fNow - fSince > kShift) {
+        fPace = fBehind;
+        fWorst = 0;
+      }
       return 0;
     }
     const double fStall = fWorst;

@@ -113,11 +113,11 @@ struct SilenceCut {
 };
 
 // Takes out of Recording each stretch of digital silence of 10 ms or more
-// that a machine stall explains: one that begins within the stall or 0.3 s
-// around it, and lasts at most the stall and 0.1 s more. A sink on a CPU
-// that stood still takes the whole stretch at once from every stream when
-// it goes on, which no output keeping less than that ahead can give, and
-// the output then goes on where it was; on hardware whose CPUs never stand
+// that a stall explains: one that begins within the stall or 0.3 s around
+// it, and lasts at most the stall and 0.1 s more. A sink that stood still
+// (its CPU, or its server) takes the whole stretch at once from every stream
+// when it goes on, which no output keeping less than that ahead can give,
+// and the output then goes on where it was; on a machine that never stands
 // still that silence is not heard. The recording after each cut, and the
 // frames presented after it, move back by its length.
 std::vector<SilenceCut> CutStalledSilences(MonoSound& Recording, const std::vector<MachineStall>& Stalls,
